@@ -1,0 +1,43 @@
+#pragma once
+// One received image, held in a temporary file until its sender has been
+// answered. Handed to the GUI thread by ToolkitServer::ImageReceivedAsync.
+
+#include "dicom/ForwardResult.h"
+#include "dicom/ToolkitAttributeSet.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class ToolkitImageChannel; // internal: the link back to the receiving worker
+
+class ToolkitImage {
+public:
+    explicit ToolkitImage(std::shared_ptr<ToolkitImageChannel> channel);
+    // When the last reference goes without a forward, the sender is answered
+    // with a failure status: nothing is acknowledged that the archive did not take.
+    ~ToolkitImage();
+    ToolkitImage(const ToolkitImage&) = delete;
+    ToolkitImage& operator=(const ToolkitImage&) = delete;
+
+    // Text for the debug log: the SOP Instance UID (no patient data).
+    QString ImageText() const;
+
+    ToolkitAttributeSet& ImageAttributes();
+
+    // Stores the image, with the attribute changes applied, by C-STORE at
+    // archiveIP:archivePort (called archiveAET, calling localAET). Returns at
+    // once; the send runs off the calling thread and `done` runs afterwards
+    // on the thread of `context` (not at all if context is gone). The image's
+    // sender is answered with the outcome.
+    void ForwardImage(const QString& archiveIP, qint32 archivePort, const QString& localAET,
+                      const QString& archiveAET, QObject* context,
+                      std::function<void(const ForwardResult&)> done);
+
+private:
+    std::shared_ptr<ToolkitImageChannel> m_channel;
+    ToolkitAttributeSet m_attributes;
+    bool m_forwarded = false;
+};

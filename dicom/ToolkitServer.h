@@ -1,0 +1,39 @@
+#pragma once
+// The DICOM server object: listens on a port, accepts images from any sender
+// and raises ImageReceivedAsync once per received image on the thread that
+// owns it (the GUI thread). Listeners are process-wide per port: CloseListener
+// closes the listener on that port whichever server object opened it.
+
+#include "dicom/ToolkitConnection.h"
+#include "dicom/ToolkitImage.h"
+
+#include <QObject>
+#include <memory>
+
+class ToolkitServer : public QObject {
+    Q_OBJECT
+public:
+    explicit ToolkitServer(QObject* parent = nullptr);
+    // Closes the listeners this object opened.
+    ~ToolkitServer() override;
+
+    // ServerFlag: true = received images are raised as events for relaying;
+    // false = the server refuses images (failure status to the sender).
+    void setServerFlag(bool on);
+    bool serverFlag() const;
+
+    // True once associations are accepted on the port (all interfaces);
+    // false when the port cannot be opened (in use, out of range, no right).
+    bool OpenListener(qint32 port);
+
+    // Stops accepting at once; the port is free when this returns. Closing a
+    // port that is not open does nothing.
+    void CloseListener(qint32 port);
+
+signals:
+    void ImageReceivedAsync(std::shared_ptr<ToolkitConnection> connection,
+                            std::shared_ptr<ToolkitImage> image);
+};
+
+Q_DECLARE_METATYPE(std::shared_ptr<ToolkitConnection>)
+Q_DECLARE_METATYPE(std::shared_ptr<ToolkitImage>)

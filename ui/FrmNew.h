@@ -1,0 +1,26 @@
+#pragma once
+// Layout of the new-operator dialog "Neu anlegen".
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+class FrmNew : public QDialog {
+    Q_OBJECT
+public:
+    explicit FrmNew(QWidget* parent = nullptr);
+
+    QWidget* Picture1 = nullptr;
+    QLabel* Label1[3] = {};   // 0 "Vorname:", 1 "Kürzel", 2 "Nachname:"
+    QLineEdit* txtName = nullptr;
+    QLineEdit* txtSurename = nullptr;
+    QLineEdit* txtShort = nullptr;
+    QPushButton* cmdNew = nullptr;   // "Anlegen", default button
+    QPushButton* cmdClose = nullptr; // "Abbrechen"
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override; // Escape does nothing
+};
