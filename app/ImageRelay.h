@@ -1,0 +1,32 @@
+#pragma once
+// The image relay: the handler of ImageReceivedAsync. Stamps each received
+// image with the short code of the operator on duty (lblOperator's tag, read
+// at the image's own moment) in Operators' Name (0008,1070) and forwards it to
+// the archive. The send runs off the GUI thread; its outcome comes back here.
+
+#include <QObject>
+#include <memory>
+
+class MessageBoxes;
+class QLabel;
+class ToolkitImage;
+struct ForwardResult;
+struct ToolkitConnection;
+
+class ImageRelay : public QObject {
+    Q_OBJECT
+public:
+    ImageRelay(QLabel* lblOperator, MessageBoxes& boxes, QObject* parent = nullptr);
+
+    void onImageReceived(std::shared_ptr<ToolkitConnection> connection,
+                         std::shared_ptr<ToolkitImage> image);
+
+private:
+    void stampAndForward(ToolkitImage& image);
+    void onForwarded(const ForwardResult& result);
+    void showTransferFailure();
+
+    QLabel* m_lblOperator;
+    MessageBoxes& m_boxes;
+    bool m_transferMessageOpen = false;
+};

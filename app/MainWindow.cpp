@@ -1,1 +1,71 @@
-// to be written
+#include "app/MainWindow.h"
+
+#include "app/MessageBoxes.h"
+#include "app/Version.h"
+#include "dicom/ToolkitServer.h"
+#include "operators/OperatorListView.h"
+#include "operators/OperatorStorage.h"
+#include "settings/AppPaths.h"
+#include "settings/RelaySettings.h"
+#include "ui/ControlState.h"
+#include "ui/FrmMain.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace {
+
+QString VersionCaption()
+{
+    return QStringLiteral("Quorin Relay: Version %1.%2.%3").arg(VersionMajor).arg(VersionMinor).arg(VersionRevision);
+}
+
+} // namespace
+
+MainWindow::MainWindow(FrmMain& form, MessageBoxes& boxes)
+    : m_form(form),
+      m_boxes(boxes),
+      m_selection(form.lstOperator, form.lblOperator, form.cmdEdit, form.cmdDel),
+      m_relay(form.lblOperator, boxes),
+      m_startStop({form.cmdStartStop, form.picOp, form.lstOperator}, boxes, [this] { return replaceServer(); })
+{
+    connect(form.cmdStartStop, &QPushButton::clicked, this, [this] { m_startStop.run(); });
+    connect(form.cmdClose, &QPushButton::clicked, &form, &QWidget::close);
+    connect(form.mnuClose, &QAction::triggered, &form, &QWidget::close);
+    connect(&form, &FrmMain::unloading, this, [this] { unload(); });
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::load()
+{
+    const qint16 count = ReadOperatorCount(SettingsFilePath());
+    m_form.setWindowTitle(VersionCaption());
+    SetBackColor(m_form.picOp, ColorRed);
+    LoadOperatorRows(m_form.lstOperator, m_form.lblOperator, ReadOperatorEntries(SettingsFilePath(), count));
+    if (!QFileInfo::exists(SettingsFilePath()))
+        return;
+    LoadSettings();
+    m_startStop.run();
+}
+
+ToolkitServer* MainWindow::replaceServer()
+{
+    // The new object takes over before the old one is released, so that only
+    // the server held here raises images.
+    auto server = std::make_unique<ToolkitServer>();
+    connect(server.get(), &ToolkitServer::ImageReceivedAsync, &m_relay, &ImageRelay::onImageReceived);
+    m_dcmSvr = std::move(server);
+    return m_dcmSvr.get();
+}
+
+void MainWindow::unload()
+{
+    // A failed save would silently lose every change of this run: say so.
+    if (!WriteOperatorEntries(SettingsFilePath(), CollectOperatorRows(m_form.lstOperator)))
+        m_boxes.show(QStringLiteral("Quorin Relay: Fehler"),
+                     QStringLiteral("Die Operatorliste konnte nicht gespeichert werden."), MessageIcon::Error);
+}

@@ -1,1 +1,72 @@
-// to be written
+#include "operators/OperatorListView.h"
+
+#include <QTreeWidget>
+
+namespace {
+constexpr int TagRole = Qt::UserRole + 1;
+}
+
+QTreeWidgetItem* AppendOperatorRow(QTreeWidget* list, const OperatorEntry& entry)
+{
+    auto* row = new QTreeWidgetItem;
+    row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    SetRowFields(row, entry.FirstName, entry.Surname, entry.ShortCode);
+    SetRowTag(row, entry.Marker);
+    row->setCheckState(FirstNameColumn, Qt::Unchecked);
+    list->addTopLevelItem(row);
+    return row;
+}
+
+OperatorEntry RowEntry(const QTreeWidgetItem* row)
+{
+    return OperatorEntry{RowTag(row), row->text(FirstNameColumn), row->text(SurnameColumn),
+                         row->text(ShortCodeColumn)};
+}
+
+QList<OperatorEntry> CollectOperatorRows(const QTreeWidget* list)
+{
+    QList<OperatorEntry> entries;
+    const int count = OperatorRowCount(list);
+    entries.reserve(count);
+    for (int i = 0; i < count; ++i)
+        entries.append(RowEntry(OperatorRow(list, i)));
+    return entries;
+}
+
+QTreeWidgetItem* OperatorRow(const QTreeWidget* list, int index)
+{
+    return list->topLevelItem(index);
+}
+
+int OperatorRowCount(const QTreeWidget* list)
+{
+    return list->topLevelItemCount();
+}
+
+QString RowTag(const QTreeWidgetItem* row)
+{
+    return row->data(FirstNameColumn, TagRole).toString();
+}
+
+void SetRowTag(QTreeWidgetItem* row, const QString& tag)
+{
+    row->setData(FirstNameColumn, TagRole, tag);
+}
+
+bool IsRowTicked(const QTreeWidgetItem* row)
+{
+    return row->checkState(FirstNameColumn) == Qt::Checked;
+}
+
+void SetRowTicked(QTreeWidgetItem* row, bool ticked)
+{
+    row->setCheckState(FirstNameColumn, ticked ? Qt::Checked : Qt::Unchecked);
+}
+
+void SetRowFields(QTreeWidgetItem* row, const QString& firstName, const QString& surname,
+                  const QString& shortCode)
+{
+    row->setText(FirstNameColumn, firstName);
+    row->setText(SurnameColumn, surname);
+    row->setText(ShortCodeColumn, shortCode);
+}
