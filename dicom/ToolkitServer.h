@@ -7,6 +7,7 @@
 #include "dicom/ToolkitConnection.h"
 #include "dicom/ToolkitImage.h"
 
+#include <QList>
 #include <QObject>
 #include <memory>
 
@@ -29,6 +30,9 @@ public:
     // Stops accepting at once; the port is free when this returns. Closing a
     // port that is not open does nothing.
     void CloseListener(qint32 port);
+
+    // The ports on which a listener of this process is open right now.
+    static QList<qint32> ListeningPorts();
 
 signals:
     void ImageReceivedAsync(std::shared_ptr<ToolkitConnection> connection,

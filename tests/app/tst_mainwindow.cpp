@@ -109,6 +109,7 @@ QByteArray tst_MainWindow::settingsFile() const
 
 void tst_MainWindow::loadWindow()
 {
+    m_window.reset();
     m_form = std::make_unique<FrmMain>();
     m_window = std::make_unique<MainWindow>(*m_form, m_boxes);
     m_window->load();

@@ -1,0 +1,49 @@
+#include "operators/EditOperatorDialog.h"
+
+#include "operators/OperatorListView.h"
+#include "operators/OperatorSelection.h"
+#include "operators/OperatorTextValidator.h"
+#include "ui/DialogPlacement.h"
+#include "ui/FrmEdit.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+EditOperatorDialog::EditOperatorDialog(FrmEdit& form, QTreeWidgetItem* row, QLabel* lblOperator)
+    : QObject(&form), m_form(form), m_row(row), m_lblOperator(lblOperator)
+{
+    const OperatorEntry entry = RowEntry(row);
+    form.txtName->setText(entry.FirstName);
+    form.txtSurename->setText(entry.Surname);
+    form.txtShort->setText(entry.ShortCode);
+    RestrictOperatorBoxes(form.txtName, form.txtSurename, form.txtShort);
+    connect(form.cmdOpEdit, &QPushButton::clicked, this, [this] { writeBack(); });
+    connect(form.cmdClose, &QPushButton::clicked, &form, &QDialog::reject);
+}
+
+void EditOperatorDialog::Show(QWidget* mainWindow, QTreeWidget* lstOperator, QLabel* lblOperator)
+{
+    QTreeWidgetItem* row = SelectedOperatorRow(lstOperator);
+    if (!row)
+        return;
+    FrmEdit form; // no owner window: it keeps a taskbar button of its own
+    EditOperatorDialog behaviour(form, row, lblOperator);
+    form.setWindowModality(Qt::ApplicationModal);
+    CentreOver(&form, mainWindow);
+    form.exec();
+}
+
+void EditOperatorDialog::writeBack()
+{
+    SetRowFields(m_row, m_form.txtName->text(), m_form.txtSurename->text(), m_form.txtShort->text());
+    if (IsRowTicked(m_row))
+        PublishOperatorOnDuty(m_lblOperator, m_row);
+    m_form.accept();
+}
+
+QTreeWidgetItem* SelectedOperatorRow(const QTreeWidget* list)
+{
+    const QList<QTreeWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}

@@ -1,0 +1,81 @@
+#include "operators/NewOperatorDialog.h"
+
+#include "app/MessageBoxes.h"
+#include "operators/OperatorListView.h"
+#include "operators/OperatorTextValidator.h"
+#include "ui/DialogPlacement.h"
+#include "ui/FrmNew.h"
+
+#include <QEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+NewOperatorDialog::NewOperatorDialog(FrmNew& form, MainControls main, MessageBoxes& boxes)
+    : QObject(&form), m_form(form), m_main(main), m_boxes(boxes)
+{
+    RestrictOperatorBoxes(form.txtName, form.txtSurename, form.txtShort);
+    form.installEventFilter(this);
+    connect(form.txtShort, &QLineEdit::textChanged, this, [this] { upperCaseShortCode(); });
+    connect(form.cmdNew, &QPushButton::clicked, this, [this] { add(); });
+    connect(form.cmdClose, &QPushButton::clicked, &form, &QDialog::reject);
+}
+
+void NewOperatorDialog::Show(QWidget* mainWindow, MainControls main, MessageBoxes& boxes)
+{
+    // No owner window: the dialog keeps a taskbar button of its own.
+    FrmNew form;
+    NewOperatorDialog behaviour(form, main, boxes);
+    form.setWindowModality(Qt::ApplicationModal);
+    CentreOver(&form, mainWindow);
+    form.exec();
+}
+
+bool NewOperatorDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &m_form && event->type() == QEvent::WindowActivate)
+        m_form.txtName->setFocus();
+    return QObject::eventFilter(watched, event);
+}
+
+void NewOperatorDialog::upperCaseShortCode()
+{
+    // Writing back an unchanged text emits nothing, so this ends at once.
+    const QString upper = StorableUpperCase(m_form.txtShort->text());
+    if (upper != m_form.txtShort->text())
+        m_form.txtShort->setText(upper);
+    m_form.txtShort->setCursorPosition(upper.size());
+}
+
+void NewOperatorDialog::add()
+{
+    const QString firstName = m_form.txtName->text();
+    const QString surname = m_form.txtSurename->text();
+    const QString shortCode = m_form.txtShort->text();
+    if (firstName.isEmpty() || surname.isEmpty() || shortCode.isEmpty()) {
+        m_boxes.show(QStringLiteral("Quorin Relay: Fehler"), QStringLiteral("Bitte füllen Sie alle Felder aus."),
+                     MessageIcon::Information);
+        return;
+    }
+    if (shortCodeTaken(shortCode)) {
+        m_boxes.show(QStringLiteral("Quorin Relay: Bereits vorhanden"),
+                     QStringLiteral("Dieser Kürzel ist bereits vergeben."), MessageIcon::Information);
+        m_form.txtShort->setFocus();
+        return;
+    }
+    AppendOperatorRow(m_main.lstOperator, OperatorEntry{QString(), firstName, surname, shortCode});
+    m_main.cmdEdit->setEnabled(true);
+    m_main.cmdDel->setEnabled(true);
+    m_form.accept();
+}
+
+bool NewOperatorDialog::shortCodeTaken(const QString& shortCode) const
+{
+    // Exact comparison: case-sensitive, no trimming.
+    const int count = OperatorRowCount(m_main.lstOperator);
+    for (int i = 0; i < count; ++i) {
+        if (OperatorRow(m_main.lstOperator, i)->text(ShortCodeColumn) == shortCode)
+            return true;
+    }
+    return false;
+}

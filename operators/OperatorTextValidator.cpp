@@ -1,0 +1,39 @@
+#include "operators/OperatorTextValidator.h"
+
+#include "settings/Cp1252.h"
+
+#include <QLineEdit>
+
+OperatorTextValidator::OperatorTextValidator(QLineEdit* box, int maxLength)
+    : QValidator(box), m_box(box), m_maxLength(maxLength)
+{
+}
+
+QValidator::State OperatorTextValidator::validate(QString& input, int& /*pos*/) const
+{
+    if (input.contains(QLatin1Char('|')) || !IsCp1252Encodable(input))
+        return Invalid;
+    // A longer text loaded from the file may still be shortened, never grown.
+    const bool grows = input.size() > m_box->text().size();
+    if (input.size() > m_maxLength && grows)
+        return Invalid;
+    return Acceptable;
+}
+
+QString StorableUpperCase(const QString& text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (const QChar c : text) {
+        const QString upper = QString(c).toUpper();
+        result += IsCp1252Encodable(upper) ? upper : QString(c);
+    }
+    return result;
+}
+
+void RestrictOperatorBoxes(QLineEdit* txtName, QLineEdit* txtSurename, QLineEdit* txtShort)
+{
+    txtName->setValidator(new OperatorTextValidator(txtName, MaxNameLength));
+    txtSurename->setValidator(new OperatorTextValidator(txtSurename, MaxNameLength));
+    txtShort->setValidator(new OperatorTextValidator(txtShort, MaxShortCodeLength));
+}
