@@ -36,4 +36,14 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Enter that no control took (the list ignores it) presses the default
+    // button, as in a dialog.
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void BuildMenu();
+    void BuildClientArea();
+    void BuildOperatorList(QWidget* client);
+    void BuildButtons(QWidget* client);
+    void BuildLamp(QWidget* client);
 };

@@ -33,4 +33,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override; // Escape does nothing
+
+private:
+    void BuildArchiveGroup();
+    void BuildLocalGroup();
 };

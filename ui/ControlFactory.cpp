@@ -1,0 +1,62 @@
+#include "ui/ControlFactory.h"
+
+#include "ui/AppFonts.h"
+#include "ui/Twips.h"
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QWidget>
+
+void ApplySpec(QWidget* control, const ControlSpec& spec)
+{
+    control->setObjectName(QString::fromLatin1(spec.name));
+    control->setProperty("tabIndex", spec.tabIndex);
+    if (spec.pointSize > 0)
+        control->setFont(TahomaFont(spec.pointSize, spec.bold));
+    // Designed positions count from inside the container's border (a
+    // sunken panel's frame), which is where Qt's contents rectangle starts.
+    const QPoint clientOrigin = control->parentWidget()->contentsRect().topLeft();
+    const TwipsBox& box = spec.box;
+    control->setGeometry(TwipsRect(box.left, box.top, box.width, box.height).translated(clientOrigin));
+}
+
+void SetControlIndex(QObject* control, int index)
+{
+    control->setProperty("index", index);
+}
+
+void ChainTabOrder(std::initializer_list<QWidget*> controls)
+{
+    QWidget* previous = nullptr;
+    for (QWidget* control : controls) {
+        if (previous)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
+}
+
+void SetDesignText(QWidget*, const QString&) {}
+
+void SetDesignText(QLabel* control, const QString& text)
+{
+    // Captions are shown as typed: an operator's name is never markup.
+    control->setTextFormat(Qt::PlainText);
+    control->setText(text);
+}
+
+void SetDesignText(QAbstractButton* control, const QString& text)
+{
+    control->setText(text);
+}
+
+void SetDesignText(QLineEdit* control, const QString& text)
+{
+    control->setText(text);
+}
+
+void SetDesignText(QGroupBox* control, const QString& text)
+{
+    control->setTitle(text);
+}

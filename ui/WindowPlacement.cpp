@@ -1,0 +1,67 @@
+#include "ui/WindowPlacement.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+namespace {
+
+QRect AvailableScreenArea(const QWidget* window)
+{
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+// The rectangle to centre on: the owner's frame, or the whole screen.
+QRect Anchor(const QWidget* window, Centring centring)
+{
+    const QWidget* owner = window->parentWidget() ? window->parentWidget()->window() : nullptr;
+    if (centring == Centring::OverParentEach && owner && owner->isVisible())
+        return owner->frameGeometry();
+    return AvailableScreenArea(window);
+}
+
+void Centre(QWidget* window, Centring centring)
+{
+    QRect placed(QPoint(0, 0), window->frameGeometry().size());
+    placed.moveCenter(Anchor(window, centring).center());
+    // Keep the title bar reachable when the owner sits near a screen edge.
+    const QRect screen = AvailableScreenArea(window);
+    if (!screen.isEmpty()) {
+        placed.moveRight(qMin(placed.right(), screen.right()));
+        placed.moveBottom(qMin(placed.bottom(), screen.bottom()));
+        placed.moveLeft(qMax(placed.left(), screen.left()));
+        placed.moveTop(qMax(placed.top(), screen.top()));
+    }
+    window->move(placed.topLeft());
+}
+
+class CentreOnShow : public QObject {
+public:
+    CentreOnShow(QWidget* window, Centring centring) : QObject(window), m_centring(centring) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // A spontaneous show is the window system restoring a minimised
+        // window: it stays where the user left it.
+        if (event->type() == QEvent::Show && !event->spontaneous()) {
+            Centre(static_cast<QWidget*>(watched), m_centring);
+            if (m_centring == Centring::OnScreenOnce) {
+                watched->removeEventFilter(this);
+                deleteLater();
+            }
+        }
+        return false;
+    }
+
+private:
+    Centring m_centring;
+};
+
+} // namespace
+
+void CentreWhenShown(QWidget* window, Centring centring)
+{
+    window->installEventFilter(new CentreOnShow(window, centring));
+}

@@ -1,0 +1,12 @@
+#pragma once
+// Where a window appears: the main window centred on the screen when it is
+// first shown, a dialog centred over the window that opens it.
+
+class QWidget;
+
+enum class Centring {
+    OnScreenOnce,    // the first time the window is shown
+    OverParentEach,  // every time it is shown; on the screen if it has no parent
+};
+
+void CentreWhenShown(QWidget* window, Centring centring);
