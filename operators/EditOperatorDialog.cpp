@@ -3,7 +3,6 @@
 #include "operators/OperatorListView.h"
 #include "operators/OperatorSelection.h"
 #include "operators/OperatorTextValidator.h"
-#include "ui/DialogPlacement.h"
 #include "ui/FrmEdit.h"
 
 #include <QLineEdit>
@@ -27,10 +26,8 @@ void EditOperatorDialog::Show(QWidget* mainWindow, QTreeWidget* lstOperator, QLa
     QTreeWidgetItem* row = SelectedOperatorRow(lstOperator);
     if (!row)
         return;
-    FrmEdit form; // no owner window: it keeps a taskbar button of its own
+    FrmEdit form(mainWindow); // centred over the main window, modal to it
     EditOperatorDialog behaviour(form, row, lblOperator);
-    form.setWindowModality(Qt::ApplicationModal);
-    CentreOver(&form, mainWindow);
     form.exec();
 }
 

@@ -3,7 +3,6 @@
 #include "app/MessageBoxes.h"
 #include "operators/OperatorListView.h"
 #include "operators/OperatorTextValidator.h"
-#include "ui/DialogPlacement.h"
 #include "ui/FrmNew.h"
 
 #include <QEvent>
@@ -23,11 +22,8 @@ NewOperatorDialog::NewOperatorDialog(FrmNew& form, MainControls main, MessageBox
 
 void NewOperatorDialog::Show(QWidget* mainWindow, MainControls main, MessageBoxes& boxes)
 {
-    // No owner window: the dialog keeps a taskbar button of its own.
-    FrmNew form;
+    FrmNew form(mainWindow); // centred over the main window, modal to it
     NewOperatorDialog behaviour(form, main, boxes);
-    form.setWindowModality(Qt::ApplicationModal);
-    CentreOver(&form, mainWindow);
     form.exec();
 }
 

@@ -1,0 +1,134 @@
+#include "settings/SettingsDialog.h"
+
+#include "app/ListenerStop.h"
+#include "app/MessageBoxes.h"
+#include "settings/AppPaths.h"
+#include "settings/NumberText.h"
+#include "settings/ProfileStrings.h"
+#include "settings/RelaySettings.h"
+#include "ui/ControlState.h"
+#include "ui/FrmSettings.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+constexpr int MaxTypedPortLength = 4;
+constexpr qint16 BufferSize = 256;
+
+QString ReadSetting(const char* section, const char* key, const QString& defaultValue)
+{
+    return ReadIniString(QLatin1String(section), QLatin1String(key), defaultValue, SettingsFilePath(), BufferSize);
+}
+
+// The typing filter by character code: digits and Backspace, and the full
+// stop where allowed. Everything else is swallowed, control characters too.
+bool CharacterAllowed(QChar c, bool fullStopAllowed)
+{
+    const ushort code = c.unicode();
+    return (code >= '0' && code <= '9') || code == 8 || (fullStopAllowed && code == '.');
+}
+
+bool WouldExceedTypingLimit(const QLineEdit* box)
+{
+    return box->text().size() - box->selectedText().size() >= MaxTypedPortLength;
+}
+
+} // namespace
+
+SettingsDialog::SettingsDialog(FrmSettings& form, MainControls main, MessageBoxes& boxes)
+    : QObject(&form), m_form(form), m_main(std::move(main)), m_boxes(boxes)
+{
+    for (QLineEdit* box : {form.txtAET, form.txtIP, form.txtPort, form.txtLocAET, form.txtLocPort})
+        connect(box, &QLineEdit::textChanged, form.cmdApply, [&form] { form.cmdApply->setEnabled(true); });
+    connect(form.chkDebug, &QCheckBox::stateChanged, form.cmdApply, [&form] { form.cmdApply->setEnabled(true); });
+    for (QLineEdit* box : {form.txtIP, form.txtPort, form.txtLocPort})
+        box->installEventFilter(this);
+    connect(form.cmdApply, &QPushButton::clicked, this, [this] { apply(); });
+    connect(form.cmdOK, &QPushButton::clicked, this, [this] {
+        apply();
+        m_form.accept();
+    });
+    connect(form.cmdClose, &QPushButton::clicked, &form, &QDialog::reject);
+    load();
+}
+
+void SettingsDialog::Show(QWidget* mainWindow, MainControls main, MessageBoxes& boxes)
+{
+    FrmSettings form(mainWindow);
+    SettingsDialog behaviour(form, std::move(main), boxes);
+    form.exec();
+}
+
+void SettingsDialog::load()
+{
+    m_form.txtAET->setText(ReadSetting("Archive", "AET", QString()));
+    m_form.txtIP->setText(ReadSetting("Archive", "IP", QString()));
+    m_form.txtPort->setText(ReadSetting("Archive", "Port", QString()));
+    m_form.txtLocAET->setText(ReadSetting("Local", "LocalAET", QString()));
+    m_form.txtLocPort->setText(ReadSetting("Local", "LocalPort", QString()));
+
+    const QString debugmode = ReadSetting("Local", "Debugmode", QStringLiteral("0"));
+    const std::optional<qint16> state = ToInt16(debugmode);
+    if (state && *state >= 0 && *state <= 2) {
+        m_form.chkDebug->setCheckState(static_cast<Qt::CheckState>(*state));
+    } else {
+        m_form.chkDebug->setCheckState(Qt::Unchecked);
+        m_unshownDebugmode = debugmode;
+    }
+    m_loadedCheckState = m_form.chkDebug->checkState();
+    m_form.cmdApply->setEnabled(false);
+}
+
+void SettingsDialog::apply()
+{
+    writeSettings();
+    LoadSettings();
+    StopListeners(m_main.server ? m_main.server() : nullptr);
+    m_main.cmdStartStop->setText(QStringLiteral("Start"));
+    SetBackColor(m_main.picOp, ColorRed);
+    m_form.cmdApply->setEnabled(false);
+}
+
+void SettingsDialog::writeSettings()
+{
+    IniWriteBatch batch(SettingsFilePath());
+    batch.write(QStringLiteral("Archive"), QStringLiteral("AET"), m_form.txtAET->text());
+    batch.write(QStringLiteral("Archive"), QStringLiteral("IP"), m_form.txtIP->text());
+    batch.write(QStringLiteral("Archive"), QStringLiteral("Port"), m_form.txtPort->text());
+    batch.write(QStringLiteral("Local"), QStringLiteral("LocalAET"), m_form.txtLocAET->text());
+    batch.write(QStringLiteral("Local"), QStringLiteral("LocalPort"), m_form.txtLocPort->text());
+    batch.write(QStringLiteral("Local"), QStringLiteral("Debugmode"), debugmodeText());
+    // A failed write would leave the user believing in settings the relay
+    // never sees again after a restart: say so, then carry on.
+    if (!batch.commit())
+        m_boxes.show(QStringLiteral("Quorin Relay: Fehler"),
+                     QStringLiteral("Die Einstellungen konnten nicht gespeichert werden."), MessageIcon::Error);
+}
+
+QString SettingsDialog::debugmodeText() const
+{
+    const int state = m_form.chkDebug->checkState();
+    if (!m_unshownDebugmode.isNull() && state == m_loadedCheckState)
+        return m_unshownDebugmode;
+    return QString::number(state);
+}
+
+bool SettingsDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    auto* box = static_cast<QLineEdit*>(watched);
+    const QString typed = static_cast<QKeyEvent*>(event)->text();
+    if (typed.isEmpty())
+        return false; // keys that type nothing (arrows, Delete) are not filtered
+    const QChar c = typed.front();
+    if (!CharacterAllowed(c, box == m_form.txtIP))
+        return true;
+    const bool isPortBox = box == m_form.txtPort || box == m_form.txtLocPort;
+    return isPortBox && c.isDigit() && WouldExceedTypingLimit(box);
+}
