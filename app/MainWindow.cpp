@@ -3,10 +3,14 @@
 #include "app/MessageBoxes.h"
 #include "app/Version.h"
 #include "dicom/ToolkitServer.h"
+#include "operators/DeleteOperator.h"
+#include "operators/EditOperatorDialog.h"
+#include "operators/NewOperatorDialog.h"
 #include "operators/OperatorListView.h"
 #include "operators/OperatorStorage.h"
 #include "settings/AppPaths.h"
 #include "settings/RelaySettings.h"
+#include "settings/SettingsDialog.h"
 #include "ui/ControlState.h"
 #include "ui/FrmMain.h"
 
@@ -36,6 +40,25 @@ MainWindow::MainWindow(FrmMain& form, MessageBoxes& boxes)
     connect(form.cmdClose, &QPushButton::clicked, &form, &QWidget::close);
     connect(form.mnuClose, &QAction::triggered, &form, &QWidget::close);
     connect(&form, &FrmMain::unloading, this, [this] { unload(); });
+    connectDialogs();
+}
+
+void MainWindow::connectDialogs()
+{
+    FrmMain& form = m_form;
+    connect(form.cmdNew, &QPushButton::clicked, this, [this] {
+        NewOperatorDialog::Show(&m_form, {m_form.lstOperator, m_form.cmdEdit, m_form.cmdDel}, m_boxes);
+    });
+    connect(form.cmdEdit, &QPushButton::clicked, this,
+            [this] { EditOperatorDialog::Show(&m_form, m_form.lstOperator, m_form.lblOperator); });
+    connect(form.cmdDel, &QPushButton::clicked, this, [this] {
+        DeleteSelectedOperator({m_form.lstOperator, m_form.lblOperator, m_form.cmdEdit, m_form.cmdDel,
+                                m_form.cmdStartStop, m_form.picOp},
+                               server(), m_boxes);
+    });
+    connect(form.mnuSettings, &QAction::triggered, this, [this] {
+        SettingsDialog::Show(&m_form, {m_form.cmdStartStop, m_form.picOp, [this] { return server(); }}, m_boxes);
+    });
 }
 
 MainWindow::~MainWindow() = default;

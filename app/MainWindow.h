@@ -30,6 +30,7 @@ public:
     StartStopAction& startStopAction() { return m_startStop; }
 
 private:
+    void connectDialogs();
     ToolkitServer* replaceServer();
     void unload();
 
