@@ -1,0 +1,277 @@
+// The settings dialog: what it shows (the file, not the loaded settings),
+// the typing filters and limits, and apply/OK/Abbrechen with their effect on
+// the file, the relay settings and a real listener.
+
+#include "RecordingMessageBoxes.h"
+#include "dicom/ToolkitServer.h"
+#include "settings/AppPaths.h"
+#include "settings/RelaySettings.h"
+#include "settings/SettingsDialog.h"
+#include "ui/ControlState.h"
+#include "ui/FrmMain.h"
+#include "ui/FrmSettings.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+quint16 FreePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+bool Accepts(quint16 port)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    return socket.waitForConnected(2000);
+}
+
+} // namespace
+
+class tst_SettingsDialog : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void showsTheFileNotTheLoadedSettings();
+    void typingFilters_data();
+    void typingFilters();
+    void everyEditEnablesApply();
+    void applyWritesReloadsAndStops();
+    void applyClosesTheListenerOnItsOldPort();
+    void okWithoutEditsRewritesAndClosesAbbrechenWritesNothing();
+    void debugmodeTheBoxCannotShowIsKept();
+    void failedWriteIsReported();
+
+private:
+    void writeSettings(const QByteArray& content);
+    QByteArray settingsFile() const;
+    void openDialog();
+
+    std::unique_ptr<QTemporaryDir> m_folder;
+    RecordingMessageBoxes m_boxes;
+    std::unique_ptr<FrmMain> m_main;
+    std::unique_ptr<ToolkitServer> m_server;
+    std::unique_ptr<FrmSettings> m_form;
+    SettingsDialog* m_dialog = nullptr;
+};
+
+void tst_SettingsDialog::init()
+{
+    m_folder = std::make_unique<QTemporaryDir>();
+    SetProgramFolderOverride(m_folder->path());
+    RelaySettings() = RelaySettingsValues{};
+    m_boxes = RecordingMessageBoxes{};
+    m_main = std::make_unique<FrmMain>();
+    m_main->cmdStartStop->setText(QStringLiteral("Stop"));
+    SetBackColor(m_main->picOp, ColorGreen);
+}
+
+void tst_SettingsDialog::cleanup()
+{
+    m_form.reset();
+    m_server.reset();
+    m_main.reset();
+    QFile::setPermissions(SettingsFilePath(), QFile::ReadOwner | QFile::WriteOwner);
+    SetProgramFolderOverride(QString());
+    m_folder.reset();
+    for (QWidget* w : QApplication::topLevelWidgets())
+        QVERIFY2(!w->isVisible(), "a window was left open");
+}
+
+void tst_SettingsDialog::writeSettings(const QByteArray& content)
+{
+    QFile file(SettingsFilePath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+QByteArray tst_SettingsDialog::settingsFile() const
+{
+    QFile file(SettingsFilePath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void tst_SettingsDialog::openDialog()
+{
+    m_form = std::make_unique<FrmSettings>(m_main.get());
+    m_dialog = new SettingsDialog(*m_form, {m_main->cmdStartStop, m_main->picOp, [this] { return m_server.get(); }},
+                                  m_boxes);
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+}
+
+void tst_SettingsDialog::showsTheFileNotTheLoadedSettings()
+{
+    writeSettings("[Archive]\nAET=ARCHIVE\nIP=10.0.0.5\nPort=104\n[Local]\nLocalAET=RELAY\nDebugmode=2\n");
+    LoadSettings();
+    writeSettings("[Archive]\nAET=ARCH2\nIP=10.0.0.5\nPort=123456\n[Local]\nLocalAET=RELAY\nDebugmode=2\n");
+    openDialog();
+
+    QCOMPARE(m_form->txtAET->text(), QStringLiteral("ARCH2"));
+    QCOMPARE(m_form->txtPort->text(), QStringLiteral("123456")); // longer than typing allows, shown in full
+    QCOMPARE(m_form->txtLocPort->text(), QString());              // no key: empty, though the relay uses 109
+    QCOMPARE(RelaySettings().LocalPort, QStringLiteral("109"));
+    QCOMPARE(m_form->chkDebug->checkState(), Qt::PartiallyChecked);
+    QVERIFY(!m_form->chkDebug->isVisible());
+    QVERIFY(!m_form->cmdApply->isEnabled());
+}
+
+void tst_SettingsDialog::typingFilters_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("IP keeps digits and full stops") << "txtIP" << "127.0.0.1" << "127.0.0.1";
+    QTest::newRow("IP drops letters, minus, colon") << "txtIP" << "1a-2:3 " << "123";
+    QTest::newRow("port drops the full stop") << "txtPort" << "1.0-4" << "104";
+    QTest::newRow("port refuses a fifth digit") << "txtPort" << "123456" << "1234";
+    QTest::newRow("local port refuses a fifth digit") << "txtLocPort" << "99999" << "9999";
+    QTest::newRow("AE title unfiltered") << "txtAET" << "Ärchiv-1.x" << "Ärchiv-1.x";
+}
+
+void tst_SettingsDialog::typingFilters()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(QString, expected);
+    openDialog();
+    auto* edit = m_form->findChild<QLineEdit*>(box);
+    QVERIFY(edit);
+    QTest::keyClicks(edit, typed);
+    QCOMPARE(edit->text(), expected);
+
+    // Backspace works, and a selected digit may be typed over at the limit.
+    if (edit->text().size() == 4) {
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("7"));
+        QCOMPARE(edit->text(), QStringLiteral("7"));
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QCOMPARE(edit->text(), QString());
+    }
+    m_form->close();
+}
+
+void tst_SettingsDialog::everyEditEnablesApply()
+{
+    openDialog();
+    for (QLineEdit* box : {m_form->txtAET, m_form->txtIP, m_form->txtPort, m_form->txtLocAET, m_form->txtLocPort}) {
+        m_form->cmdApply->setEnabled(false);
+        QTest::keyClicks(box, QStringLiteral("1"));
+        QVERIFY2(m_form->cmdApply->isEnabled(), qPrintable(box->objectName()));
+    }
+    m_form->close();
+}
+
+void tst_SettingsDialog::applyWritesReloadsAndStops()
+{
+    openDialog();
+    QTest::keyClicks(m_form->txtAET, QStringLiteral("ARCHIVE"));
+    QTest::keyClicks(m_form->txtIP, QStringLiteral("10.0.0.5"));
+    QTest::keyClicks(m_form->txtPort, QStringLiteral("104"));
+    QTest::keyClicks(m_form->txtLocAET, QStringLiteral("RELAY"));
+    QTest::keyClicks(m_form->txtLocPort, QStringLiteral("109"));
+    QTest::mouseClick(m_form->cmdApply, Qt::LeftButton);
+
+    QCOMPARE(settingsFile(), QByteArray("[Archive]\r\nAET=ARCHIVE\r\nIP=10.0.0.5\r\nPort=104\r\n"
+                                        "[Local]\r\nLocalAET=RELAY\r\nLocalPort=109\r\nDebugmode=0\r\n"));
+    QCOMPARE(RelaySettings().ArchiveAET, QStringLiteral("ARCHIVE"));
+    QCOMPARE(RelaySettings().LocalPort, QStringLiteral("109"));
+    QCOMPARE(m_main->cmdStartStop->text(), QStringLiteral("Start"));
+    QCOMPARE(BackColor(m_main->picOp), ColorRed);
+    QVERIFY(!m_form->cmdApply->isEnabled());
+    QVERIFY(m_form->isVisible());
+    QVERIFY(m_boxes.shown.isEmpty());
+    m_form->close();
+}
+
+void tst_SettingsDialog::applyClosesTheListenerOnItsOldPort()
+{
+    const quint16 oldPort = FreePort();
+    writeSettings("[Local]\r\nLocalPort=" + QByteArray::number(oldPort) + "\r\n");
+    LoadSettings();
+    m_server = std::make_unique<ToolkitServer>();
+    QVERIFY(m_server->OpenListener(oldPort));
+    openDialog();
+
+    m_form->txtLocPort->clear();
+    QTest::keyClicks(m_form->txtLocPort, QStringLiteral("1234"));
+    QTest::mouseClick(m_form->cmdApply, Qt::LeftButton);
+
+    QVERIFY(!Accepts(oldPort));
+    QCOMPARE(RelaySettings().LocalPort, QStringLiteral("1234"));
+    QCOMPARE(m_main->cmdStartStop->text(), QStringLiteral("Start"));
+    m_form->close();
+}
+
+void tst_SettingsDialog::okWithoutEditsRewritesAndClosesAbbrechenWritesNothing()
+{
+    const QByteArray before("[Local]\nLocalAET = RELAY \n[Archive]\nAET=\"ARCH\"\n");
+    writeSettings(before);
+    openDialog();
+    QTest::keyClicks(m_form->txtAET, QStringLiteral("X"));
+    QTest::mouseClick(m_form->cmdClose, Qt::LeftButton);
+    QVERIFY(!m_form->isVisible());
+    QCOMPARE(settingsFile(), before);
+    QCOMPARE(m_main->cmdStartStop->text(), QStringLiteral("Stop"));
+
+    openDialog();
+    QTest::keyClick(m_form->txtAET, Qt::Key_Return); // Enter presses OK
+    QVERIFY(!m_form->isVisible());
+    QCOMPARE(settingsFile(), QByteArray("[Local]\nLocalAET=RELAY\r\nLocalPort=\r\nDebugmode=0\r\n"
+                                        "[Archive]\nAET=ARCH\r\nIP=\r\nPort=\r\n"));
+    // An emptied LocalPort is written empty and read back empty, not as 109.
+    QCOMPARE(RelaySettings().LocalPort, QString());
+    QCOMPARE(m_main->cmdStartStop->text(), QStringLiteral("Start"));
+    QCOMPARE(BackColor(m_main->picOp), ColorRed);
+}
+
+void tst_SettingsDialog::debugmodeTheBoxCannotShowIsKept()
+{
+    writeSettings("[Local]\r\nDebugmode=abc\r\n");
+    openDialog();
+    QCOMPARE(m_form->chkDebug->checkState(), Qt::Unchecked);
+    QTest::mouseClick(m_form->cmdOK, Qt::LeftButton);
+    QVERIFY(settingsFile().contains("Debugmode=abc\r\n"));
+
+    writeSettings("[Local]\r\nDebugmode=1\r\n");
+    openDialog();
+    QCOMPARE(m_form->chkDebug->checkState(), Qt::Checked);
+    QTest::mouseClick(m_form->cmdOK, Qt::LeftButton);
+    QVERIFY(settingsFile().contains("Debugmode=1\r\n"));
+    QCOMPARE(RelaySettings().Debugmode, QStringLiteral("1"));
+}
+
+void tst_SettingsDialog::failedWriteIsReported()
+{
+    const QByteArray before("[Local]\r\nLocalPort=2000\r\n");
+    writeSettings(before);
+    QVERIFY(QFile::setPermissions(SettingsFilePath(), QFile::ReadOwner | QFile::ReadGroup));
+    openDialog();
+    QTest::keyClicks(m_form->txtAET, QStringLiteral("NEW"));
+    QTest::mouseClick(m_form->cmdOK, Qt::LeftButton);
+
+    QCOMPARE(m_boxes.texts(), QStringList{"Die Einstellungen konnten nicht gespeichert werden."});
+    QCOMPARE(m_boxes.shown.first().title, QStringLiteral("Quorin Relay: Fehler"));
+    QCOMPARE(m_boxes.shown.first().icon, MessageIcon::Error);
+    QCOMPARE(settingsFile(), before);
+    QCOMPARE(RelaySettings().LocalPort, QStringLiteral("2000")); // reloaded from the file as it is
+    QCOMPARE(m_main->cmdStartStop->text(), QStringLiteral("Start"));
+    QVERIFY(!m_form->isVisible());
+}
+
+QTEST_MAIN(tst_SettingsDialog)
+#include "tst_settingsdialog.moc"
