@@ -95,6 +95,7 @@ void FrmMain::BuildClientArea()
     // The window takes the size of the client area plus the menu bar,
     // whatever height the menu bar's font gives it, and keeps it.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    layout()->activate(); // fix the size before the native window exists
     BuildOperatorList(client);
     BuildButtons(client);
     BuildLamp(client);
