@@ -9,16 +9,16 @@
 #include <QLineEdit>
 #include <QWidget>
 
-void ApplySpec(QWidget* control, const ControlSpec& spec)
+void ApplyDesign(QWidget* control, const ControlDesign& design)
 {
-    control->setObjectName(QString::fromLatin1(spec.name));
-    control->setProperty("tabIndex", spec.tabIndex);
-    if (spec.pointSize > 0)
-        control->setFont(TahomaFont(spec.pointSize, spec.bold));
+    control->setObjectName(QString::fromLatin1(design.name));
+    control->setProperty("tabIndex", design.tabIndex);
+    if (design.pointSize > 0)
+        control->setFont(TahomaFont(design.pointSize, design.bold));
     // Designed positions count from inside the container's border (a
     // sunken panel's frame), which is where Qt's contents rectangle starts.
     const QPoint clientOrigin = control->parentWidget()->contentsRect().topLeft();
-    const TwipsBox& box = spec.box;
+    const TwipsBox& box = design.box;
     control->setGeometry(TwipsRect(box.left, box.top, box.width, box.height).translated(clientOrigin));
 }
 

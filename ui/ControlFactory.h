@@ -23,7 +23,7 @@ struct TwipsBox {
     int height;
 };
 
-struct ControlSpec {
+struct ControlDesign {
     const char* name;
     const char* text;  // UTF-8; empty for controls without text
     TwipsBox box;
@@ -33,7 +33,7 @@ struct ControlSpec {
 };
 
 // Names, places, sets the font of and numbers a control built elsewhere.
-void ApplySpec(QWidget* control, const ControlSpec& spec);
+void ApplyDesign(QWidget* control, const ControlDesign& design);
 
 void SetControlIndex(QObject* control, int index);
 
@@ -48,10 +48,10 @@ void SetDesignText(QLineEdit* control, const QString& text);
 void SetDesignText(QGroupBox* control, const QString& text);
 
 template <class Control>
-Control* MakeControl(QWidget* parent, const ControlSpec& spec)
+Control* MakeControl(QWidget* parent, const ControlDesign& design)
 {
     auto* control = new Control(parent);
-    SetDesignText(control, QString::fromUtf8(spec.text));
-    ApplySpec(control, spec);
+    SetDesignText(control, QString::fromUtf8(design.text));
+    ApplyDesign(control, design);
     return control;
 }

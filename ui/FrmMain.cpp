@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <iterator>
 
 namespace {
 
@@ -25,15 +26,15 @@ constexpr int kClientWidth = 7815;  // twips, below the menu bar
 constexpr int kClientHeight = 7590;
 
 // name, text, {left, top, width, height}, Tahoma pt, bold, tab index
-const ControlSpec kLstOperator{"lstOperator", "", {360, 180, 7080, 4605}, 12, false, 0};
-const ControlSpec kCmdStartStop{"cmdStartStop", "Start", {360, 4900, 1500, 500}, 9.75, true, 1};
-const ControlSpec kCmdNew{"cmdNew", "Neu", {2790, 4900, 1500, 500}, 9.75, true, 2};
-const ControlSpec kCmdEdit{"cmdEdit", "Ändern", {4365, 4905, 1500, 500}, 9.75, true, 3};
-const ControlSpec kCmdDel{"cmdDel", "Löschen", {5940, 4900, 1500, 500}, 9.75, true, 4};
-const ControlSpec kCmdClose{"cmdClose", "Beenden", {5985, 6930, 1500, 500}, 9.75, true, 5};
-const ControlSpec kPicOp{"picOp", "", {360, 5625, 7125, 1140}, 0, false, 6};
-const ControlSpec kLabel1{"Label1", "Aktiver Operator:", {45, 0, 2310, 360}, 15, false, 7};
-const ControlSpec kLblOperator{"lblOperator", "Kein Operator ausgewählt", {0, 405, 7020, 555}, 24, true, 8};
+const ControlDesign kLstOperator{"lstOperator", "", {360, 180, 7080, 4605}, 12, false, 0};
+const ControlDesign kCmdStartStop{"cmdStartStop", "Start", {360, 4900, 1500, 500}, 9.75, true, 1};
+const ControlDesign kCmdNew{"cmdNew", "Neu", {2790, 4900, 1500, 500}, 9.75, true, 2};
+const ControlDesign kCmdEdit{"cmdEdit", "Ändern", {4365, 4905, 1500, 500}, 9.75, true, 3};
+const ControlDesign kCmdDel{"cmdDel", "Löschen", {5940, 4900, 1500, 500}, 9.75, true, 4};
+const ControlDesign kCmdClose{"cmdClose", "Beenden", {5985, 6930, 1500, 500}, 9.75, true, 5};
+const ControlDesign kPicOp{"picOp", "", {360, 5625, 7125, 1140}, 0, false, 6};
+const ControlDesign kLabel1{"Label1", "Aktiver Operator:", {45, 0, 2310, 360}, 15, false, 7};
+const ControlDesign kLblOperator{"lblOperator", "Kein Operator ausgewählt", {0, 405, 7020, 555}, 24, true, 8};
 
 // Widths were designed in hundredths of a millimetre: 4940, 4940, 1941.
 struct ColumnDesign {

@@ -10,11 +10,11 @@
 namespace {
 
 // name, text, {left, top, width, height}, Tahoma pt, bold, tab index
-const ControlSpec kPicture1{"Picture1", "", {45, 45, 5100, 2805}, 0, false, 0};
-const ControlSpec kTxtName{"txtName", "", {135, 405, 3660, 390}, 11.25, false, 1};
-const ControlSpec kTxtSurename{"txtSurename", "", {135, 1440, 3660, 390}, 11.25, false, 2};
-const ControlSpec kTxtShort{"txtShort", "", {4140, 1440, 825, 390}, 11.25, false, 3};
-const ControlSpec kCmdClose{"cmdClose", "Abbrechen", {3465, 2160, 1500, 500}, 11.25, true, 5};
+const ControlDesign kPicture1{"Picture1", "", {45, 45, 5100, 2805}, 0, false, 0};
+const ControlDesign kTxtName{"txtName", "", {135, 405, 3660, 390}, 11.25, false, 1};
+const ControlDesign kTxtSurename{"txtSurename", "", {135, 1440, 3660, 390}, 11.25, false, 2};
+const ControlDesign kTxtShort{"txtShort", "", {4140, 1440, 825, 390}, 11.25, false, 3};
+const ControlDesign kCmdClose{"cmdClose", "Abbrechen", {3465, 2160, 1500, 500}, 11.25, true, 5};
 const TwipsBox kPrimaryBox{1845, 2160, 1500, 500};
 constexpr int kPrimaryTabIndex = 4;
 
