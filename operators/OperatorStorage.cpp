@@ -1,1 +1,61 @@
-// to be written
+#include "operators/OperatorStorage.h"
+
+#include "settings/NumberText.h"
+#include "settings/ProfileStrings.h"
+
+#include <QFileInfo>
+
+namespace {
+
+const QString Section = QStringLiteral("Operator");
+const QString CountKey = QStringLiteral("OperatorCount");
+constexpr qint16 BufferSize = 256;
+
+QString EntryKey(int row)
+{
+    return QStringLiteral("Operator%1").arg(row);
+}
+
+} // namespace
+
+qint16 ReadOperatorCount(const QString& iniPath)
+{
+    const std::optional<qint32> count =
+        ToInt32(ReadIniString(Section, CountKey, QStringLiteral("0"), iniPath, BufferSize));
+    if (!count)
+        return 0;
+    return qint16(qBound<qint32>(std::numeric_limits<qint16>::min(), *count, MaxOperatorCount));
+}
+
+QList<OperatorEntry> ReadOperatorEntries(const QString& iniPath, qint16 count)
+{
+    QList<OperatorEntry> entries;
+    if (count <= 0)
+        return entries;
+    entries.reserve(count);
+    const IniReadSnapshot file(iniPath);
+    for (int row = 1; row <= count; ++row)
+        entries.append(OperatorEntry::parse(file.read(Section, EntryKey(row), QStringLiteral("|||"), BufferSize)));
+    return entries;
+}
+
+bool WriteOperatorEntries(const QString& iniPath, const QList<OperatorEntry>& entries)
+{
+    if (entries.isEmpty()) {
+        // An empty list stores its count, so that deleted rows do not come
+        // back; a missing file stays missing.
+        if (!QFileInfo::exists(iniPath))
+            return true;
+        return WriteIniString(Section, CountKey, QStringLiteral("0"), iniPath);
+    }
+    // The count follows every entry, as a save one key at a time leaves it.
+    // Rows beyond what the 16-bit row numbers of the format hold are not
+    // stored.
+    IniWriteBatch batch(iniPath);
+    const int rows = int(qMin<qsizetype>(entries.size(), MaxOperatorCount));
+    for (int row = 1; row <= rows; ++row) {
+        batch.write(Section, EntryKey(row), entries.at(row - 1).joined());
+        batch.write(Section, CountKey, QString::number(row));
+    }
+    return batch.commit();
+}

@@ -11,8 +11,9 @@
 constexpr int MaxOperatorCount = 32766;
 
 // OperatorCount read through ReadIniString (default "0", buffer 256). A text
-// that is not a 16-bit integer counts as 0; a count above MaxOperatorCount is
-// clamped to it. A negative count loads nothing.
+// that is not a decimal integer (or does not fit 32 bits) counts as 0; a count
+// above MaxOperatorCount is clamped to it, one below -32768 to -32768. A
+// negative count loads nothing.
 qint16 ReadOperatorCount(const QString& iniPath);
 
 // Entries 1..count, each read with default "|||" and buffer 256, so a missing
@@ -22,5 +23,6 @@ QList<OperatorEntry> ReadOperatorEntries(const QString& iniPath, qint16 count);
 // Writes Operator1..Operator<n> and OperatorCount=<n> as the one-by-one save
 // does (count rewritten after each entry), in one atomic write. An empty list
 // writes OperatorCount=0 when the file exists and creates nothing when it does
-// not. Returns false when the file could not be written.
+// not. Only the first MaxOperatorCount entries can be stored. Returns false
+// when the file could not be written (it is then unchanged).
 [[nodiscard]] bool WriteOperatorEntries(const QString& iniPath, const QList<OperatorEntry>& entries);

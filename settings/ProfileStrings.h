@@ -22,7 +22,9 @@ QString ReadIniString(const QString& section, const QString& key, const QString&
                       const QString& filePath, qint16 bufferSize);
 
 // Writes one value (the profile-string write). Returns false when the file
-// could not be written; the file on disk is then unchanged.
+// could not be written; the file on disk is then unchanged. An existing file
+// that is unreadable, not writable to us, or has no write permission bit at
+// all (read-only, even for root) is not written.
 [[nodiscard]] bool WriteIniString(const QString& section, const QString& key, const QString& value,
                                   const QString& filePath);
 
@@ -35,17 +37,18 @@ public:
     IniReadSnapshot(const IniReadSnapshot&) = delete;
     IniReadSnapshot& operator=(const IniReadSnapshot&) = delete;
 
+    // True when the file existed and could be read.
     bool fileExists() const;
     QString read(const QString& section, const QString& key, const QString& defaultValue,
                  qint16 bufferSize) const;
 
 private:
-    std::unique_ptr<IniDocument> m_document; // null when the file does not exist
+    std::unique_ptr<IniDocument> m_document; // null when the file is missing or unreadable
 };
 
 // Many writes as one: commit() produces exactly the file that the same
 // WriteIniString calls one by one would have produced, written once and
-// atomically.
+// atomically. A batch without writes commits nothing (and creates no file).
 class IniWriteBatch {
 public:
     explicit IniWriteBatch(const QString& filePath);
