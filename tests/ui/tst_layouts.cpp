@@ -85,7 +85,9 @@ void ShowActive(QWidget* window)
 void AddControl(const char* window, const char* name, int index, const char* kind, const char* container,
                 const char* text, Twips box, double pointSize, bool bold, int tabIndex, bool visible = true)
 {
-    const QString row = index < 0 ? QString("%1/%2").arg(window, name) : QString("%1/%2(%3)").arg(window, name).arg(index);
+    QString row = QString("%1/%2").arg(window, name);
+    if (index >= 0)
+        row += QString("(%1)").arg(index);
     QTest::newRow(qPrintable(row)) << QString(window) << QString(name) << index << QString(kind) << QString(container)
                                    << QString::fromUtf8(text) << TwipsRect(box.left, box.top, box.width, box.height)
                                    << pointSize << bold << tabIndex << visible;
