@@ -1,1 +1,51 @@
-// to be written
+#include "dicom/ToolkitImage.h"
+
+#include "dicom/internal/DimseStatus.h"
+#include "dicom/internal/ForwardResultCourier.h"
+#include "dicom/internal/ToolkitImageChannel.h"
+
+namespace {
+
+ForwardResult notForwarded(const QString& why)
+{
+    return ForwardResult{false, quorin::dicom::kStatusRelayFailure, why};
+}
+
+} // namespace
+
+ToolkitImage::ToolkitImage(std::shared_ptr<ToolkitImageChannel> channel)
+    : m_channel(std::move(channel))
+{
+}
+
+ToolkitImage::~ToolkitImage()
+{
+    if (!m_forwarded && m_channel)
+        m_channel->release();
+}
+
+QString ToolkitImage::ImageText() const
+{
+    return m_channel ? m_channel->sopInstanceUid() : QString();
+}
+
+ToolkitAttributeSet& ToolkitImage::ImageAttributes()
+{
+    return m_attributes;
+}
+
+void ToolkitImage::ForwardImage(const QString& archiveIP, qint32 archivePort,
+                                const QString& localAET, const QString& archiveAET,
+                                QObject* context, std::function<void(const ForwardResult&)> done)
+{
+    auto report = ForwardResultCourier::connect(context, std::move(done));
+    if (m_forwarded || !m_channel) {
+        report(notForwarded(QStringLiteral("the image was already forwarded")));
+        return;
+    }
+    m_forwarded = true;
+    ForwardRequest request{archiveIP, archivePort, localAET, archiveAET,
+                           m_attributes.changes(), report};
+    if (!m_channel->submitForward(std::move(request)))
+        report(notForwarded(QStringLiteral("the image is no longer waiting (relay stopped or timed out)")));
+}

@@ -20,6 +20,7 @@ public:
 
     // ServerFlag: true = received images are raised as events for relaying;
     // false = the server refuses images (failure status to the sender).
+    // Off until set.
     void setServerFlag(bool on);
     bool serverFlag() const;
 
@@ -37,6 +38,9 @@ public:
 signals:
     void ImageReceivedAsync(std::shared_ptr<ToolkitConnection> connection,
                             std::shared_ptr<ToolkitImage> image);
+
+private:
+    bool m_serverFlag = false;
 };
 
 Q_DECLARE_METATYPE(std::shared_ptr<ToolkitConnection>)

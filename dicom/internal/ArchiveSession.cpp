@@ -1,0 +1,192 @@
+#include "dicom/internal/ArchiveSession.h"
+
+#include "dicom/internal/DimseStatus.h"
+#include "dicom/internal/NetworkTimeouts.h"
+#include "dicom/internal/OutgoingImage.h"
+
+#include <dcmtk/dcmdata/dcxfer.h>
+#include <dcmtk/dcmnet/dimse.h>
+#include <dcmtk/dcmnet/diutil.h>
+
+#include <cstring>
+
+namespace quorin::dicom {
+
+namespace {
+
+ForwardResult relayFailure(const QString& detail)
+{
+    return ForwardResult{false, kStatusRelayFailure, detail};
+}
+
+QString conditionText(const OFCondition& condition)
+{
+    return QString::fromLocal8Bit(condition.text());
+}
+
+QByteArray latin1(const QString& text)
+{
+    return text.toLatin1();
+}
+
+void addContexts(T_ASC_Parameters* params, const std::vector<ProposedContext>& contexts)
+{
+    T_ASC_PresentationContextID id = 1;
+    for (const ProposedContext& context : contexts) {
+        std::vector<const char*> syntaxes;
+        for (const std::string& uid : context.transferSyntaxes)
+            syntaxes.push_back(uid.c_str());
+        ASC_addPresentationContext(params, id, context.abstractSyntax.c_str(), syntaxes.data(),
+                                   int(syntaxes.size()));
+        id += 2;
+    }
+}
+
+T_DIMSE_C_StoreRQ storeRequest(T_ASC_Association* association, const OutgoingImage& image)
+{
+    T_DIMSE_C_StoreRQ request;
+    std::memset(&request, 0, sizeof(request));
+    request.MessageID = association->nextMsgID++;
+    OFStandard::strlcpy(request.AffectedSOPClassUID, image.sopClassUid().c_str(),
+                        sizeof(request.AffectedSOPClassUID));
+    OFStandard::strlcpy(request.AffectedSOPInstanceUID, image.sopInstanceUid().c_str(),
+                        sizeof(request.AffectedSOPInstanceUID));
+    request.DataSetType = DIMSE_DATASET_PRESENT;
+    request.Priority = DIMSE_PRIORITY_MEDIUM;
+    return request;
+}
+
+} // namespace
+
+ArchiveSession::~ArchiveSession()
+{
+    release();
+    if (m_network)
+        ASC_dropNetwork(&m_network);
+}
+
+ForwardResult ArchiveSession::store(OutgoingImage& image, const ArchiveAddress& address)
+{
+    const ImageKind kind{image.sopClassUid().c_str(), DcmXfer(image.originalSyntax()).getXferID()};
+    m_proposal.remember(kind);
+    const bool reused = isOpenFor(address, kind);
+    if (!reused) {
+        release();
+        const QString failure = associate(address);
+        if (!failure.isEmpty())
+            return relayFailure(failure);
+    }
+    SendOutcome outcome = send(image);
+    if (outcome.associationLost && reused) {
+        // The kept association may have died while idle (archive restarted,
+        // idle timeout): one fresh attempt.
+        drop(false);
+        const QString failure = associate(address);
+        if (!failure.isEmpty())
+            return relayFailure(failure);
+        outcome = send(image);
+    }
+    if (outcome.associationLost)
+        drop(false);
+    return outcome.result;
+}
+
+void ArchiveSession::release()
+{
+    drop(true);
+}
+
+bool ArchiveSession::isOpenFor(const ArchiveAddress& address, const ImageKind& kind)
+{
+    if (!m_association || !(m_address == address) || !contextsCover(m_openContexts, kind))
+        return false;
+    // An idle association has nothing to read unless the archive released,
+    // aborted or closed it meanwhile.
+    if (ASC_dataWaiting(m_association, 0)) {
+        drop(false);
+        return false;
+    }
+    return true;
+}
+
+QString ArchiveSession::associate(const ArchiveAddress& address)
+{
+    if (!m_network) {
+        const OFCondition made = ASC_initializeNetwork(NET_REQUESTOR, 0, kAcseTimeoutSeconds, &m_network);
+        if (made.bad())
+            return QStringLiteral("cannot set up the network: %1").arg(conditionText(made));
+    }
+    T_ASC_Parameters* params = nullptr;
+    ASC_createAssociationParameters(&params, kMaxPduBytes);
+    ASC_setAPTitles(params, latin1(address.callingAETitle).constData(),
+                    latin1(address.calledAETitle).constData(), nullptr);
+    const QByteArray peer = latin1(QStringLiteral("%1:%2").arg(address.host).arg(address.port));
+    ASC_setPresentationAddresses(params, OFStandard::getHostName().c_str(), peer.constData());
+    m_openContexts = m_proposal.contexts();
+    addContexts(params, m_openContexts);
+    const QString failure = requestAssociation(params);
+    if (failure.isEmpty())
+        m_address = address;
+    return failure;
+}
+
+QString ArchiveSession::requestAssociation(T_ASC_Parameters* params)
+{
+    const OFCondition requested = ASC_requestAssociation(m_network, params, &m_association);
+    if (requested.bad()) {
+        if (m_association)
+            drop(false);
+        else
+            ASC_destroyAssociationParameters(&params);
+        if (requested == DUL_ASSOCIATIONREJECTED)
+            return QStringLiteral("the archive rejected the association");
+        return QStringLiteral("cannot reach the archive: %1").arg(conditionText(requested));
+    }
+    if (ASC_countAcceptedPresentationContexts(m_association->params) == 0) {
+        drop(true);
+        return QStringLiteral("the archive accepts none of the proposed presentation contexts");
+    }
+    return QString();
+}
+
+ArchiveSession::SendOutcome ArchiveSession::send(OutgoingImage& image)
+{
+    const T_ASC_PresentationContextID id = ASC_findAcceptedPresentationContextID(
+        m_association, image.sopClassUid().c_str(), DcmXfer(image.originalSyntax()).getXferID());
+    if (id == 0)
+        return {relayFailure(QStringLiteral("the archive does not accept this SOP class")), false};
+    T_ASC_PresentationContext context;
+    ASC_findAcceptedPresentationContext(m_association->params, id, &context);
+    if (!image.prepareFor(DcmXfer(context.acceptedTransferSyntax).getXfer()))
+        return {relayFailure(image.error()), false};
+
+    T_DIMSE_C_StoreRQ request = storeRequest(m_association, image);
+    T_DIMSE_C_StoreRSP response;
+    std::memset(&response, 0, sizeof(response));
+    DcmDataset* statusDetail = nullptr;
+    const OFCondition sent = DIMSE_storeUser(m_association, id, &request, nullptr, image.dataset(),
+                                             nullptr, nullptr, DIMSE_NONBLOCKING,
+                                             kArchiveDimseTimeoutSeconds, &response, &statusDetail);
+    delete statusDetail;
+    if (sent.bad())
+        return {relayFailure(QStringLiteral("the transfer to the archive failed: %1").arg(conditionText(sent))),
+                true};
+    const quint16 status = response.DimseStatus;
+    return {ForwardResult{archiveAccepted(status), status,
+                          QStringLiteral("archive status 0x%1").arg(status, 4, 16, QLatin1Char('0'))},
+            false};
+}
+
+void ArchiveSession::drop(bool graceful)
+{
+    if (!m_association)
+        return;
+    if (!graceful || ASC_releaseAssociation(m_association).bad())
+        ASC_abortAssociation(m_association);
+    ASC_dropSCPAssociation(m_association);
+    ASC_destroyAssociation(&m_association);
+    m_association = nullptr;
+    m_openContexts.clear();
+}
+
+} // namespace quorin::dicom

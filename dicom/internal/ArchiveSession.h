@@ -1,0 +1,61 @@
+#pragma once
+// The relay's association to the archive, owned by one receiving worker. It
+// stays open across consecutive images while the destination is the same and
+// the image's kind was proposed, and is released when the worker's receiving
+// association ends.
+
+#include "dicom/ForwardResult.h"
+#include "dicom/internal/ArchiveProposal.h"
+
+#include <dcmtk/config/osconfig.h>
+#include <dcmtk/dcmnet/assoc.h>
+
+#include <QString>
+#include <vector>
+
+namespace quorin::dicom {
+
+class OutgoingImage;
+
+struct ArchiveAddress {
+    QString host;
+    int port = 0;
+    QString callingAETitle;
+    QString calledAETitle;
+    bool operator==(const ArchiveAddress&) const = default;
+};
+
+class ArchiveSession {
+public:
+    ArchiveSession() = default;
+    ~ArchiveSession();
+    ArchiveSession(const ArchiveSession&) = delete;
+    ArchiveSession& operator=(const ArchiveSession&) = delete;
+
+    // Stores the image by C-STORE; the result carries the archive's status,
+    // or a relay failure when the archive could not be reached or asked.
+    ForwardResult store(OutgoingImage& image, const ArchiveAddress& address);
+
+    // Ends the association to the archive, if any.
+    void release();
+
+private:
+    struct SendOutcome {
+        ForwardResult result;
+        bool associationLost = false;
+    };
+
+    bool isOpenFor(const ArchiveAddress& address, const ImageKind& kind);
+    QString associate(const ArchiveAddress& address);
+    QString requestAssociation(T_ASC_Parameters* params);
+    SendOutcome send(OutgoingImage& image);
+    void drop(bool graceful);
+
+    T_ASC_Network* m_network = nullptr;
+    T_ASC_Association* m_association = nullptr;
+    ArchiveAddress m_address;
+    std::vector<ProposedContext> m_openContexts;
+    ArchiveProposal m_proposal;
+};
+
+} // namespace quorin::dicom

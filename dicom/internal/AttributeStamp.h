@@ -1,0 +1,19 @@
+#pragma once
+// Writes one text attribute into a dataset in a character set the dataset
+// can carry.
+
+#include <dcmtk/config/osconfig.h>
+#include <dcmtk/dcmdata/dcdatset.h>
+
+#include <QString>
+
+namespace quorin::dicom {
+
+// ASCII is written as is. Other text is encoded in the dataset's declared
+// Specific Character Set (0008,0005); when none is declared, or the declared
+// one cannot carry the text, the whole dataset is recoded to UTF-8
+// ("ISO_IR 192") first, so no element holds bytes its declared character set
+// does not define. Returns an empty text on success, else what went wrong.
+QString stampAttribute(DcmDataset& dataset, quint16 group, quint16 element, const QString& value);
+
+} // namespace quorin::dicom

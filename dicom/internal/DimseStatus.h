@@ -1,0 +1,21 @@
+#pragma once
+// C-STORE status values as the relay uses them.
+
+#include <QtGlobal>
+
+namespace quorin::dicom {
+
+inline constexpr quint16 kStatusSuccess = 0x0000;
+// Every failure that happens on the relay's side (archive unreachable, image
+// not forwarded, relay stopped): "refused, out of resources" tells the
+// sender the image was not stored and may be sent again later.
+inline constexpr quint16 kStatusRelayFailure = 0xA700;
+
+// The archive took the image: success, or one of the C-STORE warnings
+// (coercion of data elements, elements discarded, data set does not match).
+constexpr bool archiveAccepted(quint16 status)
+{
+    return status == 0x0000 || status == 0xB000 || status == 0xB006 || status == 0xB007;
+}
+
+} // namespace quorin::dicom

@@ -1,0 +1,22 @@
+#pragma once
+// The relay of one received image: raise it on the GUI thread, wait for the
+// handler's decision, carry out the forward, report the outcome to both the
+// handler and (through the returned status) the image's sender.
+
+#include <QString>
+#include <memory>
+
+struct ToolkitConnection;
+
+namespace quorin::dicom {
+
+class ArchiveSession;
+class ListenerLink;
+
+// The status to answer the sender with: the archive's own when it was asked,
+// a relay failure when the image was not raised, not forwarded, or the
+// archive could not be reached.
+quint16 relayImage(ListenerLink& link, std::shared_ptr<ToolkitConnection> connection,
+                   const QString& sopInstanceUid, const QString& filePath, ArchiveSession& archive);
+
+} // namespace quorin::dicom

@@ -1,0 +1,41 @@
+#pragma once
+// What a listener's associations share with the GUI side: which server object
+// raises their images, and whether the listener is still open. Associations
+// outlive a closed listener (they answer their remaining images with a
+// failure), so this is shared rather than owned by the listener.
+
+#include <QtGlobal>
+#include <memory>
+#include <mutex>
+
+class ToolkitServer;
+class ToolkitImage;
+struct ToolkitConnection;
+
+namespace quorin::dicom {
+
+class ListenerLink : public std::enable_shared_from_this<ListenerLink> {
+public:
+    explicit ListenerLink(ToolkitServer* owner);
+
+    void setOwner(ToolkitServer* owner);
+    ToolkitServer* owner() const;
+
+    // From now on no image is raised, including ones already on their way.
+    void close();
+
+    // Queues the image to be raised on the owner's thread. False when it
+    // will not be raised (listener closed); when it is queued but then not
+    // raised (closed meanwhile, server switched off or destroyed), the image
+    // is let go there, which answers its sender with a failure.
+    bool raise(std::shared_ptr<ToolkitConnection> connection, std::shared_ptr<ToolkitImage> image);
+
+private:
+    bool raisesTo(const ToolkitServer* server) const;
+
+    mutable std::mutex m_mutex;
+    ToolkitServer* m_owner;
+    bool m_open = true;
+};
+
+} // namespace quorin::dicom

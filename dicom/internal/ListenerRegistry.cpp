@@ -1,0 +1,42 @@
+#include "dicom/internal/ListenerRegistry.h"
+
+#include "dicom/internal/Listener.h"
+#include "dicom/internal/ListenerLink.h"
+
+namespace quorin::dicom {
+
+ListenerRegistry& ListenerRegistry::instance()
+{
+    static ListenerRegistry registry;
+    return registry;
+}
+
+ListenerRegistry::~ListenerRegistry() = default;
+
+bool ListenerRegistry::open(int port, ToolkitServer* owner)
+{
+    std::lock_guard lock(m_mutex);
+    if (auto found = m_listeners.find(port); found != m_listeners.end()) {
+        found->second->link().setOwner(owner);
+        return true;
+    }
+    std::unique_ptr<Listener> listener = Listener::open(port, std::make_shared<ListenerLink>(owner));
+    if (!listener)
+        return false;
+    m_listeners.emplace(port, std::move(listener));
+    return true;
+}
+
+void ListenerRegistry::close(int port)
+{
+    std::lock_guard lock(m_mutex);
+    m_listeners.erase(port);
+}
+
+void ListenerRegistry::closeOwnedBy(const ToolkitServer* owner)
+{
+    std::lock_guard lock(m_mutex);
+    std::erase_if(m_listeners, [owner](const auto& entry) { return entry.second->link().owner() == owner; });
+}
+
+} // namespace quorin::dicom

@@ -1,0 +1,46 @@
+#pragma once
+// A received image on its way to the archive: read from its temporary file
+// with large values (pixel data) left on disk until they are sent.
+
+#include "dicom/ToolkitAttributeSet.h"
+
+#include <dcmtk/config/osconfig.h>
+#include <dcmtk/dcmdata/dcfilefo.h>
+
+#include <QList>
+#include <QString>
+
+namespace quorin::dicom {
+
+class OutgoingImage {
+public:
+    // Reads the file; check error() afterwards. The file must stay in place
+    // while this object lives.
+    explicit OutgoingImage(const QString& filePath);
+
+    // Empty while everything went well.
+    const QString& error() const { return m_error; }
+
+    // Applies the handler's attribute changes; false (and error()) on failure.
+    bool applyChanges(const QList<ToolkitAttributeSet::Change>& changes);
+
+    const OFString& sopClassUid() const { return m_sopClassUid; }
+    const OFString& sopInstanceUid() const { return m_sopInstanceUid; }
+    // The transfer syntax the image arrived in.
+    E_TransferSyntax originalSyntax() const { return m_originalSyntax; }
+
+    // Makes the image writable in `target` (decompressing where a decoder
+    // exists). False (and error()) when it cannot be done without loss.
+    bool prepareFor(E_TransferSyntax target);
+
+    DcmDataset* dataset() { return m_file.getDataset(); }
+
+private:
+    DcmFileFormat m_file;
+    OFString m_sopClassUid;
+    OFString m_sopInstanceUid;
+    E_TransferSyntax m_originalSyntax = EXS_Unknown;
+    QString m_error;
+};
+
+} // namespace quorin::dicom

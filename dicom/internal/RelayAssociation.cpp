@@ -1,0 +1,111 @@
+#include "dicom/internal/RelayAssociation.h"
+
+#include "dicom/ToolkitConnection.h"
+#include "dicom/internal/ContextNegotiation.h"
+#include "dicom/internal/DimseStatus.h"
+#include "dicom/internal/ImageRelay.h"
+#include "dicom/internal/NetworkTimeouts.h"
+#include "dicom/internal/TemporaryImageFile.h"
+
+#include <QFile>
+
+namespace quorin::dicom {
+
+RelayAssociation::RelayAssociation(std::shared_ptr<ListenerLink> link)
+    : m_link(std::move(link))
+{
+    DcmSCPConfig& config = getConfig();
+    config.setRespondWithCalledAETitle(OFTrue);
+    config.setHostLookupEnabled(OFFalse);
+    config.setMaxReceivePDULength(kMaxPduBytes);
+    config.setACSETimeout(kAcseTimeoutSeconds);
+    // Non-blocking with a limit, so a sender that vanishes without closing
+    // its connection does not hold this thread forever.
+    config.setDIMSEBlockingMode(DIMSE_NONBLOCKING);
+    config.setDIMSETimeout(kSenderIdleTimeoutSeconds);
+}
+
+RelayAssociation::~RelayAssociation() = default;
+
+void RelayAssociation::serve(T_ASC_Association* association)
+{
+    run(association);
+    // The archive association lives as long as the sender's.
+    m_archive.release();
+}
+
+OFBool RelayAssociation::checkCalledAETitleAccepted(const OFString&)
+{
+    return OFTrue;
+}
+
+OFBool RelayAssociation::checkCallingAETitleAccepted(const OFString&)
+{
+    return OFTrue;
+}
+
+void RelayAssociation::notifyAssociationRequest(const T_ASC_Parameters& params, DcmSCPActionType&)
+{
+    // These are the association's own parameters (not a copy), handed over
+    // as const by the toolkit; this is the one place a subclass sees them
+    // before the answer is sent, so the contexts are marked here.
+    negotiateProposedContexts(const_cast<T_ASC_Parameters&>(params));
+}
+
+OFCondition RelayAssociation::negotiateAssociation()
+{
+    // Done in notifyAssociationRequest; the toolkit's own negotiation would
+    // refuse everything outside a configured profile.
+    return EC_Normal;
+}
+
+OFCondition RelayAssociation::handleIncomingCommand(T_DIMSE_Message* message,
+                                                    const DcmPresentationContextInfo& context)
+{
+    switch (message->CommandField) {
+    case DIMSE_C_ECHO_RQ:
+        return handleECHORequest(message->msg.CEchoRQ, context.presentationContextID);
+    case DIMSE_C_STORE_RQ:
+        return handleStore(message->msg.CStoreRQ, context.presentationContextID);
+    default:
+        return DcmThreadSCP::handleIncomingCommand(message, context);
+    }
+}
+
+OFCondition RelayAssociation::handleStore(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId)
+{
+    // Removed on every path when this scope ends, after the answer.
+    TemporaryImageFile file;
+    const OFString path(QFile::encodeName(file.path()).constData());
+    if (file.path().isEmpty())
+        return EC_IllegalCall; // no temporary folder: nothing can be received
+    const OFCondition received = receiveSTORERequest(request, contextId, path);
+    if (received.bad())
+        return received; // sender gone or data unreadable: the association ends
+    const quint16 status = relayReceivedFile(request, file.path());
+    // A failure status is an answer, not an error: the association goes on.
+    return sendSTOREResponse(contextId, request, status);
+}
+
+quint16 RelayAssociation::relayReceivedFile(const T_DIMSE_C_StoreRQ& request, const QString& filePath)
+{
+    try {
+        return relayImage(*m_link, connection(), QString::fromLatin1(request.AffectedSOPInstanceUID),
+                          filePath, m_archive);
+    } catch (...) {
+        return kStatusRelayFailure;
+    }
+}
+
+std::shared_ptr<ToolkitConnection> RelayAssociation::connection()
+{
+    if (!m_connection) {
+        m_connection = std::make_shared<ToolkitConnection>(
+            ToolkitConnection{QString::fromLatin1(getPeerAETitle().c_str()).trimmed(),
+                              QString::fromLatin1(getCalledAETitle().c_str()).trimmed(),
+                              QString::fromLatin1(getPeerIP().c_str())});
+    }
+    return m_connection;
+}
+
+} // namespace quorin::dicom

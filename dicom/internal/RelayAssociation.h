@@ -1,0 +1,45 @@
+#pragma once
+// One sender's association, served on its own worker thread: negotiation
+// (any AE titles, every storage SOP class), C-ECHO, and C-STORE, where each
+// image is received into a temporary file and relayed before its sender is
+// answered.
+
+#include "dicom/internal/ArchiveSession.h"
+
+#include <dcmtk/config/osconfig.h>
+#include <dcmtk/dcmnet/scpthrd.h>
+
+#include <memory>
+
+struct ToolkitConnection;
+
+namespace quorin::dicom {
+
+class ListenerLink;
+
+class RelayAssociation : private DcmThreadSCP {
+public:
+    explicit RelayAssociation(std::shared_ptr<ListenerLink> link);
+    ~RelayAssociation() override;
+
+    // Serves the accepted association until it ends; takes ownership of it.
+    void serve(T_ASC_Association* association);
+
+private:
+    OFBool checkCalledAETitleAccepted(const OFString& calledAE) override;
+    OFBool checkCallingAETitleAccepted(const OFString& callingAE) override;
+    void notifyAssociationRequest(const T_ASC_Parameters& params, DcmSCPActionType& action) override;
+    OFCondition negotiateAssociation() override;
+    OFCondition handleIncomingCommand(T_DIMSE_Message* message,
+                                      const DcmPresentationContextInfo& context) override;
+
+    OFCondition handleStore(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId);
+    quint16 relayReceivedFile(const T_DIMSE_C_StoreRQ& request, const QString& filePath);
+    std::shared_ptr<ToolkitConnection> connection();
+
+    std::shared_ptr<ListenerLink> m_link;
+    std::shared_ptr<ToolkitConnection> m_connection;
+    ArchiveSession m_archive;
+};
+
+} // namespace quorin::dicom

@@ -1,0 +1,52 @@
+#pragma once
+// The link between a received image on the GUI thread and the worker that
+// received it: the worker waits here for the handler's decision (forward or
+// let go), so the sender is answered only with the real outcome.
+
+#include "dicom/ForwardResult.h"
+#include "dicom/ToolkitAttributeSet.h"
+
+#include <QList>
+#include <QString>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <optional>
+
+struct ForwardRequest {
+    QString archiveIP;
+    qint32 archivePort = 0;
+    QString localAET;
+    QString archiveAET;
+    QList<ToolkitAttributeSet::Change> changes;
+    // Hands the outcome to the handler's side; callable from any thread.
+    std::function<void(const ForwardResult&)> reportResult;
+};
+
+class ToolkitImageChannel {
+public:
+    explicit ToolkitImageChannel(QString sopInstanceUid);
+
+    const QString& sopInstanceUid() const { return m_sopInstanceUid; }
+
+    // Handler side. False when the image is no longer waiting (already
+    // forwarded, or the worker gave up on it): the request was not taken.
+    bool submitForward(ForwardRequest request);
+    // Handler side: the image went without a forward.
+    void release();
+
+    // Worker side. The forward request, or nothing when the image was let go
+    // or no decision came within `limit`; either way the channel is closed
+    // afterwards and later submissions are refused.
+    std::optional<ForwardRequest> waitForDecision(std::chrono::milliseconds limit);
+
+private:
+    enum class State { Waiting, ForwardRequested, Released, Closed };
+
+    const QString m_sopInstanceUid;
+    std::mutex m_mutex;
+    std::condition_variable m_decided;
+    State m_state = State::Waiting;
+    std::optional<ForwardRequest> m_request;
+};

@@ -1,0 +1,54 @@
+#include "dicom/internal/ToolkitSetup.h"
+
+#include "dicom/internal/NetworkTimeouts.h"
+
+#include <dcmtk/config/osconfig.h>
+#include <dcmtk/dcmdata/dcobject.h>
+#include <dcmtk/dcmdata/dcrledrg.h>
+#include <dcmtk/dcmjpeg/djdecode.h>
+#include <dcmtk/dcmjpls/djdecode.h>
+#include <dcmtk/dcmnet/dul.h>
+#include <dcmtk/oflog/oflog.h>
+
+#include <QByteArray>
+#include <mutex>
+
+namespace quorin::dicom {
+
+namespace {
+
+void prepare()
+{
+    // Without it every C-STORE response waits for Nagle's delayed ACK
+    // (about 40 ms on loopback); the toolkit reads it when it makes a socket.
+    qputenv("TCP_NODELAY", QByteArrayLiteral("1"));
+
+    // The toolkit logs every association at INFO level to stderr.
+    OFLog::configure(OFLogger::ERROR_LOG_LEVEL);
+
+    // A relay passes data on as received: no silent "corrections" on read.
+    dcmEnableAutomaticInputDataCorrection.set(OFFalse);
+
+    // A slow reverse DNS lookup would delay every incoming association.
+    dcmDisableGethostbyaddr.set(OFTrue);
+
+    // Process-wide setting of the toolkit: without it a connect to an
+    // unreachable archive blocks indefinitely.
+    dcmConnectionTimeout.set(kConnectTimeoutSeconds);
+
+    // Decoders for sending to an archive that refuses the compressed syntax;
+    // decompression keeps the SOP Instance UID.
+    DJDecoderRegistration::registerCodecs(EDC_photometricInterpretation, EUC_never);
+    DJLSDecoderRegistration::registerCodecs(EJLSUC_never);
+    DcmRLEDecoderRegistration::registerCodecs(OFFalse);
+}
+
+} // namespace
+
+void ensureToolkitReady()
+{
+    static std::once_flag once;
+    std::call_once(once, prepare);
+}
+
+} // namespace quorin::dicom

@@ -1,0 +1,12 @@
+#pragma once
+// Process-wide preparation of the DICOM toolkit, done once before the first
+// listener or archive association exists.
+
+namespace quorin::dicom {
+
+// Safe to call from any thread and any number of times; only the first call
+// does work. Must run before the first socket is made (socket options are
+// read from the environment when the toolkit creates its sockets).
+void ensureToolkitReady();
+
+} // namespace quorin::dicom

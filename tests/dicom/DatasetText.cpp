@@ -1,0 +1,62 @@
+#include "DatasetText.h"
+
+#include <dcmtk/config/osconfig.h>
+#include <dcmtk/dcmdata/dcdeftag.h>
+#include <dcmtk/dcmdata/dcfilefo.h>
+#include <dcmtk/dcmdata/dcrledrg.h>
+#include <dcmtk/dcmjpeg/djdecode.h>
+
+#include <QFile>
+#include <sstream>
+
+namespace {
+
+bool load(DcmFileFormat& file, const QString& path)
+{
+    if (file.loadFile(QFile::encodeName(path).constData()).bad())
+        return false;
+    file.loadAllDataIntoMemory();
+    return true;
+}
+
+} // namespace
+
+QString datasetText(const QString& file, const QList<TagNumbers>& without, bool decompressed)
+{
+    DcmFileFormat format;
+    if (!load(format, file))
+        return QString();
+    DcmDataset* dataset = format.getDataset();
+    for (const TagNumbers& tag : without)
+        delete dataset->remove(DcmTagKey(tag.first, tag.second));
+    if (decompressed) {
+        DJDecoderRegistration::registerCodecs();
+        DcmRLEDecoderRegistration::registerCodecs();
+        if (dataset->chooseRepresentation(EXS_LittleEndianExplicit, nullptr).bad())
+            return QString();
+        // Decoding records that it happened; not part of the image's content.
+        delete dataset->remove(DCM_LossyImageCompression);
+    }
+    std::ostringstream text;
+    dataset->print(text, 0 /* full values */);
+    return QString::fromStdString(text.str());
+}
+
+QString transferSyntaxOf(const QString& file)
+{
+    DcmFileFormat format;
+    OFString uid;
+    if (load(format, file))
+        format.getMetaInfo()->findAndGetOFString(DCM_TransferSyntaxUID, uid);
+    return QString::fromLatin1(uid.c_str());
+}
+
+QByteArray rawValue(const QString& file, quint16 group, quint16 element)
+{
+    DcmFileFormat format;
+    const char* value = nullptr;
+    Uint32 length = 0;
+    if (load(format, file))
+        format.getDataset()->findAndGetString(DcmTagKey(group, element), value, length);
+    return value ? QByteArray(value, int(length)) : QByteArray();
+}

@@ -1,0 +1,63 @@
+#include "RelayHarness.h"
+
+#include "EventLoopWait.h"
+#include "LoopbackPorts.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+RelayHarness::RelayHarness() = default;
+
+RelayHarness::~RelayHarness()
+{
+    stop();
+}
+
+bool RelayHarness::start()
+{
+    m_server = std::make_unique<ToolkitServer>();
+    m_server->setServerFlag(true);
+    connect(m_server.get(), &ToolkitServer::ImageReceivedAsync, this, &RelayHarness::onImage);
+    m_port = quorin::test::freeLoopbackPort();
+    return m_server->OpenListener(m_port);
+}
+
+void RelayHarness::stop()
+{
+    if (m_server)
+        m_server->CloseListener(m_port);
+    m_server.reset();
+}
+
+void RelayHarness::setArchive(quint16 port, const QString& aeTitle)
+{
+    m_archivePort = port;
+    m_archiveAE = aeTitle;
+}
+
+bool RelayHarness::waitForResults(int count, int timeoutMs) const
+{
+    return quorin::test::waitUntil([&] { return m_results.size() >= count; }, timeoutMs);
+}
+
+void RelayHarness::onImage(std::shared_ptr<ToolkitConnection>, std::shared_ptr<ToolkitImage> image)
+{
+    m_imageTexts << image->ImageText();
+    if (m_beforeHandling)
+        m_beforeHandling();
+    if (m_decision == Decision::LetGo)
+        return;
+    image->ImageAttributes().PutAttribute(8, 4208, m_stamp);
+    image->ForwardImage(QStringLiteral("127.0.0.1"), m_archivePort, QStringLiteral("QUORIN"), m_archiveAE,
+                        this, [this](const ForwardResult& result) { m_results << result; });
+}
+
+QString relayTemporaryFolder()
+{
+    return QDir(QDir::tempPath()).filePath(QStringLiteral("quorinrelay-%1").arg(QCoreApplication::applicationPid()));
+}
+
+QStringList leftoverTemporaryFiles()
+{
+    return QDir(relayTemporaryFolder()).entryList(QDir::Files);
+}

@@ -1,0 +1,63 @@
+#include "DicomTools.h"
+
+#include "EventLoopWait.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+namespace quorin::test {
+
+ToolRun runTool(const QString& program, const QStringList& arguments, int timeoutMs)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TCP_NODELAY"), QStringLiteral("1"));
+    process.setProcessEnvironment(environment);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    QByteArray output;
+    QObject::connect(&process, &QProcess::readyRead, [&] { output += process.readAll(); });
+
+    ToolRun run;
+    process.start(program, arguments);
+    if (!process.waitForStarted(10000))
+        return run;
+    run.finished = waitUntil([&] { return process.state() == QProcess::NotRunning; }, timeoutMs);
+    if (!run.finished) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+    output += process.readAll();
+    run.output = QString::fromLocal8Bit(output);
+    run.crashed = run.finished && process.exitStatus() == QProcess::CrashExit;
+    if (run.finished && !run.crashed)
+        run.exitCode = process.exitCode();
+    return run;
+}
+
+ToolRun storescu(quint16 port, const QStringList& files, const QStringList& extra, const QString& calledAE)
+{
+    QStringList arguments{QStringLiteral("-aet"), QStringLiteral("SENDER"), QStringLiteral("-aec"), calledAE};
+    arguments << extra << QStringLiteral("127.0.0.1") << QString::number(port) << files;
+    return runTool(QStringLiteral("storescu"), arguments);
+}
+
+ToolRun echoscu(quint16 port, const QString& calledAE)
+{
+    return runTool(QStringLiteral("echoscu"),
+                   {QStringLiteral("-aec"), calledAE, QStringLiteral("127.0.0.1"), QString::number(port)});
+}
+
+ToolRun gdcmscuStore(quint16 port, const QString& file)
+{
+    return runTool(QStringLiteral("gdcmscu"),
+                   {QStringLiteral("--store"), QStringLiteral("--aetitle"), QStringLiteral("SENDER"),
+                    QStringLiteral("--call"), QStringLiteral("RELAY"), QStringLiteral("127.0.0.1"),
+                    QString::number(port), QStringLiteral("-i"), file});
+}
+
+QString dcmdump(const QString& file)
+{
+    return runTool(QStringLiteral("dcmdump"), {QStringLiteral("+L"), file}).output;
+}
+
+} // namespace quorin::test

@@ -1,0 +1,39 @@
+#pragma once
+// Running the command-line DICOM tools (DCMTK, GDCM) as senders and helpers.
+// Every call keeps this thread's event loop running while the tool works, so
+// a relay in the test process can serve the tool.
+
+#include <QString>
+#include <QStringList>
+
+namespace quorin::test {
+
+struct ToolRun {
+    bool finished = false; // false: did not start, or killed at the timeout
+    bool crashed = false;  // ended by a signal (exitCode is then -1)
+    int exitCode = -1;
+    QString output; // stdout and stderr together
+
+    bool succeeded() const { return finished && exitCode == 0; }
+};
+
+// Runs `program` with TCP_NODELAY=1; kills it (by its PID) after `timeoutMs`.
+ToolRun runTool(const QString& program, const QStringList& arguments, int timeoutMs = 120000);
+
+// storescu -aet SENDER -aec <calledAE> 127.0.0.1 <port> <extra> <files>.
+// Compressed files need `extra` such as "-xs" (JPEG lossless) or "-xr" (RLE)
+// so storescu proposes their syntax.
+ToolRun storescu(quint16 port, const QStringList& files, const QStringList& extra = {},
+                 const QString& calledAE = QStringLiteral("RELAY"));
+
+// echoscu -aec <calledAE> 127.0.0.1 <port>.
+ToolRun echoscu(quint16 port, const QString& calledAE = QStringLiteral("RELAY"));
+
+// gdcmscu --store; it ends with an abort (crashed, shell exit code 134)
+// even when the store worked, so judge it by what arrived.
+ToolRun gdcmscuStore(quint16 port, const QString& file);
+
+// The tool's dcmdump text of a file (dcmdump +L: long values in full).
+QString dcmdump(const QString& file);
+
+} // namespace quorin::test

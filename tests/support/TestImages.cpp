@@ -1,0 +1,121 @@
+#include "TestImages.h"
+
+#include "DicomTools.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QStringConverter>
+#include <atomic>
+
+namespace quorin::test {
+
+namespace {
+
+QByteArray encodeIn(const QString& charset, const QString& text)
+{
+    if (charset == QLatin1String("ISO_IR 100"))
+        return text.toLatin1();
+    return text.toUtf8();
+}
+
+} // namespace
+
+TestImages::TestImages(QString folder)
+    : m_folder(std::move(folder))
+{
+}
+
+QString TestImages::newUid()
+{
+    static std::atomic<quint64> counter{0};
+    return QStringLiteral("1.2.826.0.1.3680043.9.7777.2.%1.%2")
+        .arg(QRandomGenerator::global()->bounded(1000000000))
+        .arg(++counter);
+}
+
+bool TestImages::writePixels(const QString& path, const ImageSpec& spec) const
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    // A smooth ramp with a little seeded noise: compresses like a real image
+    // and differs between seeds. 12 bits stored, little endian.
+    QRandomGenerator noise(spec.pixelSeed);
+    QByteArray row(spec.columns * 2, Qt::Uninitialized);
+    for (int frame = 0; frame < spec.frames; ++frame) {
+        for (int y = 0; y < spec.rows; ++y) {
+            for (int x = 0; x < spec.columns; ++x) {
+                const quint16 value = quint16((x * 7 + y * 3 + frame * 11 + noise.bounded(16)) & 0x0FFF);
+                row[2 * x] = char(value & 0xFF);
+                row[2 * x + 1] = char(value >> 8);
+            }
+            if (file.write(row) != row.size())
+                return false;
+        }
+    }
+    return true;
+}
+
+QString TestImages::dumpText(const ImageSpec& spec, const QString& pixelFile) const
+{
+    QString dump;
+    dump += QStringLiteral("(0002,0010) UI =LittleEndianExplicit\n");
+    if (!spec.specificCharacterSet.isEmpty())
+        dump += QStringLiteral("(0008,0005) CS [%1]\n").arg(spec.specificCharacterSet);
+    dump += QStringLiteral("(0008,0016) UI [%1]\n").arg(spec.sopClassUid);
+    const QString instance = spec.sopInstanceUid.isEmpty() ? newUid() : spec.sopInstanceUid;
+    dump += QStringLiteral("(0008,0018) UI [%1]\n").arg(instance);
+    dump += QStringLiteral("(0008,0060) CS [CT]\n");
+    dump += QStringLiteral("(0010,0010) PN [@PATIENTNAME@]\n");
+    dump += QStringLiteral("(0010,0020) LO [QR-TEST-1]\n");
+    dump += QStringLiteral("(0020,000d) UI [%1]\n").arg(newUid());
+    dump += QStringLiteral("(0020,000e) UI [%1]\n").arg(newUid());
+    dump += QStringLiteral("(0028,0002) US 1\n(0028,0004) CS [MONOCHROME2]\n");
+    if (spec.frames > 1)
+        dump += QStringLiteral("(0028,0008) IS [%1]\n").arg(spec.frames);
+    dump += QStringLiteral("(0028,0010) US %1\n(0028,0011) US %2\n").arg(spec.rows).arg(spec.columns);
+    dump += QStringLiteral("(0028,0100) US 16\n(0028,0101) US 12\n(0028,0102) US 11\n(0028,0103) US 0\n");
+    dump += QStringLiteral("(7fe0,0010) OW =%1\n").arg(pixelFile);
+    return dump;
+}
+
+QString TestImages::make(const QString& name, const ImageSpec& spec)
+{
+    const QDir folder(m_folder);
+    const QString pixelFile = folder.filePath(name + QStringLiteral(".raw"));
+    const QString dumpFile = folder.filePath(name + QStringLiteral(".dump"));
+    const QString output = folder.filePath(name);
+    if (!writePixels(pixelFile, spec))
+        return QString();
+    // The patient name goes in as bytes of the image's own character set.
+    QByteArray dump = dumpText(spec, pixelFile).toUtf8();
+    dump.replace("@PATIENTNAME@", encodeIn(spec.specificCharacterSet, spec.patientName));
+    QFile dumpOut(dumpFile);
+    if (!dumpOut.open(QIODevice::WriteOnly) || dumpOut.write(dump) != dump.size())
+        return QString();
+    dumpOut.close();
+    const ToolRun run = runTool(QStringLiteral("dump2dcm"), {dumpFile, output});
+    QFile::remove(pixelFile);
+    QFile::remove(dumpFile);
+    return run.succeeded() && QFile::exists(output) ? output : QString();
+}
+
+QString TestImages::convert(const QString& tool, const QString& source, const QString& name)
+{
+    const QString output = QDir(m_folder).filePath(name);
+    const ToolRun run = runTool(tool, {source, output});
+    return run.succeeded() && QFile::exists(output) ? output : QString();
+}
+
+QString TestImages::jpegLossless(const QString& source, const QString& name)
+{
+    return convert(QStringLiteral("dcmcjpeg"), source, name);
+}
+
+QString TestImages::rle(const QString& source, const QString& name)
+{
+    return convert(QStringLiteral("dcmcrle"), source, name);
+}
+
+} // namespace quorin::test

@@ -1,0 +1,49 @@
+#pragma once
+// Test images made on the spot with DCMTK's dump2dcm from a dump text and a
+// raw pixel file (no downloads, nothing committed), plus compressed copies
+// made with dcmcjpeg / dcmcrle.
+
+#include <QString>
+
+namespace quorin::test {
+
+inline const QString kCtImageStorage = QStringLiteral("1.2.840.10008.5.1.4.1.1.2");
+// A private SOP class no toolkit knows.
+inline const QString kPrivateSopClass = QStringLiteral("1.2.826.0.1.3680043.9.7777.1.1");
+
+struct ImageSpec {
+    QString sopClassUid = kCtImageStorage;
+    QString sopInstanceUid; // a new one when empty
+    int rows = 64;
+    int columns = 64;
+    int frames = 1; // more than 1 adds Number of Frames
+    QString specificCharacterSet; // empty: no (0008,0005) at all
+    // Encoded in the character set above (Latin-1 for "ISO_IR 100", UTF-8
+    // for "ISO_IR 192"); must be ASCII without a character set.
+    QString patientName = QStringLiteral("Test^Patient");
+    quint32 pixelSeed = 1; // images with different seeds differ in pixels
+};
+
+class TestImages {
+public:
+    // Files are made in `folder`, which must exist.
+    explicit TestImages(QString folder);
+
+    // An uncompressed (Explicit VR Little Endian) 16-bit image; empty on failure.
+    QString make(const QString& name, const ImageSpec& spec = {});
+    // JPEG Lossless, first-order prediction (what storescu -xs proposes).
+    QString jpegLossless(const QString& source, const QString& name);
+    // RLE Lossless (storescu -xr).
+    QString rle(const QString& source, const QString& name);
+
+    static QString newUid();
+
+private:
+    QString dumpText(const ImageSpec& spec, const QString& pixelFile) const;
+    bool writePixels(const QString& path, const ImageSpec& spec) const;
+    QString convert(const QString& tool, const QString& source, const QString& name);
+
+    QString m_folder;
+};
+
+} // namespace quorin::test
