@@ -3,10 +3,12 @@
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmdata/dcdeftag.h>
 #include <dcmtk/dcmdata/dcfilefo.h>
+#include <dcmtk/dcmdata/dcmetinf.h>
 #include <dcmtk/dcmdata/dcrledrg.h>
 #include <dcmtk/dcmjpeg/djdecode.h>
 
 #include <QFile>
+#include <QRegularExpression>
 #include <sstream>
 
 namespace {
@@ -39,7 +41,14 @@ QString datasetText(const QString& file, const QList<TagNumbers>& without, bool 
     }
     std::ostringstream text;
     dataset->print(text, 0 /* full values */);
-    return QString::fromStdString(text.str());
+    // Padding to even length is encoding, not content: a value rewritten by
+    // a decoder reads back with its pad blank, the original one without
+    // (and the printout's column alignment follows the value's length).
+    static const QRegularExpression padding(QStringLiteral(" +\\]"));
+    static const QRegularExpression alignment(QStringLiteral(" {2,}"));
+    return QString::fromStdString(text.str())
+        .replace(padding, QStringLiteral("]"))
+        .replace(alignment, QStringLiteral(" "));
 }
 
 QString transferSyntaxOf(const QString& file)
@@ -58,5 +67,8 @@ QByteArray rawValue(const QString& file, quint16 group, quint16 element)
     Uint32 length = 0;
     if (load(format, file))
         format.getDataset()->findAndGetString(DcmTagKey(group, element), value, length);
-    return value ? QByteArray(value, int(length)) : QByteArray();
+    QByteArray bytes = value ? QByteArray(value, int(length)) : QByteArray();
+    while (bytes.endsWith(' ') || bytes.endsWith('\0'))
+        bytes.chop(1);
+    return bytes;
 }

@@ -18,5 +18,6 @@ QString datasetText(const QString& file, const QList<TagNumbers>& without = {}, 
 // The transfer syntax UID of a file's meta information.
 QString transferSyntaxOf(const QString& file);
 
-// The raw bytes of a text element, as stored (no character set conversion).
+// The raw bytes of a text element, as stored (no character set conversion),
+// without the padding to even length.
 QByteArray rawValue(const QString& file, quint16 group, quint16 element);

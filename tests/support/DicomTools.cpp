@@ -2,6 +2,8 @@
 
 #include "EventLoopWait.h"
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -39,6 +41,23 @@ ToolRun storescu(quint16 port, const QStringList& files, const QStringList& extr
     QStringList arguments{QStringLiteral("-aet"), QStringLiteral("SENDER"), QStringLiteral("-aec"), calledAE};
     arguments << extra << QStringLiteral("127.0.0.1") << QString::number(port) << files;
     return runTool(QStringLiteral("storescu"), arguments);
+}
+
+QStringList storescuProposing(const QString& folder, const QString& sopClassUid)
+{
+    const QString path = QDir(folder).filePath(QStringLiteral("storescu-%1.cfg").arg(sopClassUid));
+    QFile profile(path);
+    if (profile.open(QIODevice::WriteOnly)) {
+        profile.write(QStringLiteral("[[TransferSyntaxes]]\n[Uncompressed]\n"
+                                     "TransferSyntax1 = LittleEndianExplicit\n"
+                                     "TransferSyntax2 = LittleEndianImplicit\n\n"
+                                     "[[PresentationContexts]]\n[Chosen]\n"
+                                     "PresentationContext1 = %1\\Uncompressed\n\n"
+                                     "[[Profiles]]\n[Chosen]\nPresentationContexts = Chosen\n")
+                          .arg(sopClassUid)
+                          .toLatin1());
+    }
+    return {QStringLiteral("-xf"), path, QStringLiteral("Chosen")};
 }
 
 ToolRun echoscu(quint16 port, const QString& calledAE)

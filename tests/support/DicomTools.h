@@ -26,6 +26,11 @@ ToolRun runTool(const QString& program, const QStringList& arguments, int timeou
 ToolRun storescu(quint16 port, const QStringList& files, const QStringList& extra = {},
                  const QString& calledAE = QStringLiteral("RELAY"));
 
+// storescu arguments that make it propose `sopClassUid` (with the
+// uncompressed syntaxes) through an association profile written to
+// `folder`; storescu proposes only SOP classes it knows otherwise.
+QStringList storescuProposing(const QString& folder, const QString& sopClassUid);
+
 // echoscu -aec <calledAE> 127.0.0.1 <port>.
 ToolRun echoscu(quint16 port, const QString& calledAE = QStringLiteral("RELAY"));
 

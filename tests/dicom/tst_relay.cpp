@@ -1,0 +1,361 @@
+// Relaying with real peers: storescu / gdcmscu send to the relay, whose
+// handler stamps (0008,1070) and forwards to storescp or Orthanc.
+
+#include "ArchivePeers.h"
+#include "DatasetText.h"
+#include "DicomTools.h"
+#include "EventLoopWait.h"
+#include "RelayHarness.h"
+#include "TestImages.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quorin::test;
+
+namespace {
+
+const TagNumbers kOperatorsName{0x0008, 0x1070};
+const QString kJpegLosslessSv1 = QStringLiteral("1.2.840.10008.1.2.4.70");
+const QString kExplicitLittleEndian = QStringLiteral("1.2.840.10008.1.2.1");
+
+ImageSpec seeded(quint32 seed)
+{
+    ImageSpec spec;
+    spec.pixelSeed = seed;
+    return spec;
+}
+
+ImageSpec ofClass(const QString& sopClassUid)
+{
+    ImageSpec spec;
+    spec.sopClassUid = sopClassUid;
+    return spec;
+}
+
+ImageSpec withCharset(const QString& charset, const QString& patientName)
+{
+    ImageSpec spec;
+    spec.specificCharacterSet = charset;
+    spec.patientName = patientName;
+    return spec;
+}
+
+StorescpOptions archiveOptions(bool verbose, bool compressed, bool unknownClasses, bool refusing)
+{
+    StorescpOptions options;
+    options.verbose = verbose;
+    options.acceptCompressed = compressed;
+    options.acceptUnknownSopClasses = unknownClasses;
+    options.refuseAssociations = refusing;
+    return options;
+}
+
+// storescu -v saw the relay's failure status (0xA700) for its image.
+void verifySenderWasRefused(const ToolRun& run)
+{
+    QVERIFY2(run.finished && run.exitCode != 0, qPrintable(run.output));
+    QVERIFY2(run.output.contains(QStringLiteral("Received Store Response (Refused: OutOfResources)")),
+             qPrintable(run.output));
+}
+
+// The archive's copy must equal the sent file in everything but the stamp.
+void verifyStampedCopy(const QString& sent, const QString& arrived, const QByteArray& stamp)
+{
+    QCOMPARE(rawValue(arrived, 0x0008, 0x1070), stamp);
+    const QString expected = datasetText(sent, {kOperatorsName});
+    QVERIFY(!expected.isEmpty());
+    QCOMPARE(datasetText(arrived, {kOperatorsName}), expected);
+}
+
+} // namespace
+
+class RelayTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_images;
+    std::unique_ptr<TestImages> m_factory;
+    QString m_plain;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_images.isValid());
+        m_factory = std::make_unique<TestImages>(m_images.path());
+        m_plain = m_factory->make(QStringLiteral("plain.dcm"));
+        QVERIFY(!m_plain.isEmpty());
+    }
+
+    void cleanup()
+    {
+        QVERIFY2(leftoverTemporaryFiles().isEmpty(), qPrintable(leftoverTemporaryFiles().join(u' ')));
+    }
+
+    // Three images on one sender association also share one archive association.
+    void stampsAndForwardsEverythingElseUnchanged()
+    {
+        StorescpArchive archive(archiveOptions(true, false, false, false));
+        QVERIFY(archive.start());
+        RelayHarness relay;
+        relay.setArchive(archive.port());
+        QVERIFY(relay.start());
+
+        QStringList sent;
+        for (int i = 0; i < 3; ++i)
+            sent << m_factory->make(QStringLiteral("series-%1.dcm").arg(i), seeded(quint32(10 + i)));
+        const int associationsBefore = archive.output().count(QStringLiteral("Association Received"));
+        const ToolRun run = storescu(relay.port(), sent);
+        QVERIFY2(run.succeeded(), qPrintable(run.output));
+
+        QCOMPARE(relay.imagesRaised(), 3);
+        QVERIFY(relay.waitForResults(3));
+        for (const ForwardResult& result : relay.results()) {
+            QVERIFY2(result.accepted, qPrintable(result.detail));
+            QCOMPARE(result.status, quint16(0));
+        }
+        const QStringList arrived = archive.storedFiles();
+        QCOMPARE(arrived.size(), 3);
+        for (const QString& file : sent) {
+            const QString uid = QString::fromLatin1(rawValue(file, 0x0008, 0x0018));
+            QVERIFY(relay.imageTexts().contains(uid));
+            const auto copy = std::find_if(arrived.begin(), arrived.end(),
+                                           [&](const QString& a) { return a.contains(uid); });
+            QVERIFY(copy != arrived.end());
+            verifyStampedCopy(file, *copy, "AB");
+        }
+        relay.stop();
+        archive.stop();
+        QCOMPARE(archive.output().count(QStringLiteral("Association Received")) - associationsBefore, 1);
+    }
+
+    void compressedImagePassesUnchangedWhenTheArchiveTakesIt()
+    {
+        const QString jpeg = m_factory->jpegLossless(m_plain, QStringLiteral("jpeg.dcm"));
+        QCOMPARE(transferSyntaxOf(jpeg), kJpegLosslessSv1);
+        StorescpArchive archive(archiveOptions(false, true, false, false));
+        QVERIFY(archive.start());
+        RelayHarness relay;
+        relay.setArchive(archive.port());
+        QVERIFY(relay.start());
+
+        const ToolRun run = storescu(relay.port(), {jpeg}, {QStringLiteral("-xs")});
+        QVERIFY2(run.succeeded(), qPrintable(run.output));
+        QCOMPARE(archive.storedFiles().size(), 1);
+        const QString arrived = archive.storedFiles().first();
+        QCOMPARE(transferSyntaxOf(arrived), kJpegLosslessSv1);
+        verifyStampedCopy(jpeg, arrived, "AB");
+    }
+
+    void compressedImageIsDecompressedForAnArchiveThatRefusesItsSyntax_data()
+    {
+        QTest::addColumn<QString>("codec");
+        QTest::addColumn<QString>("proposal");
+        QTest::newRow("JPEG lossless") << QStringLiteral("jpeg") << QStringLiteral("-xs");
+        QTest::newRow("RLE") << QStringLiteral("rle") << QStringLiteral("-xr");
+    }
+
+    void compressedImageIsDecompressedForAnArchiveThatRefusesItsSyntax()
+    {
+        QFETCH(QString, codec);
+        QFETCH(QString, proposal);
+        const QString name = codec + QStringLiteral("-plain-archive.dcm");
+        const QString compressed = codec == QLatin1String("rle") ? m_factory->rle(m_plain, name)
+                                                                 : m_factory->jpegLossless(m_plain, name);
+        QVERIFY(!compressed.isEmpty());
+        StorescpArchive archive; // uncompressed syntaxes only
+        QVERIFY(archive.start());
+        RelayHarness relay;
+        relay.setArchive(archive.port());
+        QVERIFY(relay.start());
+
+        const ToolRun run = storescu(relay.port(), {compressed}, {proposal});
+        QVERIFY2(run.succeeded(), qPrintable(run.output));
+        QCOMPARE(archive.storedFiles().size(), 1);
+        const QString arrived = archive.storedFiles().first();
+        QCOMPARE(transferSyntaxOf(arrived), kExplicitLittleEndian);
+        QCOMPARE(rawValue(arrived, 0x0008, 0x1070), QByteArray("AB"));
+        // Lossless: the decoded pixels are the original ones.
+        QCOMPARE(datasetText(arrived, {kOperatorsName}), datasetText(compressed, {kOperatorsName}, true));
+    }
+
+    void privateSopClassIsRelayed()
+    {
+        const QString image = m_factory->make(QStringLiteral("private.dcm"), ofClass(kPrivateSopClass));
+        StorescpArchive archive(archiveOptions(false, false, true, false));
+        QVERIFY(archive.start());
+        RelayHarness relay;
+        relay.setArchive(archive.port());
+        QVERIFY(relay.start());
+
+        const ToolRun run = storescu(relay.port(), {image}, storescuProposing(m_images.path(), kPrivateSopClass));
+        QVERIFY2(run.succeeded(), qPrintable(run.output));
+        QCOMPARE(archive.storedFiles().size(), 1);
+        verifyStampedCopy(image, archive.storedFiles().first(), "AB");
+    }
+
+    void archiveFailureReachesTheSender_data()
+    {
+        QTest::addColumn<QString>("archiveState");
+        QTest::newRow("archive not running") << QStringLiteral("down");
+        QTest::newRow("archive refuses associations") << QStringLiteral("refusing");
+        QTest::newRow("archive refuses the SOP class") << QStringLiteral("no private classes");
+    }
+
+    void archiveFailureReachesTheSender()
+    {
+        QFETCH(QString, archiveState);
+        const QString image = m_factory->make(QStringLiteral("refused-%1.dcm").arg(archiveState),
+                                              ofClass(kPrivateSopClass));
+        StorescpArchive archive(archiveOptions(false, false, false, archiveState == QLatin1String("refusing")));
+        QVERIFY(archive.start());
+        if (archiveState == QLatin1String("down"))
+            archive.stop();
+        RelayHarness relay;
+        relay.setArchive(archive.port());
+        QVERIFY(relay.start());
+
+        const ToolRun run = storescu(relay.port(), {image},
+                                     storescuProposing(m_images.path(), kPrivateSopClass) << QStringLiteral("-v"));
+        verifySenderWasRefused(run);
+        QVERIFY(relay.waitForResults(1));
+        QVERIFY(!relay.results().first().accepted);
+        QCOMPARE(relay.results().first().status, quint16(0xA700));
+        QVERIFY(archive.storedFiles().isEmpty());
+    }
+
+    void imageNotForwardedIsAnsweredWithFailure_data()
+    {
+        QTest::addColumn<bool>("serverFlag");
+        QTest::newRow("handler lets it go") << true;
+        QTest::newRow("server flag off") << false;
+    }
+
+    void imageNotForwardedIsAnsweredWithFailure()
+    {
+        QFETCH(bool, serverFlag);
+        RelayHarness relay;
+        relay.setDecision(RelayHarness::Decision::LetGo);
+        QVERIFY(relay.start());
+        relay.server().setServerFlag(serverFlag);
+        const ToolRun run = storescu(relay.port(), {m_plain}, {QStringLiteral("-v")});
+        verifySenderWasRefused(run);
+        QCOMPARE(relay.imagesRaised(), serverFlag ? 1 : 0);
+    }
+
+    void orthancArchiveReceivesTheStamp()
+    {
+        OrthancArchive archive;
+        QVERIFY(archive.start());
+        RelayHarness relay;
+        relay.setArchive(archive.dicomPort(), archive.aeTitle());
+        relay.setStamp(QStringLiteral("XY"));
+        QVERIFY(relay.start());
+
+        const ToolRun run = storescu(relay.port(), {m_plain});
+        QVERIFY2(run.succeeded(), qPrintable(run.output));
+        const QStringList ids = archive.instanceIds();
+        QCOMPARE(ids.size(), 1);
+        QCOMPARE(archive.tagValue(ids.first(), QStringLiteral("0008-1070")).trimmed(), QByteArray("XY"));
+        archive.stop();
+    }
+
+    void gdcmSenderIsRelayed()
+    {
+        StorescpArchive archive;
+        QVERIFY(archive.start());
+        RelayHarness relay;
+        relay.setArchive(archive.port());
+        QVERIFY(relay.start());
+
+        gdcmscuStore(relay.port(), m_plain); // ends with an abort whatever happened
+        QVERIFY(relay.waitForResults(1));
+        QVERIFY(relay.results().first().accepted);
+        QCOMPARE(archive.storedFiles().size(), 1);
+        verifyStampedCopy(m_plain, archive.storedFiles().first(), "AB");
+    }
+
+    void concurrentSendersAllArrive()
+    {
+        StorescpArchive archive;
+        QVERIFY(archive.start());
+        RelayHarness relay;
+        relay.setArchive(archive.port());
+        QVERIFY(relay.start());
+
+        const int senders = 4;
+        const int imagesEach = 5;
+        std::vector<std::unique_ptr<QProcess>> running;
+        for (int s = 0; s < senders; ++s) {
+            QStringList files;
+            for (int i = 0; i < imagesEach; ++i)
+                files << m_factory->make(QStringLiteral("sender%1-%2.dcm").arg(s).arg(i));
+            auto process = std::make_unique<QProcess>();
+            process->start(QStringLiteral("storescu"),
+                           QStringList{QStringLiteral("-aec"), QStringLiteral("RELAY"), QStringLiteral("127.0.0.1"),
+                                       QString::number(relay.port())} + files);
+            running.push_back(std::move(process));
+        }
+        const bool allDone = waitUntil([&] {
+            return std::all_of(running.begin(), running.end(),
+                               [](const auto& p) { return p->state() == QProcess::NotRunning; });
+        }, 120000);
+        QVERIFY(allDone);
+        for (const auto& process : running)
+            QCOMPARE(process->exitCode(), 0);
+        QCOMPARE(archive.storedFiles().size(), senders * imagesEach);
+        QVERIFY(std::all_of(relay.results().begin(), relay.results().end(),
+                            [](const ForwardResult& r) { return r.accepted; }));
+    }
+
+    void nonAsciiStampIsWrittenInACharacterSetTheImageDeclares_data()
+    {
+        QTest::addColumn<QString>("declared");
+        QTest::addColumn<QString>("stamp");
+        QTest::addColumn<QString>("expectedCharset");
+        QTest::addColumn<QByteArray>("expectedStamp");
+        QTest::addColumn<QByteArray>("expectedPatientName");
+        // Latin-1 can carry the character: the image keeps its character set.
+        QTest::newRow("Latin-1 image") << QStringLiteral("ISO_IR 100") << QStringLiteral("Ä")
+                                       << QStringLiteral("ISO_IR 100") << QByteArray("\xC4")
+                                       << QByteArray("M\xFCller^Hans");
+        // No character set means ASCII only: the image becomes UTF-8.
+        QTest::newRow("image without character set")
+            << QString() << QStringLiteral("Ä") << QStringLiteral("ISO_IR 192") << QByteArray("\xC3\x84")
+            << QByteArray("Mueller^Hans");
+        // Latin-1 cannot carry Cyrillic: the whole image is recoded to UTF-8.
+        QTest::newRow("Latin-1 image, Cyrillic stamp")
+            << QStringLiteral("ISO_IR 100") << QStringLiteral("Ж") << QStringLiteral("ISO_IR 192")
+            << QByteArray("\xD0\x96") << QByteArray("M\xC3\xBCller^Hans");
+    }
+
+    void nonAsciiStampIsWrittenInACharacterSetTheImageDeclares()
+    {
+        QFETCH(QString, declared);
+        QFETCH(QString, stamp);
+        QFETCH(QString, expectedCharset);
+        QFETCH(QByteArray, expectedStamp);
+        QFETCH(QByteArray, expectedPatientName);
+        const QString name = declared.isEmpty() ? QStringLiteral("Mueller^Hans") : QStringLiteral("Müller^Hans");
+        const QString image = m_factory->make(QStringLiteral("charset-%1.dcm").arg(QTest::currentDataTag()),
+                                              withCharset(declared, name));
+        StorescpArchive archive;
+        QVERIFY(archive.start());
+        RelayHarness relay;
+        relay.setArchive(archive.port());
+        relay.setStamp(stamp);
+        QVERIFY(relay.start());
+
+        const ToolRun run = storescu(relay.port(), {image});
+        QVERIFY2(run.succeeded(), qPrintable(run.output));
+        QCOMPARE(archive.storedFiles().size(), 1);
+        const QString arrived = archive.storedFiles().first();
+        QCOMPARE(QString::fromLatin1(rawValue(arrived, 0x0008, 0x0005)).trimmed(), expectedCharset);
+        QCOMPARE(rawValue(arrived, 0x0008, 0x1070), expectedStamp);
+        QCOMPARE(rawValue(arrived, 0x0010, 0x0010), expectedPatientName);
+    }
+};
+
+QTEST_GUILESS_MAIN(RelayTest)
+#include "tst_relay.moc"
