@@ -42,7 +42,7 @@ std::unique_ptr<Listener> Listener::open(int port, std::shared_ptr<ListenerLink>
     if (port < 1 || port > 65535)
         return nullptr;
     T_ASC_Network* network = nullptr;
-    if (ASC_initializeNetwork(NET_ACCEPTOR, port, kAcseTimeoutSeconds, &network).bad())
+    if (ASC_initializeNetwork(NET_ACCEPTOR, port, kAssociationRequestTimeoutSeconds, &network).bad())
         return nullptr;
     return std::unique_ptr<Listener>(new Listener(port, network, std::move(link)));
 }

@@ -8,8 +8,13 @@ namespace quorin::dicom {
 
 // Opening a TCP connection to the archive.
 inline constexpr int kConnectTimeoutSeconds = 10;
-// Association negotiation and release, both directions.
+// Association negotiation and release with the archive.
 inline constexpr int kAcseTimeoutSeconds = 30;
+// How long the listener waits for a new connection's association request.
+// The listener reads requests one at a time, so a connection that never
+// speaks holds back other senders for this long; a real sender sends its
+// request right after connecting.
+inline constexpr int kAssociationRequestTimeoutSeconds = 5;
 // One network read or write within a message to the archive; the archive's
 // answer to a large image can take a while after the last byte.
 inline constexpr int kArchiveDimseTimeoutSeconds = 60;
