@@ -38,3 +38,11 @@ void ToolkitServer::CloseListener(qint32 port)
 {
     ListenerRegistry::instance().close(port);
 }
+
+QList<qint32> ToolkitServer::ListeningPorts()
+{
+    QList<qint32> ports;
+    for (const int port : ListenerRegistry::instance().ports())
+        ports.append(port);
+    return ports;
+}

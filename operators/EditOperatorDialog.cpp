@@ -41,6 +41,9 @@ void EditOperatorDialog::writeBack()
 
 QTreeWidgetItem* SelectedOperatorRow(const QTreeWidget* list)
 {
+    QTreeWidgetItem* current = list->currentItem();
+    if (current && current->isSelected())
+        return current;
     const QList<QTreeWidgetItem*> selected = list->selectedItems();
     return selected.isEmpty() ? nullptr : selected.first();
 }

@@ -5,8 +5,11 @@
 #include <QLineEdit>
 
 OperatorTextValidator::OperatorTextValidator(QLineEdit* box, int maxLength)
-    : QValidator(box), m_box(box), m_maxLength(maxLength)
+    : QValidator(box), m_maxLength(maxLength), m_acceptedText(box->text())
 {
+    // The box already holds the edited text while it is validated, so the
+    // text before the edit is remembered here.
+    connect(box, &QLineEdit::textChanged, this, [this](const QString& text) { m_acceptedText = text; });
 }
 
 QValidator::State OperatorTextValidator::validate(QString& input, int& /*pos*/) const
@@ -14,7 +17,7 @@ QValidator::State OperatorTextValidator::validate(QString& input, int& /*pos*/) 
     if (input.contains(QLatin1Char('|')) || !IsCp1252Encodable(input))
         return Invalid;
     // A longer text loaded from the file may still be shortened, never grown.
-    const bool grows = input.size() > m_box->text().size();
+    const bool grows = input.size() > m_acceptedText.size();
     if (input.size() > m_maxLength && grows)
         return Invalid;
     return Acceptable;

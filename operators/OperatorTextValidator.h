@@ -19,8 +19,8 @@ public:
     State validate(QString& input, int& pos) const override;
 
 private:
-    QLineEdit* m_box;
     int m_maxLength;
+    QString m_acceptedText;
 };
 
 // Upper case as far as Windows-1252 can hold it: a character whose upper

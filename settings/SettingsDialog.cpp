@@ -33,6 +33,17 @@ bool CharacterAllowed(QChar c, bool fullStopAllowed)
     return (code >= '0' && code <= '9') || code == 8 || (fullStopAllowed && code == '.');
 }
 
+// The stored Debugmode counts 0 unchecked, 1 checked, 2 greyed.
+Qt::CheckState CheckStateOf(qint16 stored)
+{
+    return stored == 1 ? Qt::Checked : stored == 2 ? Qt::PartiallyChecked : Qt::Unchecked;
+}
+
+int StoredValueOf(Qt::CheckState state)
+{
+    return state == Qt::Checked ? 1 : state == Qt::PartiallyChecked ? 2 : 0;
+}
+
 bool WouldExceedTypingLimit(const QLineEdit* box)
 {
     return box->text().size() - box->selectedText().size() >= MaxTypedPortLength;
@@ -75,7 +86,7 @@ void SettingsDialog::load()
     const QString debugmode = ReadSetting("Local", "Debugmode", QStringLiteral("0"));
     const std::optional<qint16> state = ToInt16(debugmode);
     if (state && *state >= 0 && *state <= 2) {
-        m_form.chkDebug->setCheckState(static_cast<Qt::CheckState>(*state));
+        m_form.chkDebug->setCheckState(CheckStateOf(*state));
     } else {
         m_form.chkDebug->setCheckState(Qt::Unchecked);
         m_unshownDebugmode = debugmode;
@@ -112,10 +123,10 @@ void SettingsDialog::writeSettings()
 
 QString SettingsDialog::debugmodeText() const
 {
-    const int state = m_form.chkDebug->checkState();
+    const Qt::CheckState state = m_form.chkDebug->checkState();
     if (!m_unshownDebugmode.isNull() && state == m_loadedCheckState)
         return m_unshownDebugmode;
-    return QString::number(state);
+    return QString::number(StoredValueOf(state));
 }
 
 bool SettingsDialog::eventFilter(QObject* watched, QEvent* event)

@@ -45,5 +45,5 @@ private:
     // A stored Debugmode the check box cannot show, written back unchanged
     // as long as the box keeps the state it was loaded with.
     QString m_unshownDebugmode;
-    int m_loadedCheckState = 0;
+    Qt::CheckState m_loadedCheckState = Qt::Unchecked;
 };

@@ -39,4 +39,13 @@ void ListenerRegistry::closeOwnedBy(const ToolkitServer* owner)
     std::erase_if(m_listeners, [owner](const auto& entry) { return entry.second->link().owner() == owner; });
 }
 
+std::vector<int> ListenerRegistry::ports()
+{
+    std::lock_guard lock(m_mutex);
+    std::vector<int> result;
+    for (const auto& entry : m_listeners)
+        result.push_back(entry.first);
+    return result;
+}
+
 } // namespace quorin::dicom

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class ToolkitServer;
 
@@ -25,6 +26,9 @@ public:
 
     // Closes every listener that raises its images on `owner`.
     void closeOwnedBy(const ToolkitServer* owner);
+
+    // The ports listened on right now.
+    std::vector<int> ports();
 
 private:
     ListenerRegistry() = default;

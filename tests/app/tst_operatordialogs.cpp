@@ -4,6 +4,7 @@
 // operator on duty, the selection afterwards, the listener stopped).
 
 #include "RecordingMessageBoxes.h"
+#include "TypeText.h"
 #include "dicom/ToolkitServer.h"
 #include "operators/DeleteOperator.h"
 #include "operators/EditOperatorDialog.h"
@@ -113,11 +114,11 @@ void tst_OperatorDialogs::shortCodeIsUpperCasedWhileTyping()
 {
     auto form = openNew();
     QVERIFY(form);
-    QTest::keyClicks(form->txtShort, QStringLiteral("ab"));
+    TypeText(form->txtShort, QStringLiteral("ab"));
     QCOMPARE(form->txtShort->text(), QStringLiteral("AB"));
     QCOMPARE(form->txtShort->cursorPosition(), 2);
     // A character the code page has no capital for stays as typed.
-    QTest::keyClicks(form->txtShort, QStringLiteral("µß"));
+    TypeText(form->txtShort, QStringLiteral("µß"));
     QCOMPARE(form->txtShort->text(), QStringLiteral("ABµSS"));
     form->close();
 }
@@ -150,9 +151,9 @@ void tst_OperatorDialogs::newOperatorChecks()
     m_main->cmdDel->setEnabled(false);
     auto form = openNew();
     QVERIFY(form);
-    QTest::keyClicks(form->txtName, typed[0]);
-    QTest::keyClicks(form->txtSurename, typed[1]);
-    QTest::keyClicks(form->txtShort, typed[2]);
+    TypeText(form->txtName, typed[0]);
+    TypeText(form->txtSurename, typed[1]);
+    TypeText(form->txtShort, typed[2]);
     form->txtName->setFocus();
     QTest::mouseClick(form->cmdNew, Qt::LeftButton);
 
@@ -185,14 +186,14 @@ void tst_OperatorDialogs::enterAddsTheOperatorAfterACorrection()
     loadRows({{"", "Anna", "Arm", "AB"}});
     auto form = openNew();
     QVERIFY(form);
-    QTest::keyClicks(form->txtName, QStringLiteral("Jürgen"));
-    QTest::keyClicks(form->txtSurename, QStringLiteral("Weiß"));
-    QTest::keyClicks(form->txtShort, QStringLiteral("ab"));
+    TypeText(form->txtName, QStringLiteral("Jürgen"));
+    TypeText(form->txtSurename, QStringLiteral("Weiß"));
+    TypeText(form->txtShort, QStringLiteral("ab"));
     QTest::keyClick(form->txtShort, Qt::Key_Return);
     QCOMPARE(m_boxes.texts(), QStringList{Taken});
 
     QTest::keyClick(form->txtShort, Qt::Key_Backspace);
-    QTest::keyClicks(form->txtShort, QStringLiteral("w"));
+    TypeText(form->txtShort, QStringLiteral("w"));
     QTest::keyClick(form->txtShort, Qt::Key_Return);
     QVERIFY(!form->isVisible());
     QCOMPARE(OperatorRowCount(m_main->lstOperator), 2);
@@ -225,7 +226,7 @@ void tst_OperatorDialogs::boxesRefuseWhatTheFileCannotHold()
     QVERIFY(form);
     auto* edit = form->findChild<QLineEdit*>(box);
     QVERIFY(edit);
-    QTest::keyClicks(edit, typed);
+    TypeText(edit, typed);
     if (!pasted.isEmpty()) {
         QGuiApplication::clipboard()->setText(pasted);
         edit->paste();
@@ -246,7 +247,7 @@ void tst_OperatorDialogs::editWritesBackAsTypedAndShowsTheOperatorOnDuty()
     form.show();
 
     form.txtShort->clear();
-    QTest::keyClicks(form.txtShort, QStringLiteral("aa")); // taken elsewhere, lower case: accepted
+    TypeText(form.txtShort, QStringLiteral("aa")); // taken elsewhere, lower case: accepted
     form.txtName->clear();
     QTest::keyClick(form.txtName, Qt::Key_Return);
 
@@ -271,11 +272,11 @@ void tst_OperatorDialogs::editAbbrechenAndNoSelectionChangeNothing()
     QVERIFY(!dialogSeen);
 
     QTreeWidgetItem* row = OperatorRow(m_main->lstOperator, 0);
-    row->setSelected(true);
+    m_main->lstOperator->setCurrentItem(row);
     FrmEdit form(m_main.get());
     new EditOperatorDialog(form, row, m_main->lblOperator);
     form.show();
-    QTest::keyClicks(form.txtName, QStringLiteral("xyz"));
+    TypeText(form.txtName, QStringLiteral("xyz"));
     QTest::mouseClick(form.cmdClose, Qt::LeftButton);
     QVERIFY(!form.isVisible());
     QCOMPARE(RowEntry(row), (OperatorEntry{"", "Anna", "Arm", "AA"}));
@@ -284,7 +285,7 @@ void tst_OperatorDialogs::editAbbrechenAndNoSelectionChangeNothing()
 void tst_OperatorDialogs::deleteAsksAndSelectsTheLastRow()
 {
     loadRows({{"", "A", "A", "A"}, {"", "B", "B", "B"}, {"Checked", "C", "C", "C"}, {"", "D", "D", "D"}});
-    OperatorRow(m_main->lstOperator, 1)->setSelected(true);
+    m_main->lstOperator->setCurrentItem(OperatorRow(m_main->lstOperator, 1));
 
     m_boxes.answers.enqueue(MessageAnswer::No);
     DeleteSelectedOperator(deleteControls(), nullptr, m_boxes);
@@ -334,7 +335,7 @@ void tst_OperatorDialogs::deletingTheOperatorOnDutyStopsRelaying()
 void tst_OperatorDialogs::deletingTheOnlyRowDisablesTheButtons()
 {
     loadRows({{"", "Anna", "Arm", "AA"}});
-    OperatorRow(m_main->lstOperator, 0)->setSelected(true);
+    m_main->lstOperator->setCurrentItem(OperatorRow(m_main->lstOperator, 0));
     DeleteSelectedOperator(deleteControls(), nullptr, m_boxes);
     QCOMPARE(OperatorRowCount(m_main->lstOperator), 0);
     QVERIFY(!m_main->cmdEdit->isEnabled());

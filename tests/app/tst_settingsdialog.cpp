@@ -3,6 +3,7 @@
 // the file, the relay settings and a real listener.
 
 #include "RecordingMessageBoxes.h"
+#include "TypeText.h"
 #include "dicom/ToolkitServer.h"
 #include "settings/AppPaths.h"
 #include "settings/RelaySettings.h"
@@ -151,13 +152,13 @@ void tst_SettingsDialog::typingFilters()
     openDialog();
     auto* edit = m_form->findChild<QLineEdit*>(box);
     QVERIFY(edit);
-    QTest::keyClicks(edit, typed);
+    TypeText(edit, typed);
     QCOMPARE(edit->text(), expected);
 
     // Backspace works, and a selected digit may be typed over at the limit.
     if (edit->text().size() == 4) {
         edit->selectAll();
-        QTest::keyClicks(edit, QStringLiteral("7"));
+        TypeText(edit, QStringLiteral("7"));
         QCOMPARE(edit->text(), QStringLiteral("7"));
         QTest::keyClick(edit, Qt::Key_Backspace);
         QCOMPARE(edit->text(), QString());
@@ -170,7 +171,7 @@ void tst_SettingsDialog::everyEditEnablesApply()
     openDialog();
     for (QLineEdit* box : {m_form->txtAET, m_form->txtIP, m_form->txtPort, m_form->txtLocAET, m_form->txtLocPort}) {
         m_form->cmdApply->setEnabled(false);
-        QTest::keyClicks(box, QStringLiteral("1"));
+        TypeText(box, QStringLiteral("1"));
         QVERIFY2(m_form->cmdApply->isEnabled(), qPrintable(box->objectName()));
     }
     m_form->close();
@@ -179,11 +180,11 @@ void tst_SettingsDialog::everyEditEnablesApply()
 void tst_SettingsDialog::applyWritesReloadsAndStops()
 {
     openDialog();
-    QTest::keyClicks(m_form->txtAET, QStringLiteral("ARCHIVE"));
-    QTest::keyClicks(m_form->txtIP, QStringLiteral("10.0.0.5"));
-    QTest::keyClicks(m_form->txtPort, QStringLiteral("104"));
-    QTest::keyClicks(m_form->txtLocAET, QStringLiteral("RELAY"));
-    QTest::keyClicks(m_form->txtLocPort, QStringLiteral("109"));
+    TypeText(m_form->txtAET, QStringLiteral("ARCHIVE"));
+    TypeText(m_form->txtIP, QStringLiteral("10.0.0.5"));
+    TypeText(m_form->txtPort, QStringLiteral("104"));
+    TypeText(m_form->txtLocAET, QStringLiteral("RELAY"));
+    TypeText(m_form->txtLocPort, QStringLiteral("109"));
     QTest::mouseClick(m_form->cmdApply, Qt::LeftButton);
 
     QCOMPARE(settingsFile(), QByteArray("[Archive]\r\nAET=ARCHIVE\r\nIP=10.0.0.5\r\nPort=104\r\n"
@@ -208,7 +209,7 @@ void tst_SettingsDialog::applyClosesTheListenerOnItsOldPort()
     openDialog();
 
     m_form->txtLocPort->clear();
-    QTest::keyClicks(m_form->txtLocPort, QStringLiteral("1234"));
+    TypeText(m_form->txtLocPort, QStringLiteral("1234"));
     QTest::mouseClick(m_form->cmdApply, Qt::LeftButton);
 
     QVERIFY(!Accepts(oldPort));
@@ -222,7 +223,7 @@ void tst_SettingsDialog::okWithoutEditsRewritesAndClosesAbbrechenWritesNothing()
     const QByteArray before("[Local]\nLocalAET = RELAY \n[Archive]\nAET=\"ARCH\"\n");
     writeSettings(before);
     openDialog();
-    QTest::keyClicks(m_form->txtAET, QStringLiteral("X"));
+    TypeText(m_form->txtAET, QStringLiteral("X"));
     QTest::mouseClick(m_form->cmdClose, Qt::LeftButton);
     QVERIFY(!m_form->isVisible());
     QCOMPARE(settingsFile(), before);
@@ -231,8 +232,9 @@ void tst_SettingsDialog::okWithoutEditsRewritesAndClosesAbbrechenWritesNothing()
     openDialog();
     QTest::keyClick(m_form->txtAET, Qt::Key_Return); // Enter presses OK
     QVERIFY(!m_form->isVisible());
-    QCOMPARE(settingsFile(), QByteArray("[Local]\nLocalAET=RELAY\r\nLocalPort=\r\nDebugmode=0\r\n"
-                                        "[Archive]\nAET=ARCH\r\nIP=\r\nPort=\r\n"));
+    // Values replaced in place, the file's own lines and endings kept, keys appended.
+    QCOMPARE(settingsFile(), QByteArray("[Local]\nLocalAET = RELAY\nLocalPort=\r\nDebugmode=0\r\n"
+                                        "[Archive]\nAET=ARCH\nIP=\r\nPort=\r\n"));
     // An emptied LocalPort is written empty and read back empty, not as 109.
     QCOMPARE(RelaySettings().LocalPort, QString());
     QCOMPARE(m_main->cmdStartStop->text(), QStringLiteral("Start"));
@@ -261,7 +263,7 @@ void tst_SettingsDialog::failedWriteIsReported()
     writeSettings(before);
     QVERIFY(QFile::setPermissions(SettingsFilePath(), QFile::ReadOwner | QFile::ReadGroup));
     openDialog();
-    QTest::keyClicks(m_form->txtAET, QStringLiteral("NEW"));
+    TypeText(m_form->txtAET, QStringLiteral("NEW"));
     QTest::mouseClick(m_form->cmdOK, Qt::LeftButton);
 
     QCOMPARE(m_boxes.texts(), QStringList{"Die Einstellungen konnten nicht gespeichert werden."});
