@@ -101,6 +101,40 @@ QString TestImages::make(const QString& name, const ImageSpec& spec)
     return run.succeeded() && QFile::exists(output) ? output : QString();
 }
 
+QStringList TestImages::series(const QString& name, int count, ImageSpec spec)
+{
+    // A fixed-length placeholder that cannot occur anywhere else in the file.
+    const QByteArray placeholder = "999999999";
+    const QString prefix = newUid() + QStringLiteral(".");
+    spec.sopInstanceUid = prefix + QString::fromLatin1(placeholder);
+    const QString model = make(name + QStringLiteral("-model.dcm"), spec);
+    QFile modelFile(model);
+    if (model.isEmpty() || !modelFile.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray bytes = modelFile.readAll();
+    modelFile.close();
+    QFile::remove(model);
+    // In the meta information and in the dataset.
+    QList<qsizetype> places;
+    const QByteArray uid = prefix.toLatin1() + placeholder;
+    for (qsizetype at = bytes.indexOf(uid); at >= 0; at = bytes.indexOf(uid, at + 1))
+        places << at + prefix.size();
+    if (places.isEmpty())
+        return {};
+    QStringList files;
+    for (int i = 0; i < count; ++i) {
+        const QByteArray digits = QByteArray::number(i).rightJustified(placeholder.size(), '0');
+        for (qsizetype at : places)
+            bytes.replace(at, placeholder.size(), digits);
+        const QString path = QDir(m_folder).filePath(QStringLiteral("%1-%2.dcm").arg(name).arg(i, 4, 10, QLatin1Char('0')));
+        QFile copy(path);
+        if (!copy.open(QIODevice::WriteOnly) || copy.write(bytes) != bytes.size())
+            return {};
+        files << path;
+    }
+    return files;
+}
+
 QString TestImages::convert(const QString& tool, const QString& source, const QString& name)
 {
     const QString output = QDir(m_folder).filePath(name);

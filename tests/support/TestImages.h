@@ -31,6 +31,10 @@ public:
 
     // An uncompressed (Explicit VR Little Endian) 16-bit image; empty on failure.
     QString make(const QString& name, const ImageSpec& spec = {});
+    // `count` images that differ only in their SOP Instance UID (named
+    // name-0000.dcm ...); quick even for hundreds of large images, as the
+    // copies are made by replacing the UID's digits in place.
+    QStringList series(const QString& name, int count, ImageSpec spec = {});
     // JPEG Lossless, first-order prediction (what storescu -xs proposes).
     QString jpegLossless(const QString& source, const QString& name);
     // RLE Lossless (storescu -xr).
