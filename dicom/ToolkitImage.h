@@ -31,7 +31,10 @@ public:
     // archiveIP:archivePort (called archiveAET, calling localAET). Returns at
     // once; the send runs off the calling thread and `done` runs afterwards
     // on the thread of `context` (not at all if context is gone). The image's
-    // sender is answered with the outcome.
+    // sender is answered with the outcome. Only the first call forwards; a
+    // later one, or one after the relay gave up on the image (listener
+    // closed, no decision within 10 minutes), reports a failure at once.
+    // Changes made after this call are not applied.
     void ForwardImage(const QString& archiveIP, qint32 archivePort, const QString& localAET,
                       const QString& archiveAET, QObject* context,
                       std::function<void(const ForwardResult&)> done);

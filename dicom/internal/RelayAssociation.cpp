@@ -44,12 +44,16 @@ OFBool RelayAssociation::checkCallingAETitleAccepted(const OFString&)
     return OFTrue;
 }
 
-void RelayAssociation::notifyAssociationRequest(const T_ASC_Parameters& params, DcmSCPActionType&)
+void RelayAssociation::notifyAssociationRequest(const T_ASC_Parameters& params, DcmSCPActionType& action)
 {
     // These are the association's own parameters (not a copy), handed over
     // as const by the toolkit; this is the one place a subclass sees them
     // before the answer is sent, so the contexts are marked here.
-    negotiateProposedContexts(const_cast<T_ASC_Parameters&>(params));
+    try {
+        negotiateProposedContexts(const_cast<T_ASC_Parameters&>(params));
+    } catch (...) {
+        action = DCMSCP_ACTION_REFUSE_ASSOCIATION;
+    }
 }
 
 OFCondition RelayAssociation::negotiateAssociation()
@@ -62,13 +66,19 @@ OFCondition RelayAssociation::negotiateAssociation()
 OFCondition RelayAssociation::handleIncomingCommand(T_DIMSE_Message* message,
                                                     const DcmPresentationContextInfo& context)
 {
-    switch (message->CommandField) {
-    case DIMSE_C_ECHO_RQ:
-        return handleECHORequest(message->msg.CEchoRQ, context.presentationContextID);
-    case DIMSE_C_STORE_RQ:
-        return handleStore(message->msg.CStoreRQ, context.presentationContextID);
-    default:
-        return DcmThreadSCP::handleIncomingCommand(message, context);
+    // Nothing may unwind through the toolkit; an error ends the association,
+    // which tells the sender its image was not stored.
+    try {
+        switch (message->CommandField) {
+        case DIMSE_C_ECHO_RQ:
+            return handleECHORequest(message->msg.CEchoRQ, context.presentationContextID);
+        case DIMSE_C_STORE_RQ:
+            return handleStore(message->msg.CStoreRQ, context.presentationContextID);
+        default:
+            return DcmThreadSCP::handleIncomingCommand(message, context);
+        }
+    } catch (...) {
+        return EC_IllegalCall;
     }
 }
 

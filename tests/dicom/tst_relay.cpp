@@ -130,6 +130,47 @@ private slots:
         QCOMPARE(archive.output().count(QStringLiteral("Association Received")) - associationsBefore, 1);
     }
 
+    // The archive ends the kept association between two images (here: it
+    // restarts); the relay notices and opens a new one for the next image.
+    void keptArchiveAssociationThatDiedIsReopened()
+    {
+        StorescpArchive archive;
+        QVERIFY(archive.start());
+        RelayHarness relay;
+        relay.setArchive(archive.port());
+        QVERIFY(relay.start());
+        relay.setBeforeHandling([&] {
+            if (relay.imagesRaised() == 2) {
+                archive.stop();
+                QVERIFY(archive.start());
+            }
+        });
+        const QStringList sent{m_factory->make(QStringLiteral("before-restart.dcm")),
+                               m_factory->make(QStringLiteral("after-restart.dcm"))};
+        const ToolRun run = storescu(relay.port(), sent);
+        QVERIFY2(run.succeeded(), qPrintable(run.output));
+        QCOMPARE(archive.storedFiles().size(), 2);
+    }
+
+    // Each image goes where the handler sends it, also when consecutive
+    // images of one sender go to different archives.
+    void destinationMayChangeBetweenImages()
+    {
+        StorescpArchive first;
+        StorescpArchive second;
+        QVERIFY(first.start() && second.start());
+        RelayHarness relay;
+        QVERIFY(relay.start());
+        relay.setBeforeHandling([&] { relay.setArchive(relay.imagesRaised() % 2 ? first.port() : second.port()); });
+        QStringList sent;
+        for (int i = 0; i < 4; ++i)
+            sent << m_factory->make(QStringLiteral("alternating-%1.dcm").arg(i));
+        const ToolRun run = storescu(relay.port(), sent);
+        QVERIFY2(run.succeeded(), qPrintable(run.output));
+        QCOMPARE(first.storedFiles().size(), 2);
+        QCOMPARE(second.storedFiles().size(), 2);
+    }
+
     void compressedImagePassesUnchangedWhenTheArchiveTakesIt()
     {
         const QString jpeg = m_factory->jpegLossless(m_plain, QStringLiteral("jpeg.dcm"));

@@ -21,7 +21,8 @@ StorescpArchive::StorescpArchive(StorescpOptions options)
 
 bool StorescpArchive::start()
 {
-    m_port = freeLoopbackPort();
+    if (m_port == 0)
+        m_port = freeLoopbackPort();
     QStringList arguments{QStringLiteral("+B"), QStringLiteral("-pdu"), QStringLiteral("131072"),
                           QStringLiteral("-od"), m_folder.path()};
     if (m_options.acceptCompressed)

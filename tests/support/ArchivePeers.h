@@ -23,7 +23,8 @@ class StorescpArchive {
 public:
     explicit StorescpArchive(StorescpOptions options = {});
 
-    // Starts it on a free port; false when it did not come up.
+    // Starts it on a free port, or again on its port after stop(); false
+    // when it did not come up.
     bool start();
     void stop();
 
