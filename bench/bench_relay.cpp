@@ -15,7 +15,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -92,28 +91,15 @@ void clearFolder(const QString& folder)
         dir.remove(name);
 }
 
-// Runs the senders in parallel (each one association with its files);
-// returns the wall time in ms, or -1 when one of them failed.
+// Sends each group on its own association, all at the same time; the wall
+// time in ms, or -1 when a sender failed.
 qint64 sendInParallel(quint16 port, const QList<QStringList>& fileGroups)
 {
     QElapsedTimer timer;
     timer.start();
-    std::vector<std::unique_ptr<QProcess>> senders;
-    for (const QStringList& files : fileGroups) {
-        auto process = std::make_unique<QProcess>();
-        process->start(QStringLiteral("storescu"),
-                       QStringList{QStringLiteral("-aec"), QStringLiteral("ARCHIVE"), QStringLiteral("127.0.0.1"),
-                                   QString::number(port)} + files);
-        senders.push_back(std::move(process));
-    }
-    const bool done = waitUntil([&] {
-        return std::all_of(senders.begin(), senders.end(),
-                           [](const auto& p) { return p->state() == QProcess::NotRunning; });
-    }, 600000);
+    const QList<ToolRun> runs = storescuInParallel(port, fileGroups);
     const qint64 elapsed = timer.elapsed();
-    const bool allOk = done && std::all_of(senders.begin(), senders.end(), [](const auto& p) {
-        return p->exitStatus() == QProcess::NormalExit && p->exitCode() == 0;
-    });
+    const bool allOk = std::all_of(runs.begin(), runs.end(), [](const ToolRun& run) { return run.succeeded(); });
     return allOk ? elapsed : -1;
 }
 
@@ -181,7 +167,7 @@ int main(int argc, char** argv)
         << openMicroseconds << " us until accepting; first C-ECHO answered " << startUp.elapsed()
         << " ms after start (echoscu process start included)" << (echoed ? "" : " ECHO FAILED") << Qt::endl;
 
-    ImageSpec ct512;
+    ImageRecipe ct512;
     ct512.rows = 512;
     ct512.columns = 512;
     const QStringList series = images.series(QStringLiteral("ct"), 400, ct512);
@@ -221,7 +207,7 @@ int main(int argc, char** argv)
         QFile::remove(file);
 
     // One image of 500 MB (1000 frames of 512 x 512 x 16 bit).
-    ImageSpec huge = ct512;
+    ImageRecipe huge = ct512;
     huge.frames = 1000;
     const QString large = images.make(QStringLiteral("huge.dcm"), huge);
     if (large.isEmpty())

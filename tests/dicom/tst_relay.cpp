@@ -8,7 +8,6 @@
 #include "RelayHarness.h"
 #include "TestImages.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,26 +19,26 @@ const TagNumbers kOperatorsName{0x0008, 0x1070};
 const QString kJpegLosslessSv1 = QStringLiteral("1.2.840.10008.1.2.4.70");
 const QString kExplicitLittleEndian = QStringLiteral("1.2.840.10008.1.2.1");
 
-ImageSpec seeded(quint32 seed)
+ImageRecipe seeded(quint32 seed)
 {
-    ImageSpec spec;
-    spec.pixelSeed = seed;
-    return spec;
+    ImageRecipe recipe;
+    recipe.pixelSeed = seed;
+    return recipe;
 }
 
-ImageSpec ofClass(const QString& sopClassUid)
+ImageRecipe ofClass(const QString& sopClassUid)
 {
-    ImageSpec spec;
-    spec.sopClassUid = sopClassUid;
-    return spec;
+    ImageRecipe recipe;
+    recipe.sopClassUid = sopClassUid;
+    return recipe;
 }
 
-ImageSpec withCharset(const QString& charset, const QString& patientName)
+ImageRecipe withCharset(const QString& charset, const QString& patientName)
 {
-    ImageSpec spec;
-    spec.specificCharacterSet = charset;
-    spec.patientName = patientName;
-    return spec;
+    ImageRecipe recipe;
+    recipe.specificCharacterSet = charset;
+    recipe.patientName = patientName;
+    return recipe;
 }
 
 StorescpOptions archiveOptions(bool verbose, bool compressed, bool unknownClasses, bool refusing)
@@ -327,24 +326,15 @@ private slots:
 
         const int senders = 4;
         const int imagesEach = 5;
-        std::vector<std::unique_ptr<QProcess>> running;
+        QList<QStringList> groups;
         for (int s = 0; s < senders; ++s) {
             QStringList files;
             for (int i = 0; i < imagesEach; ++i)
                 files << m_factory->make(QStringLiteral("sender%1-%2.dcm").arg(s).arg(i));
-            auto process = std::make_unique<QProcess>();
-            process->start(QStringLiteral("storescu"),
-                           QStringList{QStringLiteral("-aec"), QStringLiteral("RELAY"), QStringLiteral("127.0.0.1"),
-                                       QString::number(relay.port())} + files);
-            running.push_back(std::move(process));
+            groups << files;
         }
-        const bool allDone = waitUntil([&] {
-            return std::all_of(running.begin(), running.end(),
-                               [](const auto& p) { return p->state() == QProcess::NotRunning; });
-        }, 120000);
-        QVERIFY(allDone);
-        for (const auto& process : running)
-            QCOMPARE(process->exitCode(), 0);
+        for (const ToolRun& run : storescuInParallel(relay.port(), groups))
+            QVERIFY2(run.succeeded(), qPrintable(run.output));
         QCOMPARE(archive.storedFiles().size(), senders * imagesEach);
         QVERIFY(std::all_of(relay.results().begin(), relay.results().end(),
                             [](const ForwardResult& r) { return r.accepted; }));

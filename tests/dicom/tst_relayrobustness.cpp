@@ -51,7 +51,7 @@ private slots:
         QVERIFY(m_images.isValid());
         TestImages factory(m_images.path());
         m_small = factory.make(QStringLiteral("small.dcm"));
-        ImageSpec large;
+        ImageRecipe large;
         large.rows = 1024;
         large.columns = 1024;
         m_large = factory.make(QStringLiteral("large.dcm"), large);

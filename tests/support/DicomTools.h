@@ -26,6 +26,10 @@ ToolRun runTool(const QString& program, const QStringList& arguments, int timeou
 ToolRun storescu(quint16 port, const QStringList& files, const QStringList& extra = {},
                  const QString& calledAE = QStringLiteral("RELAY"));
 
+// One storescu per file group, all at the same time, each sending its
+// group on one association; their results in the order of the groups.
+QList<ToolRun> storescuInParallel(quint16 port, const QList<QStringList>& fileGroups, int timeoutMs = 600000);
+
 // storescu arguments that make it propose `sopClassUid` (with the
 // uncompressed syntaxes) through an association profile written to
 // `folder`; storescu proposes only SOP classes it knows otherwise.

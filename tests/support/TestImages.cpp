@@ -34,18 +34,18 @@ QString TestImages::newUid()
         .arg(++counter);
 }
 
-bool TestImages::writePixels(const QString& path, const ImageSpec& spec) const
+bool TestImages::writePixels(const QString& path, const ImageRecipe& recipe) const
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     // A smooth ramp with a little seeded noise: compresses like a real image
     // and differs between seeds. 12 bits stored, little endian.
-    QRandomGenerator noise(spec.pixelSeed);
-    QByteArray row(spec.columns * 2, Qt::Uninitialized);
-    for (int frame = 0; frame < spec.frames; ++frame) {
-        for (int y = 0; y < spec.rows; ++y) {
-            for (int x = 0; x < spec.columns; ++x) {
+    QRandomGenerator noise(recipe.pixelSeed);
+    QByteArray row(recipe.columns * 2, Qt::Uninitialized);
+    for (int frame = 0; frame < recipe.frames; ++frame) {
+        for (int y = 0; y < recipe.rows; ++y) {
+            for (int x = 0; x < recipe.columns; ++x) {
                 const quint16 value = quint16((x * 7 + y * 3 + frame * 11 + noise.bounded(16)) & 0x0FFF);
                 row[2 * x] = char(value & 0xFF);
                 row[2 * x + 1] = char(value >> 8);
@@ -57,14 +57,14 @@ bool TestImages::writePixels(const QString& path, const ImageSpec& spec) const
     return true;
 }
 
-QString TestImages::dumpText(const ImageSpec& spec, const QString& pixelFile) const
+QString TestImages::dumpText(const ImageRecipe& recipe, const QString& pixelFile) const
 {
     QString dump;
     dump += QStringLiteral("(0002,0010) UI =LittleEndianExplicit\n");
-    if (!spec.specificCharacterSet.isEmpty())
-        dump += QStringLiteral("(0008,0005) CS [%1]\n").arg(spec.specificCharacterSet);
-    dump += QStringLiteral("(0008,0016) UI [%1]\n").arg(spec.sopClassUid);
-    const QString instance = spec.sopInstanceUid.isEmpty() ? newUid() : spec.sopInstanceUid;
+    if (!recipe.specificCharacterSet.isEmpty())
+        dump += QStringLiteral("(0008,0005) CS [%1]\n").arg(recipe.specificCharacterSet);
+    dump += QStringLiteral("(0008,0016) UI [%1]\n").arg(recipe.sopClassUid);
+    const QString instance = recipe.sopInstanceUid.isEmpty() ? newUid() : recipe.sopInstanceUid;
     dump += QStringLiteral("(0008,0018) UI [%1]\n").arg(instance);
     dump += QStringLiteral("(0008,0060) CS [CT]\n");
     dump += QStringLiteral("(0010,0010) PN [@PATIENTNAME@]\n");
@@ -72,25 +72,25 @@ QString TestImages::dumpText(const ImageSpec& spec, const QString& pixelFile) co
     dump += QStringLiteral("(0020,000d) UI [%1]\n").arg(newUid());
     dump += QStringLiteral("(0020,000e) UI [%1]\n").arg(newUid());
     dump += QStringLiteral("(0028,0002) US 1\n(0028,0004) CS [MONOCHROME2]\n");
-    if (spec.frames > 1)
-        dump += QStringLiteral("(0028,0008) IS [%1]\n").arg(spec.frames);
-    dump += QStringLiteral("(0028,0010) US %1\n(0028,0011) US %2\n").arg(spec.rows).arg(spec.columns);
+    if (recipe.frames > 1)
+        dump += QStringLiteral("(0028,0008) IS [%1]\n").arg(recipe.frames);
+    dump += QStringLiteral("(0028,0010) US %1\n(0028,0011) US %2\n").arg(recipe.rows).arg(recipe.columns);
     dump += QStringLiteral("(0028,0100) US 16\n(0028,0101) US 12\n(0028,0102) US 11\n(0028,0103) US 0\n");
     dump += QStringLiteral("(7fe0,0010) OW =%1\n").arg(pixelFile);
     return dump;
 }
 
-QString TestImages::make(const QString& name, const ImageSpec& spec)
+QString TestImages::make(const QString& name, const ImageRecipe& recipe)
 {
     const QDir folder(m_folder);
     const QString pixelFile = folder.filePath(name + QStringLiteral(".raw"));
     const QString dumpFile = folder.filePath(name + QStringLiteral(".dump"));
     const QString output = folder.filePath(name);
-    if (!writePixels(pixelFile, spec))
+    if (!writePixels(pixelFile, recipe))
         return QString();
     // The patient name goes in as bytes of the image's own character set.
-    QByteArray dump = dumpText(spec, pixelFile).toUtf8();
-    dump.replace("@PATIENTNAME@", encodeIn(spec.specificCharacterSet, spec.patientName));
+    QByteArray dump = dumpText(recipe, pixelFile).toUtf8();
+    dump.replace("@PATIENTNAME@", encodeIn(recipe.specificCharacterSet, recipe.patientName));
     QFile dumpOut(dumpFile);
     if (!dumpOut.open(QIODevice::WriteOnly) || dumpOut.write(dump) != dump.size())
         return QString();
@@ -101,13 +101,13 @@ QString TestImages::make(const QString& name, const ImageSpec& spec)
     return run.succeeded() && QFile::exists(output) ? output : QString();
 }
 
-QStringList TestImages::series(const QString& name, int count, ImageSpec spec)
+QStringList TestImages::series(const QString& name, int count, ImageRecipe recipe)
 {
     // A fixed-length placeholder that cannot occur anywhere else in the file.
     const QByteArray placeholder = "999999999";
     const QString prefix = newUid() + QStringLiteral(".");
-    spec.sopInstanceUid = prefix + QString::fromLatin1(placeholder);
-    const QString model = make(name + QStringLiteral("-model.dcm"), spec);
+    recipe.sopInstanceUid = prefix + QString::fromLatin1(placeholder);
+    const QString model = make(name + QStringLiteral("-model.dcm"), recipe);
     QFile modelFile(model);
     if (model.isEmpty() || !modelFile.open(QIODevice::ReadOnly))
         return {};

@@ -11,7 +11,7 @@ inline const QString kCtImageStorage = QStringLiteral("1.2.840.10008.5.1.4.1.1.2
 // A private SOP class no toolkit knows.
 inline const QString kPrivateSopClass = QStringLiteral("1.2.826.0.1.3680043.9.7777.1.1");
 
-struct ImageSpec {
+struct ImageRecipe {
     QString sopClassUid = kCtImageStorage;
     QString sopInstanceUid; // a new one when empty
     int rows = 64;
@@ -30,11 +30,11 @@ public:
     explicit TestImages(QString folder);
 
     // An uncompressed (Explicit VR Little Endian) 16-bit image; empty on failure.
-    QString make(const QString& name, const ImageSpec& spec = {});
+    QString make(const QString& name, const ImageRecipe& recipe = {});
     // `count` images that differ only in their SOP Instance UID (named
     // name-0000.dcm ...); quick even for hundreds of large images, as the
     // copies are made by replacing the UID's digits in place.
-    QStringList series(const QString& name, int count, ImageSpec spec = {});
+    QStringList series(const QString& name, int count, ImageRecipe recipe = {});
     // JPEG Lossless, first-order prediction (what storescu -xs proposes).
     QString jpegLossless(const QString& source, const QString& name);
     // RLE Lossless (storescu -xr).
@@ -43,8 +43,8 @@ public:
     static QString newUid();
 
 private:
-    QString dumpText(const ImageSpec& spec, const QString& pixelFile) const;
-    bool writePixels(const QString& path, const ImageSpec& spec) const;
+    QString dumpText(const ImageRecipe& recipe, const QString& pixelFile) const;
+    bool writePixels(const QString& path, const ImageRecipe& recipe) const;
     QString convert(const QString& tool, const QString& source, const QString& name);
 
     QString m_folder;
