@@ -26,6 +26,8 @@ public:
 
     // True once associations are accepted on the port (all interfaces);
     // false when the port cannot be opened (in use, out of range, no right).
+    // A port this process already listens on stays open and raises its
+    // images on this object from then on.
     bool OpenListener(qint32 port);
 
     // Stops accepting at once; the port is free when this returns. Closing a

@@ -3,6 +3,8 @@
 #include "dicom/internal/RelayAssociation.h"
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 namespace quorin::dicom {
@@ -10,6 +12,15 @@ namespace quorin::dicom {
 namespace {
 
 std::atomic<int> g_active{0};
+std::mutex g_idleMutex;
+std::condition_variable g_idle;
+
+void finished()
+{
+    std::lock_guard lock(g_idleMutex);
+    --g_active;
+    g_idle.notify_all();
+}
 
 void serve(T_ASC_Association* association, const std::shared_ptr<ListenerLink>& link)
 {
@@ -18,7 +29,7 @@ void serve(T_ASC_Association* association, const std::shared_ptr<ListenerLink>& 
     } catch (...) {
         // Nothing may escape a worker thread; the association is gone either way.
     }
-    --g_active;
+    finished();
 }
 
 } // namespace
@@ -43,6 +54,12 @@ bool AssociationWorkers::start(T_ASC_Association* association, std::shared_ptr<L
 int AssociationWorkers::active()
 {
     return g_active;
+}
+
+void AssociationWorkers::waitUntilIdle(std::chrono::milliseconds limit)
+{
+    std::unique_lock lock(g_idleMutex);
+    g_idle.wait_for(lock, limit, [] { return g_active <= 0; });
 }
 
 } // namespace quorin::dicom

@@ -5,6 +5,7 @@
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmnet/assoc.h>
 
+#include <chrono>
 #include <memory>
 
 namespace quorin::dicom {
@@ -23,6 +24,10 @@ public:
 
     // Associations being served now.
     static int active();
+
+    // Waits until no association is served or `limit` passed; for the end of
+    // the process, so workers that are about to finish are not cut off.
+    static void waitUntilIdle(std::chrono::milliseconds limit);
 };
 
 } // namespace quorin::dicom

@@ -1,5 +1,6 @@
 #include "dicom/internal/ListenerRegistry.h"
 
+#include "dicom/internal/AssociationWorkers.h"
 #include "dicom/internal/Listener.h"
 #include "dicom/internal/ListenerLink.h"
 
@@ -11,7 +12,13 @@ ListenerRegistry& ListenerRegistry::instance()
     return registry;
 }
 
-ListenerRegistry::~ListenerRegistry() = default;
+ListenerRegistry::~ListenerRegistry()
+{
+    // The process ends: stop accepting, and give associations that are
+    // finishing a moment before the toolkit's own statics go away.
+    m_listeners.clear();
+    AssociationWorkers::waitUntilIdle(std::chrono::seconds(2));
+}
 
 bool ListenerRegistry::open(int port, ToolkitServer* owner)
 {

@@ -117,6 +117,21 @@ private slots:
         QVERIFY(!echoscu(port).succeeded());
     }
 
+    // Opening a port this process already listens on hands it over; the
+    // previous server object no longer owns it.
+    void openingAnOpenPortHandsItOver()
+    {
+        const quint16 port = freeLoopbackPort();
+        auto first = std::make_unique<ToolkitServer>();
+        QVERIFY(first->OpenListener(port));
+        ToolkitServer second;
+        QVERIFY(second.OpenListener(port));
+        first.reset();
+        QVERIFY(echoscu(port).succeeded());
+        second.CloseListener(port);
+        QVERIFY(portIsFree(port));
+    }
+
     void destroyingTheServerClosesItsListeners()
     {
         const quint16 port = freeLoopbackPort();
