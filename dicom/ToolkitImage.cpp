@@ -4,15 +4,6 @@
 #include "dicom/internal/ForwardResultCourier.h"
 #include "dicom/internal/ToolkitImageChannel.h"
 
-namespace {
-
-ForwardResult notForwarded(const QString& why)
-{
-    return ForwardResult{false, quorin::dicom::kStatusRelayFailure, why};
-}
-
-} // namespace
-
 ToolkitImage::ToolkitImage(std::shared_ptr<ToolkitImageChannel> channel)
     : m_channel(std::move(channel))
 {
@@ -40,12 +31,12 @@ void ToolkitImage::ForwardImage(const QString& archiveIP, qint32 archivePort,
 {
     auto report = ForwardResultCourier::connect(context, std::move(done));
     if (m_forwarded || !m_channel) {
-        report(notForwarded(QStringLiteral("the image was already forwarded")));
+        report(quorin::dicom::relayFailure(QStringLiteral("the image was already forwarded")));
         return;
     }
     m_forwarded = true;
     ForwardRequest request{archiveIP, archivePort, localAET, archiveAET,
                            m_attributes.changes(), report};
     if (!m_channel->submitForward(std::move(request)))
-        report(notForwarded(QStringLiteral("the image is no longer waiting (relay stopped or timed out)")));
+        report(quorin::dicom::relayFailure(QStringLiteral("the image is no longer waiting (relay stopped or timed out)")));
 }

@@ -14,11 +14,6 @@ namespace quorin::dicom {
 
 namespace {
 
-ForwardResult relayFailure(const QString& detail)
-{
-    return ForwardResult{false, kStatusRelayFailure, detail};
-}
-
 QString conditionText(const OFCondition& condition)
 {
     return QString::fromLocal8Bit(condition.text());

@@ -1,6 +1,8 @@
 #pragma once
 // C-STORE status values as the relay uses them.
 
+#include "dicom/ForwardResult.h"
+
 #include <QtGlobal>
 
 namespace quorin::dicom {
@@ -10,6 +12,12 @@ inline constexpr quint16 kStatusSuccess = 0x0000;
 // not forwarded, relay stopped): "refused, out of resources" tells the
 // sender the image was not stored and may be sent again later.
 inline constexpr quint16 kStatusRelayFailure = 0xA700;
+
+// The outcome of a forward that failed on the relay's side.
+inline ForwardResult relayFailure(const QString& detail)
+{
+    return ForwardResult{false, kStatusRelayFailure, detail};
+}
 
 // The archive took the image: success, or one of the C-STORE warnings
 // (coercion of data elements, elements discarded, data set does not match).

@@ -12,11 +12,6 @@ namespace quorin::dicom {
 
 namespace {
 
-ForwardResult relayFailure(const QString& detail)
-{
-    return ForwardResult{false, kStatusRelayFailure, detail};
-}
-
 ForwardResult forward(const QString& filePath, const ForwardRequest& request, ArchiveSession& archive)
 {
     if (request.archiveIP.trimmed().isEmpty() || request.archivePort < 1 || request.archivePort > 65535)
