@@ -52,18 +52,23 @@ ImageRelay::ImageRelay(QLabel* lblOperator, MessageBoxes& boxes, QObject* parent
 void ImageRelay::onImageReceived(std::shared_ptr<ToolkitConnection> connection,
                                  std::shared_ptr<ToolkitImage> image)
 {
-    // Both are held until the handler ends; an image released without a
-    // forward answers its sender with a failure status.
-    Q_UNUSED(connection);
+    Q_UNUSED(connection); // held by the event for the duration of the handler
     if (!image)
         return;
+    bool failed = false;
     try {
         stampAndForward(*image);
     } catch (const RelayFailure&) {
-        showTransferFailure();
+        failed = true;
     } catch (const std::exception&) {
-        showTransferFailure();
+        failed = true;
     }
+    // The message box waits until this handler has returned and the event
+    // that delivered the image has let go of it: an image released without a
+    // forward answers its sender with a failure status at once, not only when
+    // the user closes the box.
+    if (failed)
+        QMetaObject::invokeMethod(this, &ImageRelay::showTransferFailure, Qt::QueuedConnection);
 }
 
 void ImageRelay::stampAndForward(ToolkitImage& image)

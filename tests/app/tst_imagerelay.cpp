@@ -24,6 +24,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -195,7 +196,22 @@ void tst_ImageRelay::unusableArchivePortFailsTheImageAfterLineA()
 {
     startRelay(0, "1", "abc");
     const QString image = m_images->make(QStringLiteral("one.dcm"));
-    QVERIFY(!storescu(m_relayPort, {image}).succeeded());
+
+    // The sender hears of the failure while the message is still open.
+    QProcess sender;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TCP_NODELAY"), QStringLiteral("1"));
+    sender.setProcessEnvironment(environment);
+    bool answeredWhileBoxOpen = false;
+    m_boxes.onShow = [&] {
+        answeredWhileBoxOpen = waitUntil([&] { return sender.state() == QProcess::NotRunning; }, 10000);
+    };
+    sender.start(QStringLiteral("storescu"), {QStringLiteral("-aec"), QStringLiteral("RELAY"),
+                                              QStringLiteral("127.0.0.1"), QString::number(m_relayPort), image});
+    QVERIFY(waitUntil([&] { return !m_boxes.shown.isEmpty(); }, 10000));
+    QVERIFY(answeredWhileBoxOpen);
+    QVERIFY(sender.exitCode() != 0 || sender.readAll().contains("Failed"));
+
     QCOMPARE(m_boxes.texts(), QStringList{TransferFailed});
     const QStringList lines = debugLines();
     QCOMPARE(lines.size(), 1);
