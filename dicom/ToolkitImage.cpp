@@ -15,6 +15,12 @@ ToolkitImage::~ToolkitImage()
         m_channel->release();
 }
 
+void ToolkitImage::ReleaseImage()
+{
+    if (!m_forwarded && m_channel)
+        m_channel->release();
+}
+
 QString ToolkitImage::ImageText() const
 {
     return m_channel ? m_channel->sopInstanceUid() : QString();

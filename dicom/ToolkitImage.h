@@ -18,6 +18,8 @@ public:
     explicit ToolkitImage(std::shared_ptr<ToolkitImageChannel> channel);
     // When the last reference goes without a forward, the sender is answered
     // with a failure status: nothing is acknowledged that the archive did not take.
+    // The event's own arguments hold a reference until every handler has
+    // returned; ReleaseImage() answers earlier.
     ~ToolkitImage();
     ToolkitImage(const ToolkitImage&) = delete;
     ToolkitImage& operator=(const ToolkitImage&) = delete;
@@ -38,6 +40,12 @@ public:
     void ForwardImage(const QString& archiveIP, qint32 archivePort, const QString& localAET,
                       const QString& archiveAET, QObject* context,
                       std::function<void(const ForwardResult&)> done);
+
+    // Gives the image up without forwarding it: its sender is answered with
+    // a failure status now (for example before a handler shows a message).
+    // Does nothing once the image was forwarded; a later ForwardImage
+    // reports a failure.
+    void ReleaseImage();
 
 private:
     std::shared_ptr<ToolkitImageChannel> m_channel;

@@ -154,6 +154,24 @@ private slots:
         QCOMPARE(run.output.count(QStringLiteral("Received Store Response (Refused: OutOfResources)")), 2);
     }
 
+    // A handler that gives an image up is heard by the sender at once, while
+    // the handler still runs (as it does while it shows a message box).
+    void releasedImageIsAnsweredWhileTheHandlerRuns()
+    {
+        m_relay->setDecision(RelayHarness::Decision::LetGo);
+        std::unique_ptr<RunningTool> sender;
+        bool answeredInHandler = false;
+        QObject::connect(&m_relay->server(), &ToolkitServer::ImageReceivedAsync,
+                         [&](std::shared_ptr<ToolkitConnection>, std::shared_ptr<ToolkitImage> image) {
+                             image->ReleaseImage();
+                             answeredInHandler = waitUntil([&] { return sender->done(); }, 10000);
+                         });
+        sender = startStorescu(m_relay->port(), {m_small}, {QStringLiteral("-v")});
+        const ToolRun run = sender->result();
+        QVERIFY(answeredInHandler);
+        QVERIFY2(run.output.contains(QStringLiteral("Refused: OutOfResources")), qPrintable(run.output));
+    }
+
     // An image the handler keeps without deciding is refused once the
     // server object that raised it is gone.
     void destroyedServerAnswersItsPendingImage()

@@ -15,41 +15,6 @@ namespace quorin::test {
 
 namespace {
 
-// A tool process with its output collected as it comes.
-struct RunningTool {
-    QProcess process;
-    QByteArray output;
-
-    RunningTool(const QString& program, const QStringList& arguments)
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("TCP_NODELAY"), QStringLiteral("1"));
-        process.setProcessEnvironment(environment);
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        QObject::connect(&process, &QProcess::readyRead, [this] { output += process.readAll(); });
-        process.start(program, arguments);
-    }
-
-    bool done() const { return process.state() == QProcess::NotRunning; }
-
-    // Kills it when still running.
-    ToolRun result()
-    {
-        ToolRun run;
-        run.finished = done() && process.error() != QProcess::FailedToStart;
-        if (!done()) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
-        output += process.readAll();
-        run.output = QString::fromLocal8Bit(output);
-        run.crashed = run.finished && process.exitStatus() == QProcess::CrashExit;
-        if (run.finished && !run.crashed)
-            run.exitCode = process.exitCode();
-        return run;
-    }
-};
-
 QStringList storescuArguments(quint16 port, const QStringList& files, const QStringList& extra,
                               const QString& calledAE)
 {
@@ -60,25 +25,70 @@ QStringList storescuArguments(quint16 port, const QStringList& files, const QStr
 
 } // namespace
 
+RunningTool::RunningTool(const QString& program, const QStringList& arguments)
+    : m_process(std::make_unique<QProcess>())
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TCP_NODELAY"), QStringLiteral("1"));
+    m_process->setProcessEnvironment(environment);
+    m_process->setProcessChannelMode(QProcess::MergedChannels);
+    QObject::connect(m_process.get(), &QProcess::readyRead, [this] { m_output += m_process->readAll(); });
+    m_process->start(program, arguments);
+}
+
+RunningTool::~RunningTool()
+{
+    if (!done()) {
+        m_process->kill();
+        m_process->waitForFinished(5000);
+    }
+}
+
+bool RunningTool::done() const
+{
+    return m_process->state() == QProcess::NotRunning;
+}
+
+ToolRun RunningTool::result(int timeoutMs)
+{
+    waitUntil([this] { return done(); }, timeoutMs);
+    ToolRun run;
+    run.finished = done() && m_process->error() != QProcess::FailedToStart;
+    if (!done()) {
+        m_process->kill();
+        m_process->waitForFinished(5000);
+    }
+    m_output += m_process->readAll();
+    run.output = QString::fromLocal8Bit(m_output);
+    run.crashed = run.finished && m_process->exitStatus() == QProcess::CrashExit;
+    if (run.finished && !run.crashed)
+        run.exitCode = m_process->exitCode();
+    return run;
+}
+
 ToolRun runTool(const QString& program, const QStringList& arguments, int timeoutMs)
 {
-    RunningTool tool(program, arguments);
-    waitUntil([&] { return tool.done(); }, timeoutMs);
-    return tool.result();
+    return RunningTool(program, arguments).result(timeoutMs);
 }
 
 QList<ToolRun> storescuInParallel(quint16 port, const QList<QStringList>& fileGroups, int timeoutMs)
 {
     std::vector<std::unique_ptr<RunningTool>> senders;
     for (const QStringList& files : fileGroups)
-        senders.push_back(std::make_unique<RunningTool>(
-            QStringLiteral("storescu"), storescuArguments(port, files, {}, QStringLiteral("RELAY"))));
+        senders.push_back(startStorescu(port, files));
     waitUntil([&] { return std::all_of(senders.begin(), senders.end(), [](const auto& s) { return s->done(); }); },
               timeoutMs);
     QList<ToolRun> runs;
     for (const auto& sender : senders)
-        runs << sender->result();
+        runs << sender->result(0);
     return runs;
+}
+
+std::unique_ptr<RunningTool> startStorescu(quint16 port, const QStringList& files, const QStringList& extra,
+                                           const QString& calledAE)
+{
+    return std::make_unique<RunningTool>(QStringLiteral("storescu"),
+                                         storescuArguments(port, files, extra, calledAE));
 }
 
 ToolRun storescu(quint16 port, const QStringList& files, const QStringList& extra, const QString& calledAE)

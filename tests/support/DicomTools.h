@@ -3,8 +3,10 @@
 // Every call keeps this thread's event loop running while the tool works, so
 // a relay in the test process can serve the tool.
 
+#include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 namespace quorin::test {
 
@@ -15,6 +17,25 @@ struct ToolRun {
     QString output; // stdout and stderr together
 
     bool succeeded() const { return finished && exitCode == 0; }
+};
+
+// A tool started in the background with TCP_NODELAY=1, its output
+// collected as it comes.
+class RunningTool {
+public:
+    RunningTool(const QString& program, const QStringList& arguments);
+    ~RunningTool();
+    RunningTool(const RunningTool&) = delete;
+    RunningTool& operator=(const RunningTool&) = delete;
+
+    bool done() const;
+    // Waits (event loop running) until it ends; kills it (by its PID) when
+    // it is still running after `timeoutMs`.
+    ToolRun result(int timeoutMs = 120000);
+
+private:
+    std::unique_ptr<QProcess> m_process;
+    QByteArray m_output;
 };
 
 // Runs `program` with TCP_NODELAY=1; kills it (by its PID) after `timeoutMs`.
@@ -34,6 +55,10 @@ QList<ToolRun> storescuInParallel(quint16 port, const QList<QStringList>& fileGr
 // uncompressed syntaxes) through an association profile written to
 // `folder`; storescu proposes only SOP classes it knows otherwise.
 QStringList storescuProposing(const QString& folder, const QString& sopClassUid);
+
+// storescu as above, started in the background.
+std::unique_ptr<RunningTool> startStorescu(quint16 port, const QStringList& files, const QStringList& extra = {},
+                                           const QString& calledAE = QStringLiteral("RELAY"));
 
 // echoscu -aec <calledAE> 127.0.0.1 <port>.
 ToolRun echoscu(quint16 port, const QString& calledAE = QStringLiteral("RELAY"));
