@@ -61,3 +61,8 @@ QStringList leftoverTemporaryFiles()
 {
     return QDir(relayTemporaryFolder()).entryList(QDir::Files);
 }
+
+bool waitForNoTemporaryFiles(int timeoutMs)
+{
+    return quorin::test::waitUntil([] { return leftoverTemporaryFiles().isEmpty(); }, timeoutMs);
+}

@@ -57,3 +57,6 @@ private:
 QString relayTemporaryFolder();
 // Files left in it.
 QStringList leftoverTemporaryFiles();
+// Waits until it is empty; a worker removes an image's file just after it
+// answered the sender, so the sender may finish a moment before that.
+bool waitForNoTemporaryFiles(int timeoutMs = 5000);

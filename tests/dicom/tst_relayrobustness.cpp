@@ -39,12 +39,6 @@ private:
         QVERIFY(m_relay->results().last().accepted);
     }
 
-    bool waitForNoTemporaryFiles()
-    {
-        // The worker removes the file right after it notices the cut.
-        return waitUntil([] { return leftoverTemporaryFiles().isEmpty(); }, 5000);
-    }
-
 private slots:
     void initTestCase()
     {
