@@ -3,6 +3,7 @@
 #include "dicom/internal/AssociationWorkers.h"
 #include "dicom/internal/Listener.h"
 #include "dicom/internal/ListenerLink.h"
+#include "dicom/internal/TemporaryImageFile.h"
 
 namespace quorin::dicom {
 
@@ -18,6 +19,7 @@ ListenerRegistry::~ListenerRegistry()
     // finishing a moment before the toolkit's own statics go away.
     m_listeners.clear();
     AssociationWorkers::waitUntilIdle(std::chrono::seconds(2));
+    TemporaryImageFile::removeEmptyFolder();
 }
 
 bool ListenerRegistry::open(int port, ToolkitServer* owner)

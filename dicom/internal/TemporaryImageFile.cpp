@@ -18,6 +18,11 @@ QString TemporaryImageFile::folder()
         .filePath(QStringLiteral("quorinrelay-%1").arg(QCoreApplication::applicationPid()));
 }
 
+void TemporaryImageFile::removeEmptyFolder()
+{
+    QDir().rmdir(folder()); // fails, harmlessly, while a file is still in it
+}
+
 TemporaryImageFile::TemporaryImageFile()
 {
     const QString dir = folder();

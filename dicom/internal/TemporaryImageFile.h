@@ -19,6 +19,8 @@ public:
 
     // The folder that holds the files of this process.
     static QString folder();
+    // Removes the folder when no file is left in it (at the end of the process).
+    static void removeEmptyFolder();
 
 private:
     QString m_path;
