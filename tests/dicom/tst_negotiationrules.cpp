@@ -55,15 +55,6 @@ private slots:
         QCOMPARE(QString::fromLatin1(chosen ? chosen : ""), accepted);
     }
 
-    void relaysStorageAndUnknownClassesOnly()
-    {
-        QVERIFY(isRelayableAbstractSyntax(UID_VerificationSOPClass));
-        QVERIFY(isRelayableAbstractSyntax(UID_CTImageStorage));
-        QVERIFY(isRelayableAbstractSyntax("1.2.826.0.1.3680043.9.7777.1.1"));
-        QVERIFY(!isRelayableAbstractSyntax(UID_FINDStudyRootQueryRetrieveInformationModel));
-        QVERIFY(!isRelayableAbstractSyntax(""));
-    }
-
     void proposesEachKindWithAnUncompressedFallback()
     {
         ArchiveProposal proposal;

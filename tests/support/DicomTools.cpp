@@ -127,9 +127,4 @@ ToolRun gdcmscuStore(quint16 port, const QString& file)
                     QString::number(port), QStringLiteral("-i"), file});
 }
 
-QString dcmdump(const QString& file)
-{
-    return runTool(QStringLiteral("dcmdump"), {QStringLiteral("+L"), file}).output;
-}
-
 } // namespace quorin::test

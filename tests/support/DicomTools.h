@@ -67,7 +67,4 @@ ToolRun echoscu(quint16 port, const QString& calledAE = QStringLiteral("RELAY"))
 // even when the store worked, so judge it by what arrived.
 ToolRun gdcmscuStore(quint16 port, const QString& file);
 
-// The tool's dcmdump text of a file (dcmdump +L: long values in full).
-QString dcmdump(const QString& file);
-
 } // namespace quorin::test
