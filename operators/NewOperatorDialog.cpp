@@ -2,6 +2,7 @@
 
 #include "app/MessageBoxes.h"
 #include "operators/OperatorListView.h"
+#include "operators/OperatorStorage.h"
 #include "operators/OperatorTextValidator.h"
 #include "ui/FrmNew.h"
 
@@ -57,6 +58,13 @@ void NewOperatorDialog::add()
         m_boxes.show(QStringLiteral("Quorin Relay: Bereits vorhanden"),
                      QStringLiteral("Dieser Kürzel ist bereits vergeben."), MessageIcon::Information);
         m_form.txtShort->setFocus();
+        return;
+    }
+    if (OperatorRowCount(m_main.lstOperator) >= MaxOperatorCount) {
+        // Settings.ini counts rows in 16 bits: a row beyond that would be
+        // lost at the next save without a word.
+        m_boxes.show(QStringLiteral("Quorin Relay: Fehler"), QStringLiteral("Die Operatorliste ist voll."),
+                     MessageIcon::Information);
         return;
     }
     AppendOperatorRow(m_main.lstOperator, OperatorEntry{QString(), firstName, surname, shortCode});

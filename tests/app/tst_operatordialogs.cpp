@@ -11,6 +11,7 @@
 #include "operators/NewOperatorDialog.h"
 #include "operators/OperatorListView.h"
 #include "operators/OperatorSelection.h"
+#include "operators/OperatorStorage.h"
 #include "settings/RelaySettings.h"
 #include "ui/ControlState.h"
 #include "ui/FrmEdit.h"
@@ -58,6 +59,7 @@ private slots:
     void newOperatorChecks_data();
     void newOperatorChecks();
     void enterAddsTheOperatorAfterACorrection();
+    void aFullListTakesNoMoreOperators();
     void boxesRefuseWhatTheFileCannotHold_data();
     void boxesRefuseWhatTheFileCannotHold();
     void editWritesBackAsTypedAndShowsTheOperatorOnDuty();
@@ -198,6 +200,24 @@ void tst_OperatorDialogs::enterAddsTheOperatorAfterACorrection()
     QVERIFY(!form->isVisible());
     QCOMPARE(OperatorRowCount(m_main->lstOperator), 2);
     QCOMPARE(RowEntry(OperatorRow(m_main->lstOperator, 1)), (OperatorEntry{"", "Jürgen", "Weiß", "AW"}));
+}
+
+void tst_OperatorDialogs::aFullListTakesNoMoreOperators()
+{
+    QList<OperatorEntry> entries;
+    for (int i = 0; i < MaxOperatorCount; ++i)
+        entries.append({QString(), QStringLiteral("F"), QStringLiteral("S"), QString::number(i)});
+    loadRows(entries);
+    auto form = openNew();
+    QVERIFY(form);
+    TypeText(form->txtName, QStringLiteral("Max"));
+    TypeText(form->txtSurename, QStringLiteral("Muster"));
+    TypeText(form->txtShort, QStringLiteral("MM"));
+    QTest::mouseClick(form->cmdNew, Qt::LeftButton);
+    QCOMPARE(m_boxes.texts(), QStringList{"Die Operatorliste ist voll."});
+    QCOMPARE(OperatorRowCount(m_main->lstOperator), MaxOperatorCount);
+    QVERIFY(form->isVisible());
+    form->close();
 }
 
 void tst_OperatorDialogs::boxesRefuseWhatTheFileCannotHold_data()
