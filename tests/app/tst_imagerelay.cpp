@@ -37,10 +37,15 @@ namespace {
 
 const QString TransferFailed = QStringLiteral("Es ist ein Fehler bei der Übertragung aufgetreten.");
 
+QString DumpText(const QString& file)
+{
+    return runTool(QStringLiteral("dcmdump"), {QStringLiteral("+L"), file}).output;
+}
+
 QString OperatorsName(const QString& file)
 {
     const QRegularExpression line(QStringLiteral(R"(\(0008,1070\) PN \[([^\]]*)\])"));
-    return line.match(dcmdump(file)).captured(1);
+    return line.match(DumpText(file)).captured(1);
 }
 
 } // namespace
@@ -157,7 +162,7 @@ void tst_ImageRelay::debugLinesFollowEachImage()
     QVERIFY(waitUntil([&] { return debugLines().size() == 3; }, 5000));
 
     const QString uid = QRegularExpression(QStringLiteral(R"(\(0008,0018\) UI \[([^\]]*)\])"))
-                            .match(dcmdump(image)).captured(1);
+                            .match(DumpText(image)).captured(1);
     QCOMPARE(debugLines(), (QStringList{
         QStringLiteral("Change Attribut (Images: %1 | New Attribut: AA)").arg(uid),
         QStringLiteral("Send to ARCHIVE - 127.0.0.1 - %1").arg(archive.port()),
