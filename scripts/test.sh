@@ -1,9 +1,22 @@
 #!/usr/bin/env bash
-# Installs what the tests need, builds everything and runs every test.
+# Installs what the tests need, builds everything and runs every test; then
+# runs every test again built with AddressSanitizer and UBSan (build-asan/),
+# and the fuzz targets for FUZZ_SECONDS seconds each (scripts/fuzz.sh,
+# build-fuzz/). Stops at the first stage that fails.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 "$here/scripts/install-deps.sh" test
 "$here/scripts/build.sh" "$here/build"
 export QT_QPA_PLATFORM=offscreen
-cd "$here/build"
-ctest --output-on-failure -j2 --timeout 600
+(cd "$here/build" && ctest --output-on-failure -j2 --timeout 600)
+
+echo "== [${SECONDS} s] sanitizer build: AddressSanitizer, LeakSanitizer, UBSan"
+"$here/scripts/build.sh" "$here/build-asan" -DQUORIN_SANITIZE=ON -DQUORIN_BUILD_BENCH=OFF
+# Leak detection stays on: the suite is leak-free with Qt and DCMTK as they are.
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:check_initialization_order=1:strict_init_order=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+(cd "$here/build-asan" && ctest --output-on-failure -j2 --timeout 600)
+
+echo "== [${SECONDS} s] fuzz targets, ${FUZZ_SECONDS:-60} s each"
+"$here/scripts/fuzz.sh" "$here/build-fuzz"
+echo "== [${SECONDS} s] all tests passed"
