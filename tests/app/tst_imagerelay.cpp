@@ -3,6 +3,7 @@
 // operator on duty at each image's moment, the debug log tells what happened,
 // and a failing archive shows one transfer message and fails its senders.
 
+#include "AppTestFolder.h"
 #include "RecordingMessageBoxes.h"
 #include "TypeText.h"
 #include "app/MainWindow.h"
@@ -66,7 +67,7 @@ private:
     void startRelay(quint16 archivePort, const QByteArray& debugmode, const QByteArray& archivePortText = {});
     QStringList debugLines() const;
 
-    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<AppTestFolder> m_folder;
     std::unique_ptr<TestImages> m_images;
     RecordingMessageBoxes m_boxes;
     std::unique_ptr<FrmMain> m_form;
@@ -76,10 +77,8 @@ private:
 
 void tst_ImageRelay::init()
 {
-    m_folder = std::make_unique<QTemporaryDir>();
+    m_folder = std::make_unique<AppTestFolder>();
     QVERIFY(m_folder->isValid());
-    SetProgramFolderOverride(m_folder->path());
-    RelaySettings() = RelaySettingsValues{};
     m_boxes = RecordingMessageBoxes{};
     m_images = std::make_unique<TestImages>(m_folder->path());
 }
@@ -88,7 +87,6 @@ void tst_ImageRelay::cleanup()
 {
     m_window.reset();
     m_form.reset();
-    SetProgramFolderOverride(QString());
     m_folder.reset();
 }
 

@@ -2,6 +2,7 @@
 // start), the start/stop action against a real listener, and the close
 // sequence that saves the operator list.
 
+#include "AppTestFolder.h"
 #include "RecordingMessageBoxes.h"
 #include "app/MainWindow.h"
 #include "dicom/ToolkitServer.h"
@@ -27,20 +28,6 @@ namespace {
 const QString NoConnection = QStringLiteral("Es konnte keine Verbindung hergestellt werden.");
 const QString NoOperator = QStringLiteral("Sie müssen einen Operator auswählen.");
 
-quint16 FreePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-bool Accepts(quint16 port)
-{
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    return socket.waitForConnected(2000);
-}
-
 } // namespace
 
 class tst_MainWindow : public QObject {
@@ -62,11 +49,11 @@ private slots:
     void emptyListSaveKeepsDeletedOperatorsDeleted();
 
 private:
-    void writeSettings(const QByteArray& content);
-    QByteArray settingsFile() const;
+    void writeSettings(const QByteArray& content) { QVERIFY(m_folder->writeSettings(content)); }
+    QByteArray settingsFile() const { return m_folder->settingsFile(); }
     void loadWindow();
 
-    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<AppTestFolder> m_folder;
     RecordingMessageBoxes m_boxes;
     std::unique_ptr<FrmMain> m_form;
     std::unique_ptr<MainWindow> m_window;
@@ -75,10 +62,8 @@ private:
 
 void tst_MainWindow::init()
 {
-    m_folder = std::make_unique<QTemporaryDir>();
+    m_folder = std::make_unique<AppTestFolder>();
     QVERIFY(m_folder->isValid());
-    SetProgramFolderOverride(m_folder->path());
-    RelaySettings() = RelaySettingsValues{};
     m_boxes = RecordingMessageBoxes{};
 }
 
@@ -87,24 +72,8 @@ void tst_MainWindow::cleanup()
     m_window.reset();
     m_form.reset();
     m_blocker.reset();
-    QFile::setPermissions(SettingsFilePath(), QFile::ReadOwner | QFile::WriteOwner);
-    SetProgramFolderOverride(QString());
     m_folder.reset();
-    for (QWidget* w : QApplication::topLevelWidgets())
-        QVERIFY2(!w->isVisible(), "a window was left open");
-}
-
-void tst_MainWindow::writeSettings(const QByteArray& content)
-{
-    QFile file(SettingsFilePath());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
-QByteArray tst_MainWindow::settingsFile() const
-{
-    QFile file(SettingsFilePath());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    QVERIFY2(!AnyWindowOpen(), "a window was left open");
 }
 
 void tst_MainWindow::loadWindow()
@@ -150,7 +119,7 @@ void tst_MainWindow::automaticStartAtLoad()
     QFETCH(int, expectedLamp);
     QFETCH(QString, expectedCaption);
 
-    quint16 port = FreePort();
+    quint16 port = FreeLoopbackPort();
     if (portInUse) {
         m_blocker = std::make_unique<QTcpServer>();
         QVERIFY(m_blocker->listen(QHostAddress::Any, 0));
@@ -169,12 +138,12 @@ void tst_MainWindow::automaticStartAtLoad()
     QCOMPARE(m_form->cmdStartStop->text(), expectedCaption);
     QVERIFY(m_window->server());
     if (!portInUse)
-        QCOMPARE(Accepts(port), expectedCaption == QLatin1String("Stop"));
+        QCOMPARE(AcceptsConnections(port), expectedCaption == QLatin1String("Stop"));
 }
 
 void tst_MainWindow::startStopStartOnTheSamePort()
 {
-    const quint16 port = FreePort();
+    const quint16 port = FreeLoopbackPort();
     writeSettings("[Local]\r\nLocalPort=" + QByteArray::number(port)
                   + "\r\n[Operator]\r\nOperatorCount=1\r\nOperator1=Checked|Anna|Arm|AA\r\n");
     loadWindow();
@@ -183,12 +152,12 @@ void tst_MainWindow::startStopStartOnTheSamePort()
     QTest::mouseClick(m_form->cmdStartStop, Qt::LeftButton);
     QCOMPARE(m_form->cmdStartStop->text(), QStringLiteral("Start"));
     QCOMPARE(BackColor(m_form->picOp), ColorRed);
-    QVERIFY(!Accepts(port));
+    QVERIFY(!AcceptsConnections(port));
 
     QTest::mouseClick(m_form->cmdStartStop, Qt::LeftButton);
     QCOMPARE(m_form->cmdStartStop->text(), QStringLiteral("Stop"));
     QCOMPARE(BackColor(m_form->picOp), ColorGreen);
-    QVERIFY(Accepts(port));
+    QVERIFY(AcceptsConnections(port));
     QVERIFY(m_boxes.shown.isEmpty());
 }
 

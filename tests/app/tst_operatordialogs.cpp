@@ -3,6 +3,7 @@
 // typed, the operator on duty shown anew) and delete (confirmation, the
 // operator on duty, the selection afterwards, the listener stopped).
 
+#include "AppTestFolder.h"
 #include "RecordingMessageBoxes.h"
 #include "TypeText.h"
 #include "dicom/ToolkitServer.h"
@@ -31,20 +32,6 @@ namespace {
 
 const QString FillAll = QStringLiteral("Bitte füllen Sie alle Felder aus.");
 const QString Taken = QStringLiteral("Dieser Kürzel ist bereits vergeben.");
-
-quint16 FreePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-bool Accepts(quint16 port)
-{
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    return socket.waitForConnected(2000);
-}
 
 } // namespace
 
@@ -87,8 +74,7 @@ void tst_OperatorDialogs::init()
 void tst_OperatorDialogs::cleanup()
 {
     m_main.reset();
-    for (QWidget* w : QApplication::topLevelWidgets())
-        QVERIFY2(!w->isVisible(), qPrintable(QStringLiteral("window left open: ") + w->objectName()));
+    QVERIFY2(!AnyWindowOpen(), "a window was left open");
 }
 
 void tst_OperatorDialogs::loadRows(const QList<OperatorEntry>& entries)
@@ -327,7 +313,7 @@ void tst_OperatorDialogs::deleteAsksAndSelectsTheLastRow()
 
 void tst_OperatorDialogs::deletingTheOperatorOnDutyStopsRelaying()
 {
-    const quint16 port = FreePort();
+    const quint16 port = FreeLoopbackPort();
     RelaySettings().LocalPort = QString::number(port);
     ToolkitServer server;
     QVERIFY(server.OpenListener(port));
@@ -341,7 +327,7 @@ void tst_OperatorDialogs::deletingTheOperatorOnDutyStopsRelaying()
     QCOMPARE(Tag(m_main->lblOperator), QString());
     QCOMPARE(BackColor(m_main->picOp), ColorRed);
     QCOMPARE(m_main->cmdStartStop->text(), QStringLiteral("Start"));
-    QVERIFY(!Accepts(port));
+    QVERIFY(!AcceptsConnections(port));
     QCOMPARE(OperatorRowCount(m_main->lstOperator), 1);
 
     // Before any listener existed: no server object, no LocalPort. The rest completes.

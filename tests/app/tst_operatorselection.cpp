@@ -1,6 +1,7 @@
 // The operator on duty: loading stored markers, the user's ticks (mouse and
 // Space) against the program's own, and the click that enables the buttons.
 
+#include "AppTestFolder.h"
 #include "operators/OperatorListView.h"
 #include "operators/OperatorSelection.h"
 #include "ui/ControlState.h"
@@ -47,9 +48,7 @@ void tst_OperatorSelection::cleanup()
 {
     m_selection.reset();
     m_form.reset();
-    QVERIFY2(QApplication::topLevelWidgets().isEmpty() || std::none_of(QApplication::topLevelWidgets().cbegin(),
-             QApplication::topLevelWidgets().cend(), [](QWidget* w) { return w->isVisible(); }),
-             "a window was left open");
+    QVERIFY2(!AnyWindowOpen(), "a window was left open");
 }
 
 void tst_OperatorSelection::clickCheckBox(int row)

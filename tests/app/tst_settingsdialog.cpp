@@ -2,6 +2,7 @@
 // the typing filters and limits, and apply/OK/Abbrechen with their effect on
 // the file, the relay settings and a real listener.
 
+#include "AppTestFolder.h"
 #include "RecordingMessageBoxes.h"
 #include "TypeText.h"
 #include "dicom/ToolkitServer.h"
@@ -21,24 +22,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
-
-quint16 FreePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-bool Accepts(quint16 port)
-{
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    return socket.waitForConnected(2000);
-}
-
-} // namespace
-
 class tst_SettingsDialog : public QObject {
     Q_OBJECT
 
@@ -57,11 +40,11 @@ private slots:
     void failedWriteIsReported();
 
 private:
-    void writeSettings(const QByteArray& content);
-    QByteArray settingsFile() const;
+    void writeSettings(const QByteArray& content) { QVERIFY(m_folder->writeSettings(content)); }
+    QByteArray settingsFile() const { return m_folder->settingsFile(); }
     void openDialog();
 
-    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<AppTestFolder> m_folder;
     RecordingMessageBoxes m_boxes;
     std::unique_ptr<FrmMain> m_main;
     std::unique_ptr<ToolkitServer> m_server;
@@ -71,9 +54,7 @@ private:
 
 void tst_SettingsDialog::init()
 {
-    m_folder = std::make_unique<QTemporaryDir>();
-    SetProgramFolderOverride(m_folder->path());
-    RelaySettings() = RelaySettingsValues{};
+    m_folder = std::make_unique<AppTestFolder>();
     m_boxes = RecordingMessageBoxes{};
     m_main = std::make_unique<FrmMain>();
     m_main->cmdStartStop->setText(QStringLiteral("Stop"));
@@ -85,24 +66,8 @@ void tst_SettingsDialog::cleanup()
     m_form.reset();
     m_server.reset();
     m_main.reset();
-    QFile::setPermissions(SettingsFilePath(), QFile::ReadOwner | QFile::WriteOwner);
-    SetProgramFolderOverride(QString());
     m_folder.reset();
-    for (QWidget* w : QApplication::topLevelWidgets())
-        QVERIFY2(!w->isVisible(), "a window was left open");
-}
-
-void tst_SettingsDialog::writeSettings(const QByteArray& content)
-{
-    QFile file(SettingsFilePath());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
-QByteArray tst_SettingsDialog::settingsFile() const
-{
-    QFile file(SettingsFilePath());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    QVERIFY2(!AnyWindowOpen(), "a window was left open");
 }
 
 void tst_SettingsDialog::openDialog()
@@ -201,7 +166,7 @@ void tst_SettingsDialog::applyWritesReloadsAndStops()
 
 void tst_SettingsDialog::applyClosesTheListenerOnItsOldPort()
 {
-    const quint16 oldPort = FreePort();
+    const quint16 oldPort = FreeLoopbackPort();
     writeSettings("[Local]\r\nLocalPort=" + QByteArray::number(oldPort) + "\r\n");
     LoadSettings();
     m_server = std::make_unique<ToolkitServer>();
@@ -212,7 +177,7 @@ void tst_SettingsDialog::applyClosesTheListenerOnItsOldPort()
     TypeText(m_form->txtLocPort, QStringLiteral("1234"));
     QTest::mouseClick(m_form->cmdApply, Qt::LeftButton);
 
-    QVERIFY(!Accepts(oldPort));
+    QVERIFY(!AcceptsConnections(oldPort));
     QCOMPARE(RelaySettings().LocalPort, QStringLiteral("1234"));
     QCOMPARE(m_main->cmdStartStop->text(), QStringLiteral("Start"));
     m_form->close();
