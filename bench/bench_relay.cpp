@@ -1,16 +1,21 @@
 // Relay throughput against the direct path, in one run: storescu sends to
 // storescp directly, then through the relay (stamp and forward, as the
-// application does) to the same storescp. Prints times, ratios, the GUI
-// thread's time per image, the relay's start-up time and, for one very
-// large image, the process's peak memory.
+// application does) to the same storescp. Each case runs once untimed through
+// both paths (warm caches, threads and folders made), then several timed
+// pairs whose order alternates, so neither path always meets the warmer cache
+// or the quieter moment of a shared machine; the median of the pairs' ratios
+// is what is judged. Also prints the GUI thread's time per image, the relay's
+// start-up time and, for one very large image, the process's peak memory.
+//
+//   bench_relay [--repeat N] [--only many|parallel|huge]...
 
 #include "ArchivePeers.h"
 #include "DicomTools.h"
-#include "EventLoopWait.h"
 #include "LoopbackPorts.h"
 #include "TestImages.h"
 #include "dicom/ToolkitServer.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -19,6 +24,7 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <functional>
 
 using namespace quorin::test;
 
@@ -84,30 +90,6 @@ private:
     qint64 m_maxBusyNs = 0;
 };
 
-void clearFolder(const QString& folder)
-{
-    QDir dir(folder);
-    for (const QString& name : dir.entryList(QDir::Files))
-        dir.remove(name);
-}
-
-// Sends each group on its own association, all at the same time; the wall
-// time in ms, or -1 when a sender failed.
-qint64 sendInParallel(quint16 port, const QList<QStringList>& fileGroups)
-{
-    QElapsedTimer timer;
-    timer.start();
-    const QList<ToolRun> runs = storescuInParallel(port, fileGroups);
-    const qint64 elapsed = timer.elapsed();
-    const bool allOk = std::all_of(runs.begin(), runs.end(), [](const ToolRun& run) { return run.succeeded(); });
-    return allOk ? elapsed : -1;
-}
-
-qint64 sendOnce(quint16 port, const QStringList& files)
-{
-    return sendInParallel(port, {files});
-}
-
 #ifdef __linux__
 // Peak resident memory of this process (the one place that reads /proc).
 qint64 peakResidentKiB()
@@ -133,12 +115,236 @@ qint64 peakResidentKiB() { return -1; }
 void resetPeakResident() {}
 #endif
 
-void printComparison(const char* what, qint64 directMs, qint64 relayMs, double limit)
+template <typename T>
+T median(QList<T> values)
 {
-    const double ratio = directMs > 0 ? double(relayMs) / double(directMs) : 0;
-    out << what << ": direct " << directMs << " ms, relay " << relayMs << " ms, ratio "
-        << QString::number(ratio, 'f', 2) << " (limit " << limit << ")"
-        << (ratio <= limit ? " OK" : " OVER") << Qt::endl;
+    if (values.isEmpty())
+        return T();
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// What one case sends: file groups, each on its own association, all at once.
+struct BenchCase {
+    const char* title;
+    QList<QStringList> groups;
+    double limit;
+};
+
+int fileCount(const BenchCase& benchCase)
+{
+    int count = 0;
+    for (const QStringList& group : benchCase.groups)
+        count += group.size();
+    return count;
+}
+
+// The figures of one case over its repetitions.
+struct CaseFigures {
+    QList<qint64> directMs;
+    QList<qint64> relayMs;
+    QList<double> ratios;
+    qint64 peakKiB = 0; // highest peak of the process over the relay runs
+    bool allArrived = true;
+};
+
+class Bench {
+public:
+    Bench(StorescpArchive& archive, MinimalRelay& relay, quint16 relayPort)
+        : m_archive(archive)
+        , m_relay(relay)
+        , m_relayPort(relayPort)
+    {
+    }
+
+    CaseFigures run(const BenchCase& benchCase, int repeats)
+    {
+        CaseFigures figures;
+        sendDirect(benchCase, figures); // warm-up: untimed, but what arrives counts
+        sendThroughRelay(benchCase, figures);
+        for (int i = 0; i < repeats; ++i) {
+            qint64 direct = 0;
+            qint64 relay = 0;
+            if (i % 2 == 0) {
+                direct = sendDirect(benchCase, figures);
+                relay = sendThroughRelay(benchCase, figures);
+            } else {
+                relay = sendThroughRelay(benchCase, figures);
+                direct = sendDirect(benchCase, figures);
+            }
+            figures.directMs << direct;
+            figures.relayMs << relay;
+            figures.ratios << (direct > 0 && relay > 0 ? double(relay) / double(direct) : 0.0);
+        }
+        return figures;
+    }
+
+private:
+    // The wall time in ms, or -1 when a sender failed.
+    static qint64 send(quint16 port, const QList<QStringList>& groups)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        const QList<ToolRun> runs = storescuInParallel(port, groups);
+        const qint64 elapsed = timer.elapsed();
+        const bool allOk =
+            std::all_of(runs.begin(), runs.end(), [](const ToolRun& run) { return run.succeeded(); });
+        return allOk ? elapsed : -1;
+    }
+
+    // How many files the archive holds; empties it for the next run.
+    int takeStored()
+    {
+        const QStringList stored = m_archive.storedFiles();
+        for (const QString& file : stored)
+            QFile::remove(file);
+        return int(stored.size());
+    }
+
+    qint64 sendDirect(const BenchCase& benchCase, CaseFigures& figures)
+    {
+        const qint64 ms = send(m_archive.port(), benchCase.groups);
+        figures.allArrived &= ms >= 0 && takeStored() == fileCount(benchCase);
+        return ms;
+    }
+
+    qint64 sendThroughRelay(const BenchCase& benchCase, CaseFigures& figures)
+    {
+        m_relay.resetCounts();
+        resetPeakResident();
+        const qint64 ms = send(m_relayPort, benchCase.groups);
+        figures.peakKiB = std::max(figures.peakKiB, peakResidentKiB());
+        const int expected = fileCount(benchCase);
+        figures.allArrived &= ms >= 0 && takeStored() == expected && m_relay.accepted() == expected
+                              && m_relay.failed() == 0;
+        return ms;
+    }
+
+    StorescpArchive& m_archive;
+    MinimalRelay& m_relay;
+    quint16 m_relayPort;
+};
+
+QString join(const QList<qint64>& values)
+{
+    QStringList texts;
+    for (qint64 value : values)
+        texts << QString::number(value);
+    return texts.join(QLatin1Char(' '));
+}
+
+QString join(const QList<double>& values)
+{
+    QStringList texts;
+    for (double value : values)
+        texts << QString::number(value, 'f', 2);
+    return texts.join(QLatin1Char(' '));
+}
+
+void printFigures(const BenchCase& benchCase, const CaseFigures& figures)
+{
+    const double ratio = median(figures.ratios);
+    out << benchCase.title << ": direct median " << median(figures.directMs) << " ms, relay median "
+        << median(figures.relayMs) << " ms; ratio median " << QString::number(ratio, 'f', 2) << " (limit "
+        << benchCase.limit << ")" << (ratio > 0 && ratio <= benchCase.limit ? " OK" : " OVER") << Qt::endl;
+    out << "  runs: direct " << join(figures.directMs) << " ms; relay " << join(figures.relayMs)
+        << " ms; ratios " << join(figures.ratios) << Qt::endl;
+    out << "  " << (figures.allArrived ? "every image arrived through both paths" : "SOME IMAGES FAILED")
+        << Qt::endl;
+}
+
+void printStartUp(MinimalRelay& relay, quint16 relayPort, bool& opened)
+{
+    QElapsedTimer startUp;
+    startUp.start();
+    qint64 createMicroseconds = 0;
+    qint64 openMicroseconds = 0;
+    opened = relay.open(relayPort, createMicroseconds, openMicroseconds);
+    if (!opened)
+        return;
+    const bool echoed = echoscu(relayPort).succeeded();
+    out << "start-up: first server object " << createMicroseconds << " us (toolkit set-up), OpenListener "
+        << openMicroseconds << " us until accepting; first C-ECHO answered " << startUp.elapsed()
+        << " ms after start (echoscu process start included)" << (echoed ? "" : " ECHO FAILED") << Qt::endl;
+}
+
+struct Options {
+    int repeats = 3;
+    QStringList only; // empty: every case
+    bool wants(const QString& name) const { return only.isEmpty() || only.contains(name); }
+};
+
+Options parseOptions(const QCoreApplication& app)
+{
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    parser.addOption({QStringLiteral("repeat"), QStringLiteral("Timed pairs per case (default 3)."),
+                      QStringLiteral("N"), QStringLiteral("3")});
+    parser.addOption({QStringLiteral("only"), QStringLiteral("Run only this case: many, parallel or huge."),
+                      QStringLiteral("case")});
+    parser.process(app);
+    Options options;
+    options.repeats = std::max(1, parser.value(QStringLiteral("repeat")).toInt());
+    options.only = parser.values(QStringLiteral("only"));
+    return options;
+}
+
+// 400 images of 512 KB on one association, then the same split over 4 senders.
+bool runSeriesCases(Bench& bench, MinimalRelay& relay, TestImages& images, const Options& options)
+{
+    if (!options.wants(QStringLiteral("many")) && !options.wants(QStringLiteral("parallel")))
+        return true;
+    ImageRecipe ct512;
+    ct512.rows = 512;
+    ct512.columns = 512;
+    const QStringList series = images.series(QStringLiteral("ct"), 400, ct512);
+    if (series.size() != 400)
+        return false;
+    bool allArrived = true;
+    if (options.wants(QStringLiteral("many"))) {
+        const BenchCase many{"400 x 512 KB, one association", {series}, 2.0};
+        const CaseFigures figures = bench.run(many, options.repeats);
+        printFigures(many, figures);
+        out << "  GUI thread per image (last relay run): mean "
+            << QString::number(relay.meanBusyMicroseconds(), 'f', 1) << " us, max "
+            << relay.maxBusyMicroseconds() << " us" << Qt::endl;
+        allArrived &= figures.allArrived;
+    }
+    if (options.wants(QStringLiteral("parallel"))) {
+        const BenchCase parallel{"4 senders x 100 x 512 KB",
+                                 {series.mid(0, 100), series.mid(100, 100), series.mid(200, 100),
+                                  series.mid(300, 100)},
+                                 2.0};
+        const CaseFigures figures = bench.run(parallel, options.repeats);
+        printFigures(parallel, figures);
+        allArrived &= figures.allArrived;
+    }
+    for (const QString& file : series)
+        QFile::remove(file);
+    return allArrived;
+}
+
+// One image of 500 MB (1000 frames of 512 x 512 x 16 bit).
+bool runHugeCase(Bench& bench, TestImages& images, const Options& options)
+{
+    if (!options.wants(QStringLiteral("huge")))
+        return true;
+    ImageRecipe huge;
+    huge.rows = 512;
+    huge.columns = 512;
+    huge.frames = 1000;
+    const QString large = images.make(QStringLiteral("huge.dcm"), huge);
+    if (large.isEmpty())
+        return false;
+    const qint64 before = peakResidentKiB();
+    const BenchCase one{"1 x 500 MB", {{large}}, 3.0};
+    const CaseFigures figures = bench.run(one, options.repeats);
+    QFile::remove(large);
+    printFigures(one, figures);
+    out << "  peak resident memory of the relay process during a relay run: " << figures.peakKiB / 1024
+        << " MB (limit 100)" << (figures.peakKiB >= 0 && figures.peakKiB <= 100 * 1024 ? " OK" : " OVER")
+        << "; before the case: " << before / 1024 << " MB" << Qt::endl;
+    return figures.allArrived;
 }
 
 } // namespace
@@ -146,6 +352,7 @@ void printComparison(const char* what, qint64 directMs, qint64 relayMs, double l
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    const Options options = parseOptions(app);
     QTemporaryDir work;
     StorescpArchive archive;
     if (!work.isValid() || !archive.start()) {
@@ -155,81 +362,18 @@ int main(int argc, char** argv)
     TestImages images(work.path());
     MinimalRelay relay(archive.port());
     const quint16 relayPort = freeLoopbackPort();
-
-    QElapsedTimer startUp;
-    startUp.start();
-    qint64 createMicroseconds = 0;
-    qint64 openMicroseconds = 0;
-    if (!relay.open(relayPort, createMicroseconds, openMicroseconds))
+    bool opened = false;
+    printStartUp(relay, relayPort, opened);
+    if (!opened)
         return 1;
-    const bool echoed = echoscu(relayPort).succeeded();
-    out << "start-up: first server object " << createMicroseconds << " us (toolkit set-up), OpenListener "
-        << openMicroseconds << " us until accepting; first C-ECHO answered " << startUp.elapsed()
-        << " ms after start (echoscu process start included)" << (echoed ? "" : " ECHO FAILED") << Qt::endl;
+    out << options.repeats << " timed pairs per case after one untimed warm-up; order alternating" << Qt::endl;
 
-    ImageRecipe ct512;
-    ct512.rows = 512;
-    ct512.columns = 512;
-    const QStringList series = images.series(QStringLiteral("ct"), 400, ct512);
-    if (series.size() != 400)
-        return 1;
-    int problems = 0;
-
-    // 400 images of 512 KB in one association.
-    const qint64 direct400 = sendOnce(archive.port(), series);
-    const int direct400Stored = archive.storedFiles().size();
-    clearFolder(archive.folder());
-    relay.resetCounts();
-    const qint64 relay400 = sendOnce(relayPort, series);
-    const int relay400Stored = archive.storedFiles().size();
-    clearFolder(archive.folder());
-    printComparison("400 x 512 KB, one association", direct400, relay400, 2.0);
-    out << "  stored: direct " << direct400Stored << ", relay " << relay400Stored << "; forwards accepted "
-        << relay.accepted() << ", failed " << relay.failed() << Qt::endl;
-    out << "  GUI thread per image: mean " << QString::number(relay.meanBusyMicroseconds(), 'f', 1) << " us, max "
-        << relay.maxBusyMicroseconds() << " us" << Qt::endl;
-    problems += (direct400 < 0 || relay400 < 0 || relay400Stored != 400 || relay.failed() != 0);
-
-    // 4 senders x 100 images at the same time.
-    const QList<QStringList> groups{series.mid(0, 100), series.mid(100, 100), series.mid(200, 100),
-                                    series.mid(300, 100)};
-    const qint64 directParallel = sendInParallel(archive.port(), groups);
-    clearFolder(archive.folder());
-    relay.resetCounts();
-    const qint64 relayParallel = sendInParallel(relayPort, groups);
-    const int parallelStored = archive.storedFiles().size();
-    clearFolder(archive.folder());
-    printComparison("4 senders x 100 x 512 KB", directParallel, relayParallel, 2.0);
-    out << "  stored through the relay " << parallelStored << " of 400; forwards accepted " << relay.accepted()
-        << ", failed " << relay.failed() << Qt::endl;
-    problems += (directParallel < 0 || relayParallel < 0 || parallelStored != 400 || relay.failed() != 0);
-    for (const QString& file : series)
-        QFile::remove(file);
-
-    // One image of 500 MB (1000 frames of 512 x 512 x 16 bit).
-    ImageRecipe huge = ct512;
-    huge.frames = 1000;
-    const QString large = images.make(QStringLiteral("huge.dcm"), huge);
-    if (large.isEmpty())
-        return 1;
-    const qint64 directLarge = sendOnce(archive.port(), {large});
-    clearFolder(archive.folder());
-    const qint64 rssBefore = peakResidentKiB();
-    resetPeakResident();
-    relay.resetCounts();
-    const qint64 relayLarge = sendOnce(relayPort, {large});
-    const qint64 rssPeak = peakResidentKiB();
-    const int largeStored = archive.storedFiles().size();
-    clearFolder(archive.folder());
-    QFile::remove(large);
-    printComparison("1 x 500 MB", directLarge, relayLarge, 3.0);
-    out << "  peak resident memory of the relay process during it: " << rssPeak / 1024 << " MB (limit 100)"
-        << (rssPeak >= 0 && rssPeak <= 100 * 1024 ? " OK" : " OVER") << "; before: " << rssBefore / 1024 << " MB"
-        << Qt::endl;
-    problems += (directLarge < 0 || relayLarge < 0 || largeStored != 1 || relay.accepted() != 1);
+    Bench bench(archive, relay, relayPort);
+    bool allArrived = runSeriesCases(bench, relay, images, options);
+    allArrived &= runHugeCase(bench, images, options);
 
     relay.close(relayPort);
     archive.stop();
-    out << (problems ? "SOME TRANSFERS FAILED" : "all transfers arrived") << Qt::endl;
-    return problems ? 1 : 0;
+    out << (allArrived ? "all transfers arrived" : "SOME TRANSFERS FAILED") << Qt::endl;
+    return allArrived ? 0 : 1;
 }
