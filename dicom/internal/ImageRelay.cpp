@@ -12,11 +12,11 @@ namespace quorin::dicom {
 
 namespace {
 
-ForwardResult forward(const QString& filePath, const ForwardRequest& request, ArchiveSession& archive)
+ForwardResult forward(const ReceivedDataSet& received, const ForwardRequest& request, ArchiveSession& archive)
 {
     if (request.archiveIP.trimmed().isEmpty() || request.archivePort < 1 || request.archivePort > 65535)
         return relayFailure(QStringLiteral("invalid archive address"));
-    OutgoingImage image(filePath);
+    OutgoingImage image(received);
     if (!image.error().isEmpty() || !image.applyChanges(request.changes))
         return relayFailure(image.error());
     const ArchiveAddress address{request.archiveIP.trimmed(), request.archivePort, request.localAET,
@@ -24,11 +24,11 @@ ForwardResult forward(const QString& filePath, const ForwardRequest& request, Ar
     return archive.store(image, address);
 }
 
-ForwardResult forwardCatchingAll(const QString& filePath, const ForwardRequest& request,
+ForwardResult forwardCatchingAll(const ReceivedDataSet& received, const ForwardRequest& request,
                                  ArchiveSession& archive)
 {
     try {
-        return forward(filePath, request, archive);
+        return forward(received, request, archive);
     } catch (const std::exception& e) {
         archive.release();
         return relayFailure(QStringLiteral("relay error: %1").arg(QString::fromLocal8Bit(e.what())));
@@ -41,7 +41,7 @@ ForwardResult forwardCatchingAll(const QString& filePath, const ForwardRequest& 
 } // namespace
 
 quint16 relayImage(ListenerLink& link, std::shared_ptr<ToolkitConnection> connection,
-                   const QString& sopInstanceUid, const QString& filePath, ArchiveSession& archive)
+                   const QString& sopInstanceUid, const ReceivedDataSet& received, ArchiveSession& archive)
 {
     auto channel = std::make_shared<ToolkitImageChannel>(sopInstanceUid);
     if (!link.raise(std::move(connection), std::make_shared<ToolkitImage>(channel)))
@@ -49,7 +49,7 @@ quint16 relayImage(ListenerLink& link, std::shared_ptr<ToolkitConnection> connec
     const std::optional<ForwardRequest> request = channel->waitForDecision(kImageDecisionTimeout);
     if (!request)
         return kStatusRelayFailure;
-    const ForwardResult result = forwardCatchingAll(filePath, *request, archive);
+    const ForwardResult result = forwardCatchingAll(received, *request, archive);
     request->reportResult(result);
     return result.status;
 }

@@ -12,11 +12,12 @@ namespace quorin::dicom {
 
 class ArchiveSession;
 class ListenerLink;
+class ReceivedDataSet;
 
 // The status to answer the sender with: the archive's own when it was asked,
 // a relay failure when the image was not raised, not forwarded, or the
 // archive could not be reached.
 quint16 relayImage(ListenerLink& link, std::shared_ptr<ToolkitConnection> connection,
-                   const QString& sopInstanceUid, const QString& filePath, ArchiveSession& archive);
+                   const QString& sopInstanceUid, const ReceivedDataSet& received, ArchiveSession& archive);
 
 } // namespace quorin::dicom

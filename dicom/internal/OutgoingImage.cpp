@@ -1,8 +1,10 @@
 #include "dicom/internal/OutgoingImage.h"
 
 #include "dicom/internal/AttributeStamp.h"
+#include "dicom/internal/ReceivedDataSet.h"
 
 #include <dcmtk/dcmdata/dcdeftag.h>
+#include <dcmtk/dcmdata/dcistrmb.h>
 #include <dcmtk/dcmdata/dcxfer.h>
 
 #include <QFile>
@@ -10,15 +12,35 @@
 namespace quorin::dicom {
 
 namespace {
+
 // Values longer than this stay in the file until they are written out, so a
 // large image never has to fit in memory.
 const Uint32 kMaxLoadedValueBytes = 4096;
+
+OFCondition readFromMemory(DcmDataset& dataset, const ReceivedDataSet& received)
+{
+    DcmInputBufferStream stream;
+    stream.setBuffer(received.bytes().data(), offile_off_t(received.bytes().size()));
+    stream.setEos();
+    dataset.transferInit();
+    const OFCondition read = dataset.read(stream, received.syntax(), EGL_noChange);
+    dataset.transferEnd();
+    return read;
 }
 
-OutgoingImage::OutgoingImage(const QString& filePath)
+OFCondition readReceived(DcmDataset& dataset, const ReceivedDataSet& received)
 {
-    const OFCondition loaded = m_file.loadFile(QFile::encodeName(filePath).constData(), EXS_Unknown,
-                                               EGL_noChange, kMaxLoadedValueBytes, ERM_fileOnly);
+    if (received.inMemory())
+        return readFromMemory(dataset, received);
+    return dataset.loadFile(QFile::encodeName(received.filePath()).constData(), received.syntax(),
+                            EGL_noChange, kMaxLoadedValueBytes);
+}
+
+} // namespace
+
+OutgoingImage::OutgoingImage(const ReceivedDataSet& received)
+{
+    const OFCondition loaded = readReceived(m_dataset, received);
     if (loaded.bad()) {
         m_error = QStringLiteral("cannot read the received image: %1").arg(loaded.text());
         return;

@@ -1,22 +1,25 @@
 #pragma once
-// A received image on its way to the archive: read from its temporary file
-// with large values (pixel data) left on disk until they are sent.
+// A received image on its way to the archive: parsed from the received bytes
+// in memory, or from its temporary file with large values (pixel data) left
+// on disk until they are sent.
 
 #include "dicom/ToolkitAttributeSet.h"
 
 #include <dcmtk/config/osconfig.h>
-#include <dcmtk/dcmdata/dcfilefo.h>
+#include <dcmtk/dcmdata/dcdatset.h>
 
 #include <QList>
 #include <QString>
 
 namespace quorin::dicom {
 
+class ReceivedDataSet;
+
 class OutgoingImage {
 public:
-    // Reads the file; check error() afterwards. The file must stay in place
-    // while this object lives.
-    explicit OutgoingImage(const QString& filePath);
+    // Reads the image; check error() afterwards. `received` must outlive
+    // this object (a temporary file is read while the image is sent).
+    explicit OutgoingImage(const ReceivedDataSet& received);
 
     // Empty while everything went well.
     const QString& error() const { return m_error; }
@@ -33,10 +36,10 @@ public:
     // exists). False (and error()) when it cannot be done without loss.
     bool prepareFor(E_TransferSyntax target);
 
-    DcmDataset* dataset() { return m_file.getDataset(); }
+    DcmDataset* dataset() { return &m_dataset; }
 
 private:
-    DcmFileFormat m_file;
+    DcmDataset m_dataset;
     OFString m_sopClassUid;
     OFString m_sopInstanceUid;
     E_TransferSyntax m_originalSyntax = EXS_Unknown;

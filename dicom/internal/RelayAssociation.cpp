@@ -5,11 +5,24 @@
 #include "dicom/internal/DimseStatus.h"
 #include "dicom/internal/ImageRelay.h"
 #include "dicom/internal/NetworkTimeouts.h"
-#include "dicom/internal/TemporaryImageFile.h"
+#include "dicom/internal/ReceivedDataSet.h"
+#include "dicom/internal/ReceivedDataSetStream.h"
 
-#include <QFile>
+#include <dcmtk/dcmnet/dimse.h>
 
 namespace quorin::dicom {
+
+namespace {
+
+E_TransferSyntax acceptedSyntax(T_ASC_Association* association, T_ASC_PresentationContextID contextId)
+{
+    T_ASC_PresentationContext context;
+    if (ASC_findAcceptedPresentationContext(association->params, contextId, &context).bad())
+        return EXS_Unknown;
+    return DcmXfer(context.acceptedTransferSyntax).getXfer();
+}
+
+} // namespace
 
 RelayAssociation::RelayAssociation(std::shared_ptr<ListenerLink> link)
     : m_link(std::move(link))
@@ -29,7 +42,9 @@ RelayAssociation::~RelayAssociation() = default;
 
 void RelayAssociation::serve(T_ASC_Association* association)
 {
+    m_association = association;
     run(association);
+    m_association = nullptr; // destroyed by the toolkit when run() ends
     // The archive association lives as long as the sender's.
     m_archive.release();
 }
@@ -84,24 +99,44 @@ OFCondition RelayAssociation::handleIncomingCommand(T_DIMSE_Message* message,
 
 OFCondition RelayAssociation::handleStore(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId)
 {
-    // Removed on every path when this scope ends, after the answer.
-    TemporaryImageFile file;
-    const OFString path(QFile::encodeName(file.path()).constData());
-    if (file.path().isEmpty())
-        return EC_IllegalCall; // no temporary folder: nothing can be received
-    const OFCondition received = receiveSTORERequest(request, contextId, path);
-    if (received.bad())
-        return received; // sender gone or data unreadable: the association ends
-    const quint16 status = relayReceivedFile(request, file.path());
+    // Freed (memory, temporary file) on every path when this scope ends, after the answer.
+    ReceivedDataSet received(acceptedSyntax(m_association, contextId));
+    const OFCondition receiving = receiveDataSet(request, contextId, received);
+    quint16 status = kStatusRelayFailure;
+    if (receiving.good())
+        status = relayReceived(request, received);
+    else if (receiving != DIMSE_OUTOFRESOURCES || received.good())
+        return receiving; // sender gone or data unreadable: the association ends
     // A failure status is an answer, not an error: the association goes on.
+    // (So is a temporary file that could not be written: the toolkit read
+    // the rest of the image and dropped it.)
     return sendSTOREResponse(contextId, request, status);
 }
 
-quint16 RelayAssociation::relayReceivedFile(const T_DIMSE_C_StoreRQ& request, const QString& filePath)
+// The data set that follows the command, byte for byte as it arrives; the
+// toolkit's own receive-to-file, with a stream that keeps small images in memory.
+OFCondition RelayAssociation::receiveDataSet(const T_DIMSE_C_StoreRQ& request,
+                                             T_ASC_PresentationContextID contextId, ReceivedDataSet& received)
+{
+    if (request.DataSetType == DIMSE_DATASET_NULL)
+        return DIMSE_BADMESSAGE;
+    ReceivedDataSetStream stream(received);
+    T_ASC_PresentationContextID dataContextId = contextId;
+    const OFCondition receiving = DIMSE_receiveDataSetInFile(m_association, DIMSE_NONBLOCKING,
+                                                             kSenderIdleTimeoutSeconds, &dataContextId,
+                                                             &stream, nullptr, nullptr);
+    if (receiving.bad())
+        return receiving;
+    if (dataContextId != contextId)
+        return DIMSE_BADMESSAGE; // command and data set on different contexts
+    return received.finish() ? EC_Normal : DIMSE_OUTOFRESOURCES;
+}
+
+quint16 RelayAssociation::relayReceived(const T_DIMSE_C_StoreRQ& request, const ReceivedDataSet& received)
 {
     try {
-        return relayImage(*m_link, connection(), QString::fromLatin1(request.AffectedSOPInstanceUID),
-                          filePath, m_archive);
+        return relayImage(*m_link, connection(), QString::fromLatin1(request.AffectedSOPInstanceUID), received,
+                          m_archive);
     } catch (...) {
         return kStatusRelayFailure;
     }

@@ -1,8 +1,8 @@
 #pragma once
 // One sender's association, served on its own worker thread: negotiation
 // (any AE titles, every storage SOP class), C-ECHO, and C-STORE, where each
-// image is received into a temporary file and relayed before its sender is
-// answered.
+// image is received (in memory, or a temporary file when large) and relayed
+// before its sender is answered.
 
 #include "dicom/internal/ArchiveSession.h"
 
@@ -16,6 +16,7 @@ struct ToolkitConnection;
 namespace quorin::dicom {
 
 class ListenerLink;
+class ReceivedDataSet;
 
 class RelayAssociation : private DcmThreadSCP {
 public:
@@ -34,10 +35,15 @@ private:
                                       const DcmPresentationContextInfo& context) override;
 
     OFCondition handleStore(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId);
-    quint16 relayReceivedFile(const T_DIMSE_C_StoreRQ& request, const QString& filePath);
+    OFCondition receiveDataSet(const T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
+                               ReceivedDataSet& received);
+    quint16 relayReceived(const T_DIMSE_C_StoreRQ& request, const ReceivedDataSet& received);
     std::shared_ptr<ToolkitConnection> connection();
 
     std::shared_ptr<ListenerLink> m_link;
+    // The association being served (the toolkit's base class keeps its own
+    // copy private); set for the duration of serve().
+    T_ASC_Association* m_association = nullptr;
     std::shared_ptr<ToolkitConnection> m_connection;
     ArchiveSession m_archive;
 };

@@ -8,6 +8,9 @@
 #include "RelayHarness.h"
 #include "TestImages.h"
 
+#include <QDir>
+#include <QFile>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,6 +22,7 @@ namespace {
 const TagNumbers kOperatorsName{0x0008, 0x1070};
 const QString kJpegLosslessSv1 = QStringLiteral("1.2.840.10008.1.2.4.70");
 const QString kExplicitLittleEndian = QStringLiteral("1.2.840.10008.1.2.1");
+const QString kDeflatedLittleEndian = QStringLiteral("1.2.840.10008.1.2.1.99");
 
 ImageRecipe seeded(quint32 seed)
 {
@@ -78,6 +82,16 @@ private:
     QTemporaryDir m_images;
     std::unique_ptr<TestImages> m_factory;
     QString m_plain;
+
+    // 6 MB of pixel data: over the size the relay keeps in memory.
+    QString largeImage()
+    {
+        ImageRecipe recipe;
+        recipe.rows = 1024;
+        recipe.columns = 1024;
+        recipe.frames = 3;
+        return m_factory->make(QStringLiteral("large.dcm"), recipe);
+    }
 
 private slots:
     void initTestCase()
@@ -187,6 +201,83 @@ private slots:
         const QString arrived = archive.storedFiles().first();
         QCOMPARE(transferSyntaxOf(arrived), kJpegLosslessSv1);
         verifyStampedCopy(jpeg, arrived, "AB");
+    }
+
+    // Deflate compresses the whole data set stream, not just the pixels: the
+    // relay reads what it received in that syntax and writes it in it again.
+    void deflatedImagePassesUnchanged()
+    {
+        const QString deflated = m_images.filePath(QStringLiteral("deflated.dcm"));
+        const ToolRun conversion = runTool(QStringLiteral("dcmconv"), {QStringLiteral("+td"), m_plain, deflated});
+        QVERIFY2(conversion.succeeded(), qPrintable(conversion.output));
+        QCOMPARE(transferSyntaxOf(deflated), kDeflatedLittleEndian);
+        StorescpArchive archive(archiveOptions(false, true, false, false));
+        QVERIFY(archive.start());
+        RelayHarness relay;
+        relay.setArchive(archive.port());
+        QVERIFY(relay.start());
+
+        const ToolRun run = storescu(relay.port(), {deflated}, {QStringLiteral("-xd")});
+        QVERIFY2(run.succeeded(), qPrintable(run.output));
+        QCOMPARE(archive.storedFiles().size(), 1);
+        const QString arrived = archive.storedFiles().first();
+        QCOMPARE(transferSyntaxOf(arrived), kDeflatedLittleEndian);
+        verifyStampedCopy(deflated, arrived, "AB");
+    }
+
+    // Small images wait for their decision in memory; one over the relay's
+    // memory limit (4 MB) waits in a temporary file. Both arrive unchanged
+    // but for the stamp.
+    void largeImageWaitsInATemporaryFileSmallOneInMemory()
+    {
+        const QString large = largeImage();
+        QVERIFY(!large.isEmpty());
+        StorescpArchive archive;
+        QVERIFY(archive.start());
+        RelayHarness relay;
+        relay.setArchive(archive.port());
+        QList<qsizetype> filesWhileWaiting;
+        relay.setBeforeHandling([&] { filesWhileWaiting << leftoverTemporaryFiles().size(); });
+        QVERIFY(relay.start());
+
+        const ToolRun run = storescu(relay.port(), {m_plain, large});
+        QVERIFY2(run.succeeded(), qPrintable(run.output));
+        QCOMPARE(filesWhileWaiting, (QList<qsizetype>{0, 1}));
+        const QStringList arrived = archive.storedFiles();
+        QCOMPARE(arrived.size(), 2);
+        for (const QString& sent : {m_plain, large}) {
+            const QString uid = QString::fromLatin1(rawValue(sent, 0x0008, 0x0018));
+            const auto copy = std::find_if(arrived.begin(), arrived.end(),
+                                           [&](const QString& a) { return a.contains(uid); });
+            QVERIFY(copy != arrived.end());
+            verifyStampedCopy(sent, *copy, "AB");
+        }
+    }
+
+    // A large image's temporary file cannot be made (a file stands where the
+    // folder should be): its sender is refused with the relay's failure
+    // status and the association goes on with the next image.
+    void largeImageThatCannotBeKeptIsRefused()
+    {
+        const QString large = largeImage();
+        QVERIFY(!large.isEmpty());
+        QDir(relayTemporaryFolder()).removeRecursively();
+        QFile blocker(relayTemporaryFolder());
+        const auto unblock = qScopeGuard([&] { blocker.remove(); });
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        StorescpArchive archive;
+        QVERIFY(archive.start());
+        RelayHarness relay;
+        relay.setArchive(archive.port());
+        QVERIFY(relay.start());
+
+        const ToolRun run = storescu(relay.port(), {large, m_plain}, {QStringLiteral("-v"), QStringLiteral("-nh")});
+        QCOMPARE(run.output.count(QStringLiteral("Received Store Response (Refused: OutOfResources)")), 1);
+        QCOMPARE(run.output.count(QStringLiteral("Received Store Response (Success)")), 1);
+        QCOMPARE(relay.imagesRaised(), 1);
+        QCOMPARE(archive.storedFiles().size(), 1);
+        verifyStampedCopy(m_plain, archive.storedFiles().first(), "AB");
     }
 
     void compressedImageIsDecompressedForAnArchiveThatRefusesItsSyntax_data()
