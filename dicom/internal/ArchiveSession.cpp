@@ -1,5 +1,6 @@
 #include "dicom/internal/ArchiveSession.h"
 
+#include "dicom/internal/ArchiveTimeLimits.h"
 #include "dicom/internal/DimseStatus.h"
 #include "dicom/internal/NetworkTimeouts.h"
 #include "dicom/internal/OutgoingImage.h"
@@ -107,7 +108,8 @@ bool ArchiveSession::isOpenFor(const ArchiveAddress& address, const ImageKind& k
 QString ArchiveSession::associate(const ArchiveAddress& address)
 {
     if (!m_network) {
-        const OFCondition made = ASC_initializeNetwork(NET_REQUESTOR, 0, kAcseTimeoutSeconds, &m_network);
+        const OFCondition made = ASC_initializeNetwork(NET_REQUESTOR, 0, archiveTimeLimits().acseSeconds,
+                                                       &m_network);
         if (made.bad())
             return QStringLiteral("cannot set up the network: %1").arg(conditionText(made));
     }
@@ -161,7 +163,7 @@ ArchiveSession::SendOutcome ArchiveSession::send(OutgoingImage& image)
     DcmDataset* statusDetail = nullptr;
     const OFCondition sent = DIMSE_storeUser(m_association, id, &request, nullptr, image.dataset(),
                                              nullptr, nullptr, DIMSE_NONBLOCKING,
-                                             kArchiveDimseTimeoutSeconds, &response, &statusDetail);
+                                             archiveTimeLimits().dimseSeconds, &response, &statusDetail);
     delete statusDetail;
     if (sent.bad())
         return {relayFailure(QStringLiteral("the transfer to the archive failed: %1").arg(conditionText(sent))),
