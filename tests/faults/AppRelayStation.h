@@ -1,0 +1,58 @@
+#pragma once
+// The relay as the application runs it, without the window: a ToolkitServer
+// whose images go to the application's own handler (app/ImageRelay) on this
+// thread, which stamps the operator on duty (the tag of an operator label)
+// and forwards to the archive in RelaySettings. Transfer messages are
+// counted, not shown, and answered at once.
+
+#include "app/ImageRelay.h"
+#include "app/MessageBoxes.h"
+#include "dicom/ToolkitServer.h"
+
+#include <QLabel>
+#include <functional>
+#include <memory>
+
+namespace quorin::test {
+
+class AppRelayStation {
+public:
+    AppRelayStation();
+    ~AppRelayStation();
+    AppRelayStation(const AppRelayStation&) = delete;
+    AppRelayStation& operator=(const AppRelayStation&) = delete;
+
+    // Points RelaySettings at the archive (127.0.0.1, AE title ARCHIVE,
+    // debug log off) and listens on a free port; false when that failed.
+    bool start(quint16 archivePort);
+    void stop();
+    void setArchivePort(quint16 archivePort);
+    // The short code of the operator on duty, stamped on the next images.
+    void setOperator(const QString& shortCode);
+    // Runs on each image just before the application's handler sees it.
+    void setBeforeHandling(std::function<void()> hook) { m_beforeHandling = std::move(hook); }
+    int imagesRaised() const { return m_imagesRaised; }
+
+    quint16 port() const { return m_port; }
+    int transferMessages() const { return m_boxes.shown; }
+
+private:
+    struct CountingBoxes : MessageBoxes {
+        MessageAnswer show(const QString&, const QString&, MessageIcon, MessageButtons) override
+        {
+            ++shown;
+            return MessageAnswer::Ok;
+        }
+        int shown = 0;
+    };
+
+    CountingBoxes m_boxes;
+    QLabel m_operatorLabel;
+    ImageRelay m_relay;
+    std::unique_ptr<ToolkitServer> m_server;
+    std::function<void()> m_beforeHandling;
+    int m_imagesRaised = 0;
+    quint16 m_port = 0;
+};
+
+} // namespace quorin::test
