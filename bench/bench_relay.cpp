@@ -269,7 +269,7 @@ void printStartUp(MinimalRelay& relay, quint16 relayPort, bool& opened)
 }
 
 struct Options {
-    int repeats = 3;
+    int repeats = 5;
     QStringList only; // empty: every case
     bool wants(const QString& name) const { return only.isEmpty() || only.contains(name); }
 };
@@ -278,8 +278,8 @@ Options parseOptions(const QCoreApplication& app)
 {
     QCommandLineParser parser;
     parser.addHelpOption();
-    parser.addOption({QStringLiteral("repeat"), QStringLiteral("Timed pairs per case (default 3)."),
-                      QStringLiteral("N"), QStringLiteral("3")});
+    parser.addOption({QStringLiteral("repeat"), QStringLiteral("Timed pairs per case (default 5)."),
+                      QStringLiteral("N"), QStringLiteral("5")});
     parser.addOption({QStringLiteral("only"), QStringLiteral("Run only this case: many, parallel or huge."),
                       QStringLiteral("case")});
     parser.process(app);

@@ -8,27 +8,39 @@
 #include "dicom/internal/OutgoingImage.h"
 #include "dicom/internal/ToolkitImageChannel.h"
 
+#include <memory>
+
 namespace quorin::dicom {
 
 namespace {
 
-ForwardResult forward(const ReceivedDataSet& received, const ForwardRequest& request, ArchiveSession& archive)
+// Null when the toolkit threw; the forward then reports the failure.
+std::unique_ptr<OutgoingImage> parse(const ReceivedDataSet& received)
+{
+    try {
+        return std::make_unique<OutgoingImage>(received);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+ForwardResult forward(OutgoingImage* image, const ForwardRequest& request, ArchiveSession& archive)
 {
     if (request.archiveIP.trimmed().isEmpty() || request.archivePort < 1 || request.archivePort > 65535)
         return relayFailure(QStringLiteral("invalid archive address"));
-    OutgoingImage image(received);
-    if (!image.error().isEmpty() || !image.applyChanges(request.changes))
-        return relayFailure(image.error());
+    if (!image)
+        return relayFailure(QStringLiteral("cannot read the received image"));
+    if (!image->error().isEmpty() || !image->applyChanges(request.changes))
+        return relayFailure(image->error());
     const ArchiveAddress address{request.archiveIP.trimmed(), request.archivePort, request.localAET,
                                  request.archiveAET};
-    return archive.store(image, address);
+    return archive.store(*image, address);
 }
 
-ForwardResult forwardCatchingAll(const ReceivedDataSet& received, const ForwardRequest& request,
-                                 ArchiveSession& archive)
+ForwardResult forwardCatchingAll(OutgoingImage* image, const ForwardRequest& request, ArchiveSession& archive)
 {
     try {
-        return forward(received, request, archive);
+        return forward(image, request, archive);
     } catch (const std::exception& e) {
         archive.release();
         return relayFailure(QStringLiteral("relay error: %1").arg(QString::fromLocal8Bit(e.what())));
@@ -46,10 +58,14 @@ quint16 relayImage(ListenerLink& link, std::shared_ptr<ToolkitConnection> connec
     auto channel = std::make_shared<ToolkitImageChannel>(sopInstanceUid);
     if (!link.raise(std::move(connection), std::make_shared<ToolkitImage>(channel)))
         return kStatusRelayFailure;
+    // Parsed while the handler decides: the decision needs nothing from the
+    // parsed image, and this thread would only wait. The changes are
+    // applied once the decision is in.
+    const std::unique_ptr<OutgoingImage> image = parse(received);
     const std::optional<ForwardRequest> request = channel->waitForDecision(kImageDecisionTimeout);
     if (!request)
         return kStatusRelayFailure;
-    const ForwardResult result = forwardCatchingAll(received, *request, archive);
+    const ForwardResult result = forwardCatchingAll(image.get(), *request, archive);
     request->reportResult(result);
     return result.status;
 }
