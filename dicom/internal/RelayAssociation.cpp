@@ -5,6 +5,7 @@
 #include "dicom/internal/DimseStatus.h"
 #include "dicom/internal/ImageRelay.h"
 #include "dicom/internal/NetworkTimeouts.h"
+#include "dicom/internal/PeerLiveness.h"
 #include "dicom/internal/ReceivedDataSet.h"
 #include "dicom/internal/ReceivedDataSetStream.h"
 
@@ -75,7 +76,11 @@ OFCondition RelayAssociation::negotiateAssociation()
 {
     // Done in notifyAssociationRequest; the toolkit's own negotiation would
     // refuse everything outside a configured profile.
-    return EC_Normal;
+    // The last step before the toolkit answers: a sender already gone (it
+    // reset the connection right after its request) is dropped without an
+    // answer, since DCMTK 3.6.7 leaks the buffer of an acceptance (4 KB and
+    // more for a long proposal) when writing it fails.
+    return peerHasGone(m_association) ? DUL_PEERABORTEDASSOCIATION : EC_Normal;
 }
 
 OFCondition RelayAssociation::handleIncomingCommand(T_DIMSE_Message* message,
