@@ -1,5 +1,6 @@
 #include "DicomTools.h"
 
+#include "ChildDescriptors.h"
 #include "EventLoopWait.h"
 
 #include <QDir>
@@ -32,6 +33,7 @@ RunningTool::RunningTool(const QString& program, const QStringList& arguments)
     environment.insert(QStringLiteral("TCP_NODELAY"), QStringLiteral("1"));
     m_process->setProcessEnvironment(environment);
     m_process->setProcessChannelMode(QProcess::MergedChannels);
+    keepDescriptorsFromChild(*m_process);
     QObject::connect(m_process.get(), &QProcess::readyRead, [this] { m_output += m_process->readAll(); });
     m_process->start(program, arguments);
 }

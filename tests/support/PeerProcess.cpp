@@ -1,5 +1,6 @@
 #include "PeerProcess.h"
 
+#include "ChildDescriptors.h"
 #include "EventLoopWait.h"
 
 #include <QFile>
@@ -45,6 +46,7 @@ PeerProcess::PeerProcess(QString program, QStringList arguments, QString working
     environment.insert(QStringLiteral("TCP_NODELAY"), QStringLiteral("1"));
     m_process.setProcessEnvironment(environment);
     m_process.setProcessChannelMode(QProcess::MergedChannels);
+    keepDescriptorsFromChild(m_process);
     if (m_outputFile.open())
         m_process.setStandardOutputFile(m_outputFile.fileName());
     if (!workingDirectory.isEmpty())
