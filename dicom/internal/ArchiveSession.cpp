@@ -9,6 +9,7 @@
 #include <dcmtk/dcmnet/dimse.h>
 #include <dcmtk/dcmnet/diutil.h>
 
+#include <chrono>
 #include <cstring>
 
 namespace quorin::dicom {
@@ -73,16 +74,19 @@ ForwardResult ArchiveSession::store(OutgoingImage& image, const ArchiveAddress& 
             return relayFailure(failure);
     }
     SendOutcome outcome = send(image);
-    if (outcome.associationLost && reused) {
+    if (outcome.associationLost && !outcome.timedOut && reused) {
         // The kept association may have died while idle (archive restarted,
-        // idle timeout): one fresh attempt.
+        // idle timeout): one fresh attempt. Not after a time limit ran out:
+        // the archive hangs, and a second wait would outlast the sender's.
         drop(false);
         const QString failure = associate(address);
         if (!failure.isEmpty())
             return relayFailure(failure);
         outcome = send(image);
     }
-    if (outcome.associationLost)
+    if (outcome.timedOut)
+        abandon();
+    else if (outcome.associationLost)
         drop(false);
     return outcome.result;
 }
@@ -161,17 +165,37 @@ ArchiveSession::SendOutcome ArchiveSession::send(OutgoingImage& image)
     T_DIMSE_C_StoreRSP response;
     std::memset(&response, 0, sizeof(response));
     DcmDataset* statusDetail = nullptr;
+    const ArchiveTimeLimits limits = archiveTimeLimits();
+    const auto started = std::chrono::steady_clock::now();
     const OFCondition sent = DIMSE_storeUser(m_association, id, &request, nullptr, image.dataset(),
-                                             nullptr, nullptr, DIMSE_NONBLOCKING,
-                                             archiveTimeLimits().dimseSeconds, &response, &statusDetail);
+                                             nullptr, nullptr, DIMSE_NONBLOCKING, limits.dimseSeconds,
+                                             &response, &statusDetail);
     delete statusDetail;
-    if (sent.bad())
+    if (sent.bad()) {
+        // The answer's wait reports its own condition; a stalled write only a
+        // plain I/O error, told apart from a connection found closed (which
+        // fails at once) by how long it took.
+        const bool timedOut = sent == DIMSE_NODATAAVAILABLE
+            || std::chrono::steady_clock::now() - started >= std::chrono::seconds(limits.sendSeconds);
         return {relayFailure(QStringLiteral("the transfer to the archive failed: %1").arg(conditionText(sent))),
-                true};
+                true, timedOut};
+    }
     const quint16 status = response.DimseStatus;
     return {ForwardResult{archiveAccepted(status), status,
                           QStringLiteral("archive status 0x%1").arg(status, 4, 16, QLatin1Char('0'))},
             false};
+}
+
+void ArchiveSession::abandon()
+{
+    if (!m_association)
+        return;
+    // Not ASC_dropSCPAssociation: it first waits up to 30 s for the peer to
+    // speak or close.
+    ASC_dropAssociation(m_association);
+    ASC_destroyAssociation(&m_association);
+    m_association = nullptr;
+    m_openContexts.clear();
 }
 
 void ArchiveSession::drop(bool graceful)
@@ -180,10 +204,7 @@ void ArchiveSession::drop(bool graceful)
         return;
     if (!graceful || ASC_releaseAssociation(m_association).bad())
         ASC_abortAssociation(m_association);
-    ASC_dropSCPAssociation(m_association);
-    ASC_destroyAssociation(&m_association);
-    m_association = nullptr;
-    m_openContexts.clear();
+    abandon();
 }
 
 } // namespace quorin::dicom

@@ -43,6 +43,8 @@ private:
     struct SendOutcome {
         ForwardResult result;
         bool associationLost = false;
+        // Lost because a time limit ran out: the archive hangs.
+        bool timedOut = false;
     };
 
     bool isOpenFor(const ArchiveAddress& address, const ImageKind& kind);
@@ -50,6 +52,10 @@ private:
     QString requestAssociation(T_ASC_Parameters* params);
     SendOutcome send(OutgoingImage& image);
     void drop(bool graceful);
+    // Closes the connection without a word: an archive that hangs would
+    // neither read an A-ABORT nor close its end, and the toolkit's abort
+    // waits for that close.
+    void abandon();
 
     T_ASC_Network* m_network = nullptr;
     T_ASC_Association* m_association = nullptr;

@@ -15,9 +15,16 @@ inline constexpr int kAcseTimeoutSeconds = 30;
 // speaks holds back other senders for this long; a real sender sends its
 // request right after connecting.
 inline constexpr int kAssociationRequestTimeoutSeconds = 5;
-// One network read or write within a message to the archive; the archive's
-// answer to a large image can take a while after the last byte.
-inline constexpr int kArchiveDimseTimeoutSeconds = 60;
+// A sender commonly gives up 60 s after its last byte without an answer;
+// the relay must tell it of a failed forward before that. So each wait on
+// the archive is at most half of it, and a wait that ran out is never
+// followed by another one for the same image.
+// The archive's answer to a store; it can take a while after the last byte
+// of a large image.
+inline constexpr int kArchiveDimseTimeoutSeconds = 30;
+// One socket write that does not progress (a peer that stopped reading).
+// The toolkit applies it to every connection, the senders' included.
+inline constexpr int kSocketSendTimeoutSeconds = 30;
 // How long a sender may stay silent on an open association (between images
 // or within one) before the relay gives up on it.
 inline constexpr int kSenderIdleTimeoutSeconds = 300;

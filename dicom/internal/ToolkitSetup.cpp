@@ -1,5 +1,6 @@
 #include "dicom/internal/ToolkitSetup.h"
 
+#include "dicom/internal/ArchiveTimeLimits.h"
 #include "dicom/internal/NetworkTimeouts.h"
 
 #include <dcmtk/config/osconfig.h>
@@ -35,6 +36,9 @@ void prepare()
     // Process-wide setting of the toolkit: without it a connect to an
     // unreachable archive blocks indefinitely.
     dcmConnectionTimeout.set(kConnectTimeoutSeconds);
+    // The toolkit's own write limit (60 s) would let a stalled archive
+    // outlast the sender's patience.
+    applySocketSendLimit();
 
     // Decoders for sending to an archive that refuses the compressed syntax;
     // decompression keeps the SOP Instance UID.
