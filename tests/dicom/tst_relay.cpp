@@ -185,44 +185,36 @@ private slots:
         QCOMPARE(second.storedFiles().size(), 2);
     }
 
-    void compressedImagePassesUnchangedWhenTheArchiveTakesIt()
-    {
-        const QString jpeg = m_factory->jpegLossless(m_plain, QStringLiteral("jpeg.dcm"));
-        QCOMPARE(transferSyntaxOf(jpeg), kJpegLosslessSv1);
-        StorescpArchive archive(archiveOptions(false, true, false, false));
-        QVERIFY(archive.start());
-        RelayHarness relay;
-        relay.setArchive(archive.port());
-        QVERIFY(relay.start());
-
-        const ToolRun run = storescu(relay.port(), {jpeg}, {QStringLiteral("-xs")});
-        QVERIFY2(run.succeeded(), qPrintable(run.output));
-        QCOMPARE(archive.storedFiles().size(), 1);
-        const QString arrived = archive.storedFiles().first();
-        QCOMPARE(transferSyntaxOf(arrived), kJpegLosslessSv1);
-        verifyStampedCopy(jpeg, arrived, "AB");
-    }
-
     // Deflate compresses the whole data set stream, not just the pixels: the
     // relay reads what it received in that syntax and writes it in it again.
-    void deflatedImagePassesUnchanged()
+    void compressedImagePassesUnchangedWhenTheArchiveTakesIt_data()
     {
-        const QString deflated = m_images.filePath(QStringLiteral("deflated.dcm"));
-        const ToolRun conversion = runTool(QStringLiteral("dcmconv"), {QStringLiteral("+td"), m_plain, deflated});
-        QVERIFY2(conversion.succeeded(), qPrintable(conversion.output));
-        QCOMPARE(transferSyntaxOf(deflated), kDeflatedLittleEndian);
+        QTest::addColumn<QString>("syntax");
+        QTest::addColumn<QString>("proposal");
+        QTest::newRow("JPEG lossless") << kJpegLosslessSv1 << QStringLiteral("-xs");
+        QTest::newRow("deflate") << kDeflatedLittleEndian << QStringLiteral("-xd");
+    }
+
+    void compressedImagePassesUnchangedWhenTheArchiveTakesIt()
+    {
+        QFETCH(QString, syntax);
+        QFETCH(QString, proposal);
+        const QString compressed = syntax == kJpegLosslessSv1
+            ? m_factory->jpegLossless(m_plain, QStringLiteral("jpeg.dcm"))
+            : m_factory->deflated(m_plain, QStringLiteral("deflated.dcm"));
+        QCOMPARE(transferSyntaxOf(compressed), syntax);
         StorescpArchive archive(archiveOptions(false, true, false, false));
         QVERIFY(archive.start());
         RelayHarness relay;
         relay.setArchive(archive.port());
         QVERIFY(relay.start());
 
-        const ToolRun run = storescu(relay.port(), {deflated}, {QStringLiteral("-xd")});
+        const ToolRun run = storescu(relay.port(), {compressed}, {proposal});
         QVERIFY2(run.succeeded(), qPrintable(run.output));
         QCOMPARE(archive.storedFiles().size(), 1);
         const QString arrived = archive.storedFiles().first();
-        QCOMPARE(transferSyntaxOf(arrived), kDeflatedLittleEndian);
-        verifyStampedCopy(deflated, arrived, "AB");
+        QCOMPARE(transferSyntaxOf(arrived), syntax);
+        verifyStampedCopy(compressed, arrived, "AB");
     }
 
     // Small images wait for their decision in memory; one over the relay's

@@ -5,9 +5,9 @@
 // next good image must be relayed.
 
 #include "ArchivePeers.h"
-#include "CuttingProxy.h"
 #include "DicomTools.h"
 #include "EventLoopWait.h"
+#include "LoopbackProxy.h"
 #include "RelayHarness.h"
 #include "TestImages.h"
 
@@ -78,7 +78,7 @@ private slots:
     void senderVanishingRaisesNothing()
     {
         QFETCH(qint64, cutAfterBytes);
-        CuttingProxy proxy(m_relay->port(), cutAfterBytes);
+        LoopbackProxy proxy(m_relay->port(), cutAfterBytes);
         QVERIFY(proxy.listen());
         const ToolRun run = storescu(proxy.port(), {m_large});
         QVERIFY(proxy.hasCut());

@@ -2,7 +2,7 @@
 
 #include "DicomTools.h"
 #include "PduBytes.h"
-#include "RecordingProxy.h"
+#include "LoopbackProxy.h"
 
 namespace quorin::test {
 
@@ -50,7 +50,7 @@ QByteArray CapturedExchange::dataset() const
 
 CapturedExchange captureExchange(quint16 relayPort, const QString& imageFile)
 {
-    RecordingProxy proxy(relayPort);
+    LoopbackProxy proxy(relayPort);
     if (!proxy.listen())
         return {};
     if (!storescu(proxy.port(), {imageFile}).succeeded())

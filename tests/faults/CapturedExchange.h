@@ -1,6 +1,6 @@
 #pragma once
 // A real sender's side of one valid exchange with the relay: storescu sends
-// one image through a RecordingProxy, and its PDUs are sorted by role. The
+// one image through a LoopbackProxy, and its PDUs are sorted by role. The
 // material from which misbehaving senders and garbage are made.
 
 #include <QByteArray>

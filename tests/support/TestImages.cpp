@@ -135,10 +135,11 @@ QStringList TestImages::series(const QString& name, int count, ImageRecipe recip
     return files;
 }
 
-QString TestImages::convert(const QString& tool, const QString& source, const QString& name)
+QString TestImages::convert(const QString& tool, const QString& source, const QString& name,
+                            const QStringList& options)
 {
     const QString output = QDir(m_folder).filePath(name);
-    const ToolRun run = runTool(tool, {source, output});
+    const ToolRun run = runTool(tool, options + QStringList{source, output});
     return run.succeeded() && QFile::exists(output) ? output : QString();
 }
 
@@ -150,6 +151,11 @@ QString TestImages::jpegLossless(const QString& source, const QString& name)
 QString TestImages::rle(const QString& source, const QString& name)
 {
     return convert(QStringLiteral("dcmcrle"), source, name);
+}
+
+QString TestImages::deflated(const QString& source, const QString& name)
+{
+    return convert(QStringLiteral("dcmconv"), source, name, {QStringLiteral("+td")});
 }
 
 } // namespace quorin::test

@@ -1,9 +1,10 @@
 #pragma once
 // Test images made on the spot with DCMTK's dump2dcm from a dump text and a
 // raw pixel file (no downloads, nothing committed), plus compressed copies
-// made with dcmcjpeg / dcmcrle.
+// made with dcmcjpeg / dcmcrle / dcmconv.
 
 #include <QString>
+#include <QStringList>
 
 namespace quorin::test {
 
@@ -39,13 +40,16 @@ public:
     QString jpegLossless(const QString& source, const QString& name);
     // RLE Lossless (storescu -xr).
     QString rle(const QString& source, const QString& name);
+    // Deflated Explicit VR Little Endian (storescu -xd).
+    QString deflated(const QString& source, const QString& name);
 
     static QString newUid();
 
 private:
     QString dumpText(const ImageRecipe& recipe, const QString& pixelFile) const;
     bool writePixels(const QString& path, const ImageRecipe& recipe) const;
-    QString convert(const QString& tool, const QString& source, const QString& name);
+    QString convert(const QString& tool, const QString& source, const QString& name,
+                    const QStringList& options = {});
 
     QString m_folder;
 };
