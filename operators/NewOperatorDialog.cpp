@@ -6,7 +6,6 @@
 #include "operators/OperatorTextValidator.h"
 #include "ui/FrmNew.h"
 
-#include <QEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -15,7 +14,9 @@ NewOperatorDialog::NewOperatorDialog(FrmNew& form, MainControls main, MessageBox
     : QObject(&form), m_form(form), m_main(main), m_boxes(boxes)
 {
     RestrictOperatorBoxes(form.txtName, form.txtSurename, form.txtShort);
-    form.installEventFilter(this);
+    // Once, for the opening only: a later activation (a message box closing,
+    // the user coming back from another program) keeps the focus where it was.
+    form.txtName->setFocus();
     connect(form.txtShort, &QLineEdit::textChanged, this, [this] { upperCaseShortCode(); });
     connect(form.cmdNew, &QPushButton::clicked, this, [this] { add(); });
     connect(form.cmdClose, &QPushButton::clicked, &form, &QDialog::reject);
@@ -26,13 +27,6 @@ void NewOperatorDialog::Show(QWidget* mainWindow, MainControls main, MessageBoxe
     FrmNew form(mainWindow); // centred over the main window, modal to it
     NewOperatorDialog behaviour(form, main, boxes);
     form.exec();
-}
-
-bool NewOperatorDialog::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == &m_form && event->type() == QEvent::WindowActivate)
-        m_form.txtName->setFocus();
-    return QObject::eventFilter(watched, event);
 }
 
 void NewOperatorDialog::upperCaseShortCode()

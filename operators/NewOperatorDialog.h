@@ -25,9 +25,6 @@ public:
     // Opens a fresh dialog modally over mainWindow and returns when it closes.
     static void Show(QWidget* mainWindow, MainControls main, MessageBoxes& boxes);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void upperCaseShortCode();
     void add();

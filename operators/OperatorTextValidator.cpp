@@ -28,8 +28,10 @@ QString StorableUpperCase(const QString& text)
     QString result;
     result.reserve(text.size());
     for (const QChar c : text) {
+        // "ß" would become "SS": a code that no longer says what was typed,
+        // and longer than the limit allows. One character stays one.
         const QString upper = QString(c).toUpper();
-        result += IsCp1252Encodable(upper) ? upper : QString(c);
+        result += upper.size() == 1 && IsCp1252Encodable(upper) ? upper : QString(c);
     }
     return result;
 }

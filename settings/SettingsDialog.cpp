@@ -26,11 +26,20 @@ QString ReadSetting(const char* section, const char* key, const QString& default
 }
 
 // The typing filter by character code: digits and Backspace, and the full
-// stop where allowed. Everything else is swallowed, control characters too.
+// stop where allowed; every other typed character is swallowed.
 bool CharacterAllowed(QChar c, bool fullStopAllowed)
 {
     const ushort code = c.unicode();
     return (code >= '0' && code <= '9') || code == 8 || (fullStopAllowed && code == '.');
+}
+
+// Tab, Enter, Delete and shortcuts such as Ctrl+V carry a control character
+// as their key text, yet type nothing: they move the focus, press the default
+// button or edit, as in any text box.
+bool TypesNothing(QChar c)
+{
+    const ushort code = c.unicode();
+    return code != 8 && (code < 0x20 || code == 0x7f);
 }
 
 // The stored Debugmode counts 0 unchecked, 1 checked, 2 greyed.
@@ -135,8 +144,8 @@ bool SettingsDialog::eventFilter(QObject* watched, QEvent* event)
         return QObject::eventFilter(watched, event);
     auto* box = static_cast<QLineEdit*>(watched);
     const QString typed = static_cast<QKeyEvent*>(event)->text();
-    if (typed.isEmpty())
-        return false; // keys that type nothing (arrows, Delete) are not filtered
+    if (typed.isEmpty() || TypesNothing(typed.front()))
+        return false;
     const QChar c = typed.front();
     if (!CharacterAllowed(c, box == m_form.txtIP))
         return true;

@@ -4,6 +4,7 @@
 // operator on duty, the selection afterwards, the listener stopped).
 
 #include "AppTestFolder.h"
+#include "RealMessageBox.h"
 #include "RecordingMessageBoxes.h"
 #include "TypeText.h"
 #include "dicom/ToolkitServer.h"
@@ -45,7 +46,8 @@ private slots:
     void shortCodeIsUpperCasedWhileTyping();
     void newOperatorChecks_data();
     void newOperatorChecks();
-    void enterAddsTheOperatorAfterACorrection();
+    void focusAfterTheRealMessageBox_data();
+    void focusAfterTheRealMessageBox();
     void aFullListTakesNoMoreOperators();
     void boxesRefuseWhatTheFileCannotHold_data();
     void boxesRefuseWhatTheFileCannotHold();
@@ -106,8 +108,9 @@ void tst_OperatorDialogs::shortCodeIsUpperCasedWhileTyping()
     QCOMPARE(form->txtShort->text(), QStringLiteral("AB"));
     QCOMPARE(form->txtShort->cursorPosition(), 2);
     // A character the code page has no capital for stays as typed.
+    // "ß" has a capital only as "SS": it stays, so the code keeps its length.
     TypeText(form->txtShort, QStringLiteral("µß"));
-    QCOMPARE(form->txtShort->text(), QStringLiteral("ABµSS"));
+    QCOMPARE(form->txtShort->text(), QStringLiteral("ABµß"));
     form->close();
 }
 
@@ -169,23 +172,55 @@ void tst_OperatorDialogs::newOperatorChecks()
     form->close();
 }
 
-void tst_OperatorDialogs::enterAddsTheOperatorAfterACorrection()
+void tst_OperatorDialogs::focusAfterTheRealMessageBox_data()
 {
-    loadRows({{"", "Anna", "Arm", "AB"}});
-    auto form = openNew();
-    QVERIFY(form);
-    TypeText(form->txtName, QStringLiteral("Jürgen"));
-    TypeText(form->txtSurename, QStringLiteral("Weiß"));
-    TypeText(form->txtShort, QStringLiteral("ab"));
-    QTest::keyClick(form->txtShort, Qt::Key_Return);
-    QCOMPARE(m_boxes.texts(), QStringList{Taken});
+    QTest::addColumn<QString>("shortCode");
+    QTest::addColumn<QString>("expectedMessage");
+    QTest::addColumn<QString>("expectedFocus"); // where the correction is typed
+    QTest::addColumn<QString>("correctedCode");
 
-    QTest::keyClick(form->txtShort, Qt::Key_Backspace);
-    TypeText(form->txtShort, QStringLiteral("w"));
-    QTest::keyClick(form->txtShort, Qt::Key_Return);
-    QVERIFY(!form->isVisible());
+    QTest::newRow("code taken: to the code") << "ab" << Taken << "txtShort" << "AW";
+    QTest::newRow("field empty: stays") << "" << FillAll << "txtShort" << "W";
+}
+
+// The real box opens and is closed with Enter; then the dialog is activated
+// again, as a desktop's window manager does. The correction is typed
+// wherever the focus is.
+void tst_OperatorDialogs::focusAfterTheRealMessageBox()
+{
+    QFETCH(QString, shortCode);
+    QFETCH(QString, expectedMessage);
+    QFETCH(QString, expectedFocus);
+    QFETCH(QString, correctedCode);
+
+    loadRows({{"", "Anna", "Arm", "AB"}});
+    QtMessageBoxes realBoxes;
+    FrmNew form(m_main.get());
+    NewOperatorDialog behaviour(form, {m_main->lstOperator, m_main->cmdEdit, m_main->cmdDel}, realBoxes);
+    form.show();
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QCOMPARE(QApplication::focusWidget(), form.txtName);
+    TypeText(form.txtName, QStringLiteral("Jürgen"));
+    QTest::keyClick(form.txtName, Qt::Key_Tab);
+    TypeText(form.txtSurename, QStringLiteral("Weiß"));
+    QTest::keyClick(form.txtSurename, Qt::Key_Tab);
+    TypeText(form.txtShort, shortCode);
+
+    QString shownText;
+    CloseNextMessageBoxWith(Qt::Key_Return, &shownText);
+    QTest::keyClick(form.txtShort, Qt::Key_Return);
+    QCOMPARE(shownText, expectedMessage);
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QCOMPARE(QApplication::focusWidget()->objectName(), expectedFocus);
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+    TypeText(QApplication::focusWidget(), QStringLiteral("w"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QVERIFY(!form.isVisible());
     QCOMPARE(OperatorRowCount(m_main->lstOperator), 2);
-    QCOMPARE(RowEntry(OperatorRow(m_main->lstOperator, 1)), (OperatorEntry{"", "Jürgen", "Weiß", "AW"}));
+    QCOMPARE(RowEntry(OperatorRow(m_main->lstOperator, 1)), (OperatorEntry{"", "Jürgen", "Weiß", correctedCode}));
 }
 
 void tst_OperatorDialogs::aFullListTakesNoMoreOperators()

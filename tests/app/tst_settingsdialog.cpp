@@ -32,6 +32,8 @@ private slots:
     void showsTheFileNotTheLoadedSettings();
     void typingFilters_data();
     void typingFilters();
+    void keysThatTypeNothingPassTheFilter_data();
+    void keysThatTypeNothingPassTheFilter();
     void everyEditEnablesApply();
     void applyWritesReloadsAndStops();
     void applyClosesTheListenerOnItsOldPort();
@@ -129,6 +131,49 @@ void tst_SettingsDialog::typingFilters()
         QCOMPARE(edit->text(), QString());
     }
     m_form->close();
+}
+
+void tst_SettingsDialog::keysThatTypeNothingPassTheFilter_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::newRow("txtIP") << "txtIP";
+    QTest::newRow("txtPort") << "txtPort";
+    QTest::newRow("txtLocPort") << "txtLocPort";
+    QTest::newRow("txtAET") << "txtAET";
+}
+
+// The keys as X11 delivers them: Tab, Delete and Enter carry a control
+// character as their text.
+void tst_SettingsDialog::keysThatTypeNothingPassTheFilter()
+{
+    QFETCH(QString, box);
+    const auto press = [](Qt::Key key, char16_t text, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QWidget* focus = QApplication::focusWidget();
+        QVERIFY(focus);
+        QTest::sendKeyEvent(QTest::Click, focus, key, QString(QChar(text)), modifiers);
+    };
+    const QStringList tabOrder{"txtAET", "txtIP",  "txtPort",  "txtLocAET",
+                               "txtLocPort", "cmdOK", "cmdApply", "cmdClose"};
+    openDialog();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    auto* edit = m_form->findChild<QLineEdit*>(box);
+    edit->setFocus();
+    TypeText(edit, QStringLiteral("1234")); // an edit: "Übernehmen" joins the tab order
+    QTest::keyClick(edit, Qt::Key_Home);
+    press(Qt::Key_Delete, u'\x7f');
+    QCOMPARE(edit->text(), QStringLiteral("234"));
+
+    for (qsizetype i = tabOrder.indexOf(box) + 1; i < tabOrder.size(); ++i) {
+        press(Qt::Key_Tab, u'\t');
+        QCOMPARE(QApplication::focusWidget()->objectName(), tabOrder[i]);
+    }
+    for (qsizetype i = tabOrder.size() - 2; i >= tabOrder.indexOf(box); --i) {
+        press(Qt::Key_Backtab, u'\t', Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget()->objectName(), tabOrder[i]);
+    }
+    press(Qt::Key_Return, u'\r'); // presses OK
+    QVERIFY(!m_form->isVisible());
+    QCOMPARE(m_main->cmdStartStop->text(), QStringLiteral("Start"));
 }
 
 void tst_SettingsDialog::everyEditEnablesApply()
