@@ -1,9 +1,11 @@
 #include "dicom/internal/AttributeStamp.h"
 
 #include <dcmtk/dcmdata/dcdeftag.h>
+#include <dcmtk/dcmdata/dcelem.h>
 #include <dcmtk/dcmdata/dcspchrs.h>
 
 #include <QByteArray>
+#include <QHash>
 #include <algorithm>
 
 namespace quorin::dicom {
@@ -46,6 +48,85 @@ QString recodeToUtf8(DcmDataset& dataset)
     return QString();
 }
 
+// ISO 2022 code extensions (or several character sets, which only they allow).
+bool usesCodeExtensions(const OFString& charset)
+{
+    return charset.find("ISO 2022") != OFString_npos || charset.find('\\') != OFString_npos;
+}
+
+// Latin-1 for a value in a data set with code extensions. Short codes come
+// from the Windows-1252 settings file, whose 27 characters beyond Latin-1
+// cannot go into such a data set as they are: UTF-8 does not mix with code
+// extensions, and ISO 2022 IR 203 (Latin-9) would carry only 8 of them and
+// is unknown to many readers. Refusing the image is no option, so they
+// become their usual ASCII look-alikes, which lose less than "?" ("Š" still
+// reads as S, "Œ" as OE, "€" as EUR); at most three characters each keeps a
+// 16-character code within a name's 64. "ˆ" becomes "?" ("^" would split the
+// name), as do C1 controls and any other character.
+QByteArray latin1Transliterated(const QString& value)
+{
+    static const QHash<char16_t, QByteArray> lookAlikes{
+        {u'€', "EUR"}, {u'‚', "'"},  {u'ƒ', "f"},  {u'„', "\""}, {u'…', "..."}, {u'†', "+"},  {u'‡', "+"},
+        {u'ˆ', "?"},   {u'‰', "%"},  {u'Š', "S"},  {u'‹', "<"},  {u'Œ', "OE"},  {u'Ž', "Z"},  {u'‘', "'"},
+        {u'’', "'"},   {u'“', "\""}, {u'”', "\""}, {u'•', "*"},  {u'–', "-"},   {u'—', "-"},  {u'˜', "~"},
+        {u'™', "TM"},  {u'š', "s"},  {u'›', ">"},  {u'œ', "oe"}, {u'ž', "z"},   {u'Ÿ', "Y"},
+    };
+    QByteArray latin1;
+    for (const QChar c : value) {
+        const char16_t code = c.unicode();
+        if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) // not the C1 controls
+            latin1 += char(code);
+        else
+            latin1 += lookAlikes.value(code, QByteArrayLiteral("?"));
+    }
+    return latin1;
+}
+
+// Adds ISO 2022 IR 100 as a further value of (0008,0005) unless declared;
+// the existing values keep their order (the first one may be empty).
+QString declareLatin1Extension(DcmDataset& dataset)
+{
+    const OFString latin1 = "ISO 2022 IR 100";
+    DcmElement* element = nullptr;
+    if (dataset.findAndGetElement(DCM_SpecificCharacterSet, element).bad())
+        return QStringLiteral("the image has no character set to extend");
+    OFString value;
+    for (unsigned long i = 0; i < element->getVM(); ++i) {
+        if (element->getOFString(value, i).good() && value == latin1)
+            return QString();
+    }
+    OFString values;
+    element->getOFStringArray(values);
+    const OFCondition put = element->putOFStringArray(values + "\\" + latin1);
+    if (put.bad())
+        return QStringLiteral("cannot add %1 to the character set: %2").arg(latin1.c_str(), put.text());
+    return QString();
+}
+
+// An image with code extensions is not recoded: the toolkit's converter
+// lacks the Japanese and Chinese sets, and UTF-8 does not mix with code
+// extensions. Instead the value is written in Latin-1, designated to G1 by
+// ESC 02/13 04/01 in front of the first byte over 0x7F after each point
+// where the state returns to that of the first character set: the start,
+// "^" and "=" in names, "\" between values, and control characters. Only G1
+// changes and G0 keeps its set, so no escape back is needed at the end.
+QString encodeWithLatin1Extension(DcmDataset& dataset, const QString& value, OFString& bytes)
+{
+    const QByteArray latin1 = latin1Transliterated(value);
+    bytes.clear();
+    bool designated = false;
+    for (const char c : latin1) {
+        if (c == '^' || c == '=' || c == '\\' || uchar(c) < 0x20) {
+            designated = false;
+        } else if ((c & 0x80) != 0 && !designated) {
+            bytes += "\x1b\x2d\x41";
+            designated = true;
+        }
+        bytes += c;
+    }
+    return isAscii(latin1) ? QString() : declareLatin1Extension(dataset);
+}
+
 // The value's bytes in a character set the dataset declares (recoding the
 // dataset if needed).
 QString encodeForDataset(DcmDataset& dataset, const QString& value, OFString& bytes)
@@ -56,6 +137,8 @@ QString encodeForDataset(DcmDataset& dataset, const QString& value, OFString& by
         return QString();
     }
     const OFString charset = declaredCharset(dataset);
+    if (usesCodeExtensions(charset))
+        return encodeWithLatin1Extension(dataset, value, bytes);
     if (!charset.empty() && encodeIn(charset, utf8, bytes))
         return QString();
     const QString failure = recodeToUtf8(dataset);

@@ -13,7 +13,11 @@ namespace quorin::dicom {
 // Specific Character Set (0008,0005); when none is declared, or the declared
 // one cannot carry the text, the whole dataset is recoded to UTF-8
 // ("ISO_IR 192") first, so no element holds bytes its declared character set
-// does not define. Returns an empty text on success, else what went wrong.
+// does not define. A dataset with ISO 2022 code extensions (or several
+// character sets) is never recoded: the text goes in as Latin-1 behind an
+// escape sequence, "ISO 2022 IR 100" is added to its character sets, and
+// characters Latin-1 lacks are transliterated. Returns an empty text on
+// success, else what went wrong.
 QString stampAttribute(DcmDataset& dataset, quint16 group, quint16 element, const QString& value);
 
 } // namespace quorin::dicom

@@ -39,12 +39,12 @@ ImageRecipe ofClass(const QString& sopClassUid)
     return recipe;
 }
 
-ImageRecipe withCharset(const QString& charset, const QString& patientName)
+// tests/dicom/charset_image.py: images in any character set pydicom knows,
+// and their names as pydicom decodes them.
+ToolRun charsetImage(const QStringList& arguments)
 {
-    ImageRecipe recipe;
-    recipe.specificCharacterSet = charset;
-    recipe.patientName = patientName;
-    return recipe;
+    return runTool(QStringLiteral("/usr/bin/python3"),
+                   QStringList{QStringLiteral(QUORIN_SOURCE_DIR "/tests/dicom/charset_image.py")} + arguments);
 }
 
 StorescpOptions archiveOptions(bool verbose, bool compressed, bool unknownClasses, bool refusing)
@@ -414,34 +414,69 @@ private slots:
     void nonAsciiStampIsWrittenInACharacterSetTheImageDeclares_data()
     {
         QTest::addColumn<QString>("declared");
+        QTest::addColumn<QString>("patientName");
         QTest::addColumn<QString>("stamp");
         QTest::addColumn<QString>("expectedCharset");
         QTest::addColumn<QByteArray>("expectedStamp");
-        QTest::addColumn<QByteArray>("expectedPatientName");
+        QTest::addColumn<QString>("readBack"); // the stamp as a reader decodes it
+        const QString latin = QStringLiteral("Müller^Hans");
+        const QString japanese = QStringLiteral("Yamada^Tarou=山田^太郎=やまだ^たろう");
         // Latin-1 can carry the character: the image keeps its character set.
-        QTest::newRow("Latin-1 image") << QStringLiteral("ISO_IR 100") << QStringLiteral("Ä")
-                                       << QStringLiteral("ISO_IR 100") << QByteArray("\xC4")
-                                       << QByteArray("M\xFCller^Hans");
+        QTest::newRow("Latin-1 image") << QStringLiteral("ISO_IR 100") << latin << QStringLiteral("Ä")
+                                       << QStringLiteral("ISO_IR 100") << QByteArray("\xC4") << QStringLiteral("Ä");
         // No character set means ASCII only: the image becomes UTF-8.
         QTest::newRow("image without character set")
-            << QString() << QStringLiteral("Ä") << QStringLiteral("ISO_IR 192") << QByteArray("\xC3\x84")
-            << QByteArray("Mueller^Hans");
+            << QString() << QStringLiteral("Mueller^Hans") << QStringLiteral("Ä") << QStringLiteral("ISO_IR 192")
+            << QByteArray("\xC3\x84") << QStringLiteral("Ä");
         // Latin-1 cannot carry Cyrillic: the whole image is recoded to UTF-8.
         QTest::newRow("Latin-1 image, Cyrillic stamp")
-            << QStringLiteral("ISO_IR 100") << QStringLiteral("Ж") << QStringLiteral("ISO_IR 192")
-            << QByteArray("\xD0\x96") << QByteArray("M\xC3\xBCller^Hans");
+            << QStringLiteral("ISO_IR 100") << latin << QStringLiteral("Ж") << QStringLiteral("ISO_IR 192")
+            << QByteArray("\xD0\x96") << QStringLiteral("Ж");
+        // A stand-alone multi-byte set that holds the character: no code extensions.
+        QTest::newRow("Chinese GB18030") << QStringLiteral("GB18030") << QStringLiteral("Wang^XiaoDong=王^小东")
+                                         << QStringLiteral("MÜ") << QStringLiteral("GB18030")
+                                         << QByteArray("M\x81\x30\x89\x35") << QStringLiteral("MÜ");
+        // Code extensions: Latin-1 is designated to G1 where needed and added
+        // to the character sets; nothing else is recoded.
+        QTest::newRow("Japanese, empty first value")
+            << QStringLiteral("\\ISO 2022 IR 87") << japanese << QStringLiteral("MÜ")
+            << QStringLiteral("\\ISO 2022 IR 87\\ISO 2022 IR 100") << QByteArray("M\x1B-A\xDC") << QStringLiteral("MÜ");
+        // Without the designation a reader takes the Latin-1 bytes for katakana.
+        QTest::newRow("Japanese with katakana, 16 characters")
+            << QStringLiteral("ISO 2022 IR 13\\ISO 2022 IR 87") << QStringLiteral("ﾔﾏﾀﾞ^ﾀﾛｳ=山田^太郎=やまだ^たろう")
+            << QStringLiteral("MÜLLER-SCHÖNBERG") << QStringLiteral("ISO 2022 IR 13\\ISO 2022 IR 87\\ISO 2022 IR 100")
+            << QByteArray("M\x1B-A\xDCLLER-SCH\xD6NBERG") << QStringLiteral("MÜLLER-SCHÖNBERG");
+        // Name components start over in the first value's state.
+        QTest::newRow("Japanese, ASCII first value, two components")
+            << QStringLiteral("ISO 2022 IR 6\\ISO 2022 IR 87") << japanese << QStringLiteral("Ö^MÜ")
+            << QStringLiteral("ISO 2022 IR 6\\ISO 2022 IR 87\\ISO 2022 IR 100")
+            << QByteArray("\x1B-A\xD6^M\x1B-A\xDC") << QStringLiteral("Ö^MÜ");
+        QTest::newRow("Japanese, Latin-1 declared already")
+            << QStringLiteral("ISO 2022 IR 100\\ISO 2022 IR 87") << QStringLiteral("Müller^Hans=山田^太郎")
+            << QStringLiteral("MÜ") << QStringLiteral("ISO 2022 IR 100\\ISO 2022 IR 87")
+            << QByteArray("M\x1B-A\xDC") << QStringLiteral("MÜ");
+        // Windows-1252's own letters are not in Latin-1: transliterated.
+        QTest::newRow("Korean, Windows-1252 letters")
+            << QStringLiteral("\\ISO 2022 IR 149") << QStringLiteral("Hong^Gildong=洪^吉洞=홍^길동")
+            << QStringLiteral("ŠÉ€") << QStringLiteral("\\ISO 2022 IR 149\\ISO 2022 IR 100")
+            << QByteArray("S\x1B-A\xC9""EUR") << QStringLiteral("SÉEUR");
+        QTest::newRow("Chinese GB 2312")
+            << QStringLiteral("\\ISO 2022 IR 58") << QStringLiteral("Zhang^XiaoDong=张^小东") << QStringLiteral("MÜ")
+            << QStringLiteral("\\ISO 2022 IR 58\\ISO 2022 IR 100") << QByteArray("M\x1B-A\xDC") << QStringLiteral("MÜ");
     }
 
     void nonAsciiStampIsWrittenInACharacterSetTheImageDeclares()
     {
         QFETCH(QString, declared);
+        QFETCH(QString, patientName);
         QFETCH(QString, stamp);
         QFETCH(QString, expectedCharset);
         QFETCH(QByteArray, expectedStamp);
-        QFETCH(QByteArray, expectedPatientName);
-        const QString name = declared.isEmpty() ? QStringLiteral("Mueller^Hans") : QStringLiteral("Müller^Hans");
-        const QString image = m_factory->make(QStringLiteral("charset-%1.dcm").arg(QTest::currentDataTag()),
-                                              withCharset(declared, name));
+        QFETCH(QString, readBack);
+        const QString image = m_factory->make(QStringLiteral("charset-%1.dcm").arg(QTest::currentDataTag()));
+        QVERIFY(!image.isEmpty());
+        const ToolRun made = charsetImage({QStringLiteral("write"), image, declared, patientName});
+        QVERIFY2(made.succeeded(), qPrintable(made.output));
         StorescpArchive archive;
         QVERIFY(archive.start());
         RelayHarness relay;
@@ -455,7 +490,17 @@ private slots:
         const QString arrived = archive.storedFiles().first();
         QCOMPARE(QString::fromLatin1(rawValue(arrived, 0x0008, 0x0005)).trimmed(), expectedCharset);
         QCOMPARE(rawValue(arrived, 0x0008, 0x1070), expectedStamp);
-        QCOMPARE(rawValue(arrived, 0x0010, 0x0010), expectedPatientName);
+        const ToolRun read = charsetImage({QStringLiteral("read"), arrived, image});
+        QVERIFY2(read.succeeded(), qPrintable(read.output));
+        const QStringList names = read.output.split(u'\n');
+        QCOMPARE(names.value(0), readBack);
+        QCOMPARE(names.value(1), names.value(3)); // Patient's Name as sent
+        // Unless recoded to UTF-8, every other element keeps its bytes.
+        const QList<TagNumbers> stampAndCharset{kOperatorsName, {0x0008, 0x0005}};
+        if (expectedCharset != QLatin1String("ISO_IR 192")) {
+            QCOMPARE(rawValue(arrived, 0x0010, 0x0010), rawValue(image, 0x0010, 0x0010));
+            QCOMPARE(datasetText(arrived, stampAndCharset), datasetText(image, stampAndCharset));
+        }
     }
 };
 

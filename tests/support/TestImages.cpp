@@ -5,21 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QStringConverter>
 #include <atomic>
 
 namespace quorin::test {
-
-namespace {
-
-QByteArray encodeIn(const QString& charset, const QString& text)
-{
-    if (charset == QLatin1String("ISO_IR 100"))
-        return text.toLatin1();
-    return text.toUtf8();
-}
-
-} // namespace
 
 TestImages::TestImages(QString folder)
     : m_folder(std::move(folder))
@@ -61,13 +49,11 @@ QString TestImages::dumpText(const ImageRecipe& recipe, const QString& pixelFile
 {
     QString dump;
     dump += QStringLiteral("(0002,0010) UI =LittleEndianExplicit\n");
-    if (!recipe.specificCharacterSet.isEmpty())
-        dump += QStringLiteral("(0008,0005) CS [%1]\n").arg(recipe.specificCharacterSet);
     dump += QStringLiteral("(0008,0016) UI [%1]\n").arg(recipe.sopClassUid);
     const QString instance = recipe.sopInstanceUid.isEmpty() ? newUid() : recipe.sopInstanceUid;
     dump += QStringLiteral("(0008,0018) UI [%1]\n").arg(instance);
     dump += QStringLiteral("(0008,0060) CS [CT]\n");
-    dump += QStringLiteral("(0010,0010) PN [@PATIENTNAME@]\n");
+    dump += QStringLiteral("(0010,0010) PN [Test^Patient]\n");
     dump += QStringLiteral("(0010,0020) LO [QR-TEST-1]\n");
     dump += QStringLiteral("(0020,000d) UI [%1]\n").arg(newUid());
     dump += QStringLiteral("(0020,000e) UI [%1]\n").arg(newUid());
@@ -88,9 +74,7 @@ QString TestImages::make(const QString& name, const ImageRecipe& recipe)
     const QString output = folder.filePath(name);
     if (!writePixels(pixelFile, recipe))
         return QString();
-    // The patient name goes in as bytes of the image's own character set.
-    QByteArray dump = dumpText(recipe, pixelFile).toUtf8();
-    dump.replace("@PATIENTNAME@", encodeIn(recipe.specificCharacterSet, recipe.patientName));
+    const QByteArray dump = dumpText(recipe, pixelFile).toUtf8();
     QFile dumpOut(dumpFile);
     if (!dumpOut.open(QIODevice::WriteOnly) || dumpOut.write(dump) != dump.size())
         return QString();

@@ -18,10 +18,6 @@ struct ImageRecipe {
     int rows = 64;
     int columns = 64;
     int frames = 1; // more than 1 adds Number of Frames
-    QString specificCharacterSet; // empty: no (0008,0005) at all
-    // Encoded in the character set above (Latin-1 for "ISO_IR 100", UTF-8
-    // for "ISO_IR 192"); must be ASCII without a character set.
-    QString patientName = QStringLiteral("Test^Patient");
     quint32 pixelSeed = 1; // images with different seeds differ in pixels
 };
 
