@@ -7,15 +7,18 @@ void RegisterTahoma()
 {
     // Debian's fonts-wine ships a metric-compatible Tahoma outside the font
     // path; without it "Tahoma" falls back to a wider font and the designed
-    // geometry clips the texts.
+    // geometry clips the texts. Only the regular face is loaded: the bold
+    // face beside it (tahomabd.ttf) has bold widths but regular strokes, so
+    // bold captions looked regular. With no bold face Qt emboldens the
+    // regular one, which reads as bold and keeps the texts narrow enough for
+    // their boxes.
     static bool registered = false;
     if (registered)
         return;
     registered = true;
-    for (const char* file : {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"}) {
-        if (QFile::exists(file))
-            QFontDatabase::addApplicationFont(file);
-    }
+    const QString file = QStringLiteral("/usr/share/wine/fonts/tahoma.ttf");
+    if (QFile::exists(file))
+        QFontDatabase::addApplicationFont(file);
 }
 
 QFont TahomaFont(double pointSize, bool bold)

@@ -9,17 +9,31 @@
 #include <QLineEdit>
 #include <QWidget>
 
+namespace {
+
+// Where a container's designed coordinates count from. A panel counts from
+// inside its border, which is where Qt's contents rectangle starts. A group
+// box counts from its outer corner: its contents rectangle starts below the
+// title and the style's padding, and counting from there pushed the controls
+// down by the title's height and cut off the lowest ones at the frame.
+QPoint DesignOrigin(const QWidget* container)
+{
+    if (qobject_cast<const QGroupBox*>(container))
+        return QPoint(0, 0);
+    return container->contentsRect().topLeft();
+}
+
+} // namespace
+
 void ApplyDesign(QWidget* control, const ControlDesign& design)
 {
     control->setObjectName(QString::fromLatin1(design.name));
     control->setProperty("tabIndex", design.tabIndex);
     if (design.pointSize > 0)
         control->setFont(TahomaFont(design.pointSize, design.bold));
-    // Designed positions count from inside the container's border (a
-    // sunken panel's frame), which is where Qt's contents rectangle starts.
-    const QPoint clientOrigin = control->parentWidget()->contentsRect().topLeft();
     const TwipsBox& box = design.box;
-    control->setGeometry(TwipsRect(box.left, box.top, box.width, box.height).translated(clientOrigin));
+    control->setGeometry(
+        TwipsRect(box.left, box.top, box.width, box.height).translated(DesignOrigin(control->parentWidget())));
 }
 
 void SetControlIndex(QObject* control, int index)

@@ -15,7 +15,8 @@ class QObject;
 class QWidget;
 
 // A rectangle as designed, in twips, measured from the top-left corner of
-// the containing window's, panel's or group box's client area.
+// the containing window's or panel's client area, or of a group box's outer
+// frame.
 struct TwipsBox {
     int left;
     int top;
