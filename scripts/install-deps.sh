@@ -6,7 +6,7 @@ mode="${1:-run}"
 
 packages=(cmake g++ make qt6-base-dev qt6-base-dev-tools libgl-dev libdcmtk-dev dcmtk fonts-wine)
 if [ "$mode" = test ]; then
-    packages+=(libgdcm-tools orthanc xvfb xauth imagemagick curl clang libclang-rt-14-dev)
+    packages+=(libgdcm-tools orthanc xvfb xauth imagemagick curl clang libclang-rt-14-dev python3-pydicom)
 fi
 
 missing=()
