@@ -3,24 +3,49 @@
 #include <dcmtk/dcmdata/dcuid.h>
 #include <dcmtk/dcmdata/dcxfer.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace quorin::dicom {
 
 namespace {
 
-bool isUncompressedDefault(const DcmXfer& xfer)
+// The syntaxes the relay can pass on: what an archive that accepts
+// everything takes, DCMTK's storescp with +xa as the reference (its list of
+// all supported syntaxes). Other syntaxes the toolkit knows (retired JPEG
+// processes, JPEG Process 14, JPEG 2000 multi-component, JPIP, a GE private
+// one) such an archive refuses; accepting one could make a sender convert an
+// image that the archive would have taken as it is.
+bool canPassOn(E_TransferSyntax syntax)
 {
-    return xfer.getXfer() == EXS_LittleEndianExplicit || xfer.getXfer() == EXS_LittleEndianImplicit;
-}
-
-const char* firstProposed(const std::vector<const char*>& proposed, E_TransferSyntax wanted)
-{
-    for (const char* uid : proposed) {
-        if (DcmXfer(uid).getXfer() == wanted)
-            return uid;
+    switch (syntax) {
+    case EXS_LittleEndianImplicit:
+    case EXS_LittleEndianExplicit:
+    case EXS_BigEndianExplicit:
+    case EXS_DeflatedLittleEndianExplicit:
+    case EXS_JPEGProcess1:
+    case EXS_JPEGProcess2_4:
+    case EXS_JPEGProcess14SV1:
+    case EXS_JPEGLSLossless:
+    case EXS_JPEGLSLossy:
+    case EXS_JPEG2000LosslessOnly:
+    case EXS_JPEG2000:
+    case EXS_RLELossless:
+    case EXS_MPEG2MainProfileAtMainLevel:
+    case EXS_MPEG2MainProfileAtHighLevel:
+    case EXS_MPEG4HighProfileLevel4_1:
+    case EXS_MPEG4BDcompatibleHighProfileLevel4_1:
+    case EXS_MPEG4HighProfileLevel4_2_For2DVideo:
+    case EXS_MPEG4HighProfileLevel4_2_For3DVideo:
+    case EXS_MPEG4StereoHighProfileLevel4_2:
+    case EXS_HEVCMainProfileLevel5_1:
+    case EXS_HEVCMain10ProfileLevel5_1:
+        return true;
+    default:
+        // Also EXS_Unknown, and the toolkit's virtual Big Endian Implicit,
+        // which an empty UID would name.
+        return false;
     }
-    return nullptr;
 }
 
 void negotiateContext(T_ASC_Parameters& params, const T_ASC_PresentationContext& context)
@@ -56,15 +81,27 @@ bool isRelayableAbstractSyntax(const char* abstractSyntax)
 
 const char* preferredTransferSyntax(const std::vector<const char*>& proposed)
 {
+    std::vector<const char*> candidates; // in the sender's order
     for (const char* uid : proposed) {
-        const DcmXfer xfer(uid);
-        // Syntaxes the toolkit does not know could not be read or passed on.
-        if (xfer.getXfer() != EXS_Unknown && !isUncompressedDefault(xfer))
-            return uid;
+        if (uid && canPassOn(DcmXfer(uid).getXfer()))
+            candidates.push_back(uid);
     }
-    if (const char* uid = firstProposed(proposed, EXS_LittleEndianExplicit))
+    const auto offers = [&](auto&& test) {
+        return std::any_of(candidates.begin(), candidates.end(), [&](const char* uid) { return test(DcmXfer(uid)); });
+    };
+    const bool offersLossless = offers([](const DcmXfer& xfer) { return xfer.isLossless(); });
+    const bool offersExplicitLittle
+        = offers([](const DcmXfer& xfer) { return xfer.getXfer() == EXS_LittleEndianExplicit; });
+    for (const char* uid : candidates) {
+        const DcmXfer xfer(uid);
+        // Never make a sender compress lossily (it may hold the image
+        // uncompressed), and never pick the retired Big Endian over its
+        // Little Endian twin (as an archive accepting everything would not).
+        if ((offersLossless && xfer.isLossy()) || (offersExplicitLittle && xfer.getXfer() == EXS_BigEndianExplicit))
+            continue;
         return uid;
-    return firstProposed(proposed, EXS_LittleEndianImplicit);
+    }
+    return nullptr;
 }
 
 void negotiateProposedContexts(T_ASC_Parameters& params)

@@ -15,10 +15,17 @@ namespace quorin::dicom {
 // fixed list, so there is no limit on the number of storage classes.
 bool isRelayableAbstractSyntax(const char* abstractSyntax);
 
-// The proposed transfer syntax to accept, or nullptr when none can be read.
-// Prefers the first proposed syntax other than the uncompressed defaults
-// (normally the form the sender holds the image in, so it reaches the archive
-// unchanged), then Explicit VR Little Endian, then Implicit VR Little Endian.
+// The proposed transfer syntax to accept, or nullptr when none can be passed
+// on (passed on: what an archive accepting everything, such as DCMTK's
+// storescp +xa, takes). Follows the sender's order, so the image normally
+// travels in the form the sender holds it in, with two exceptions: a lossy
+// syntax never wins while the context also offers a lossless or uncompressed
+// one (the sender may hold the image uncompressed and would compress it
+// lossily), and Explicit VR Little Endian wins over Explicit VR Big Endian
+// (retired). With the usual proposals (a context per syntax, or the
+// sender's own syntax first) a sender then converts an image only where it
+// would for an archive accepting everything too; where one context offers a
+// lossy syntax and an uncompressed one, an image held lossily is decompressed.
 const char* preferredTransferSyntax(const std::vector<const char*>& proposed);
 
 // Marks every proposed context of the request as accepted or refused.

@@ -21,26 +21,33 @@ bool load(DcmFileFormat& file, const QString& path)
     return true;
 }
 
-} // namespace
-
-QString datasetText(const QString& file, const QList<TagNumbers>& without, bool decompressed)
+// The data set of `file` without the tags in `without`, decoded with
+// `decompressed`; nullptr when it cannot be read or decoded.
+DcmDataset* prepared(DcmFileFormat& format, const QString& file, const QList<TagNumbers>& without, bool decompressed)
 {
-    DcmFileFormat format;
     if (!load(format, file))
-        return QString();
+        return nullptr;
     DcmDataset* dataset = format.getDataset();
     for (const TagNumbers& tag : without)
         delete dataset->remove(DcmTagKey(tag.first, tag.second));
     if (decompressed) {
         DJDecoderRegistration::registerCodecs();
         DcmRLEDecoderRegistration::registerCodecs();
+        const bool wasLossy = dataset->tagExists(DCM_LossyImageCompression);
         if (dataset->chooseRepresentation(EXS_LittleEndianExplicit, nullptr).bad())
-            return QString();
-        // Decoding records that it happened; not part of the image's content.
-        delete dataset->remove(DCM_LossyImageCompression);
+            return nullptr;
+        // Decoding records that it happened; not part of the image's content
+        // (but a lossy image's own record is).
+        if (!wasLossy)
+            delete dataset->remove(DCM_LossyImageCompression);
     }
+    return dataset;
+}
+
+QString printed(DcmObject& object)
+{
     std::ostringstream text;
-    dataset->print(text, 0 /* full values */);
+    object.print(text, 0 /* full values */);
     // Padding to even length is encoding, not content: a value rewritten by
     // a decoder reads back with its pad blank, the original one without
     // (and the printout's column alignment follows the value's length).
@@ -49,6 +56,28 @@ QString datasetText(const QString& file, const QList<TagNumbers>& without, bool 
     return QString::fromStdString(text.str())
         .replace(padding, QStringLiteral("]"))
         .replace(alignment, QStringLiteral(" "));
+}
+
+} // namespace
+
+QString datasetText(const QString& file, const QList<TagNumbers>& without, bool decompressed)
+{
+    DcmFileFormat format;
+    DcmDataset* dataset = prepared(format, file, without, decompressed);
+    return dataset ? printed(*dataset) : QString();
+}
+
+QStringList datasetElements(const QString& file, const QList<TagNumbers>& without, bool decompressed)
+{
+    DcmFileFormat format;
+    DcmDataset* dataset = prepared(format, file, without, decompressed);
+    if (!dataset)
+        return {};
+    dataset->computeGroupLengthAndPadding(EGL_withoutGL, EPD_noChange);
+    QStringList elements;
+    for (unsigned long i = 0; i < dataset->card(); ++i)
+        elements << printed(*dataset->getElement(i));
+    return elements;
 }
 
 QString transferSyntaxOf(const QString& file)

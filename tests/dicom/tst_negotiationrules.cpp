@@ -15,8 +15,18 @@ namespace {
 
 const char* const kExplicit = UID_LittleEndianExplicitTransferSyntax;
 const char* const kImplicit = UID_LittleEndianImplicitTransferSyntax;
+const char* const kBigEndian = UID_BigEndianExplicitTransferSyntax;
+const char* const kDeflated = UID_DeflatedExplicitVRLittleEndianTransferSyntax;
 const char* const kJpegLossless = UID_JPEGProcess14SV1TransferSyntax;
+const char* const kJpegBaseline = UID_JPEGProcess1TransferSyntax;
+const char* const kJpeg2000Lossless = UID_JPEG2000LosslessOnlyTransferSyntax;
+const char* const kJpeg2000 = UID_JPEG2000TransferSyntax;
 const char* const kRle = UID_RLELosslessTransferSyntax;
+// Known to the toolkit, but an archive accepting everything (storescp +xa)
+// refuses them.
+const char* const kJpegProcess14 = UID_JPEGProcess14TransferSyntax;
+const char* const kJpegRetired = UID_JPEGProcess3_5TransferSyntax;
+const char* const kJpeg2000Multicomponent = UID_JPEG2000Part2MulticomponentImageCompressionLosslessOnlyTransferSyntax;
 
 ImageKind kind(int sopClassNumber, const char* transferSyntax)
 {
@@ -29,19 +39,50 @@ class NegotiationRulesTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void prefersTheSendersCompressedSyntax_data()
+    // The sender's order among the syntaxes the relay can pass on, but Little
+    // Endian before Big Endian, and nothing lossy while the context offers a
+    // lossless or uncompressed syntax. Rows named after storescu's proposals
+    // are its contexts (one per syntax; +C: all in one).
+    void followsTheSendersOrderButNeverLossyOrBigEndian_data()
     {
         QTest::addColumn<QStringList>("proposed");
         QTest::addColumn<QString>("accepted");
-        QTest::newRow("compressed first") << QStringList{kJpegLossless, kExplicit, kImplicit} << QString(kJpegLossless);
-        QTest::newRow("compressed after the defaults") << QStringList{kImplicit, kExplicit, kRle} << QString(kRle);
-        QTest::newRow("explicit before implicit") << QStringList{kImplicit, kExplicit} << QString(kExplicit);
-        QTest::newRow("implicit only") << QStringList{kImplicit} << QString(kImplicit);
-        QTest::newRow("unknown syntax skipped") << QStringList{"1.2.3.4.5.6", kImplicit} << QString(kImplicit);
-        QTest::newRow("nothing readable") << QStringList{"1.2.3.4.5.6"} << QString();
+        QTest::newRow("default: explicit") << QStringList{kExplicit} << QString(kExplicit);
+        // A Big Endian image goes through this context unchanged, as directly.
+        QTest::newRow("default: fallback") << QStringList{kBigEndian, kImplicit} << QString(kBigEndian);
+        QTest::newRow("default +C") << QStringList{kExplicit, kBigEndian, kImplicit} << QString(kExplicit);
+        QTest::newRow("-xb: big endian alone") << QStringList{kBigEndian} << QString(kBigEndian);
+        QTest::newRow("-xb +C") << QStringList{kBigEndian, kExplicit, kImplicit} << QString(kExplicit);
+        QTest::newRow("-xi") << QStringList{kImplicit} << QString(kImplicit);
+        QTest::newRow("-xs: JPEG lossless alone") << QStringList{kJpegLossless} << QString(kJpegLossless);
+        QTest::newRow("-xs: fallback") << QStringList{kExplicit, kBigEndian, kImplicit} << QString(kExplicit);
+        QTest::newRow("-xs +C") << QStringList{kJpegLossless, kExplicit, kBigEndian, kImplicit}
+                                << QString(kJpegLossless);
+        QTest::newRow("-xr +C") << QStringList{kRle, kExplicit, kBigEndian, kImplicit} << QString(kRle);
+        QTest::newRow("-xv +C") << QStringList{kJpeg2000Lossless, kExplicit, kBigEndian, kImplicit}
+                                << QString(kJpeg2000Lossless);
+        QTest::newRow("-xd +C") << QStringList{kDeflated, kExplicit, kBigEndian, kImplicit} << QString(kDeflated);
+        QTest::newRow("-xy: JPEG baseline alone") << QStringList{kJpegBaseline} << QString(kJpegBaseline);
+        QTest::newRow("-xy +C") << QStringList{kJpegBaseline, kExplicit, kBigEndian, kImplicit} << QString(kExplicit);
+        QTest::newRow("lossy only") << QStringList{kJpeg2000, kJpegBaseline} << QString(kJpeg2000);
+        QTest::newRow("lossy before lossless") << QStringList{kJpeg2000, kJpegLossless, kExplicit}
+                                               << QString(kJpegLossless);
+        QTest::newRow("uncompressed first") << QStringList{kImplicit, kExplicit, kRle} << QString(kImplicit);
+        QTest::newRow("big endian first") << QStringList{kBigEndian, kImplicit, kExplicit} << QString(kImplicit);
+        // Only its Little Endian twin outranks Big Endian; otherwise the
+        // sender's order holds.
+        QTest::newRow("big endian before lossless") << QStringList{kBigEndian, kRle} << QString(kBigEndian);
+        QTest::newRow("unknown skipped") << QStringList{"1.2.3.4.5.6", kImplicit} << QString(kImplicit);
+        QTest::newRow("empty UID skipped") << QStringList{"", kImplicit} << QString(kImplicit);
+        QTest::newRow("not passed on: JPEG process 14") << QStringList{kJpegProcess14, kExplicit} << QString(kExplicit);
+        // Lossy, but the only syntax the relay could pass on.
+        QTest::newRow("not passed on: retired JPEG") << QStringList{kJpegRetired, kJpegBaseline}
+                                                     << QString(kJpegBaseline);
+        QTest::newRow("not passed on: multi-component") << QStringList{kJpeg2000Multicomponent} << QString();
+        QTest::newRow("nothing known") << QStringList{"1.2.3.4.5.6"} << QString();
     }
 
-    void prefersTheSendersCompressedSyntax()
+    void followsTheSendersOrderButNeverLossyOrBigEndian()
     {
         QFETCH(QStringList, proposed);
         QFETCH(QString, accepted);

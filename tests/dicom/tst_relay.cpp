@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -20,10 +21,38 @@ using namespace quorin::test;
 namespace {
 
 const TagNumbers kOperatorsName{0x0008, 0x1070};
-const QString kJpegLosslessSv1 = QStringLiteral("1.2.840.10008.1.2.4.70");
 const QString kExplicitLittleEndian = QStringLiteral("1.2.840.10008.1.2.1");
-const QString kDeflatedLittleEndian = QStringLiteral("1.2.840.10008.1.2.1.99");
-const QString kRleLossless = QStringLiteral("1.2.840.10008.1.2.5");
+
+// How an image sent through the relay ends, compared with the same file sent
+// by the same sender straight to the same archive. storescu (3.6.7) converts
+// only between uncompressed syntaxes: it can neither compress nor decompress
+// ("unable to convert dataset", and the store fails).
+enum class VersusDirect {
+    // Both archived copies identical (but the stamp), or storescu cannot
+    // convert the image on either path (to the same syntax, or where the
+    // relay accepts another syntax than the archive, to another one).
+    Same,
+    // Directly storescu cannot decompress for the archive; the relay takes
+    // the image as it is and decompresses it itself.
+    RelayDecompresses,
+    // Directly storescu cannot decompress for the archive; the relay takes
+    // the image as it is but has no decoder either (JPEG 2000): the sender
+    // hears the relay's failure status, nothing is archived.
+    RelayRefuses,
+    // +C with a lossy syntax first: the archive picks it, and storescu cannot
+    // compress (a sender that could would compress lossily); the relay takes
+    // Explicit VR Little Endian and the image arrives unchanged.
+    KeptUncompressed,
+    // +C with a lossy syntax first, lossy image: the archive takes it as it
+    // is; the relay, which cannot tell it from an uncompressed image, takes
+    // only Explicit VR Little Endian, which storescu cannot decompress to.
+    SenderMustDecompress,
+    // +C with a lossless compressed syntax first, uncompressed image, archive
+    // of uncompressed syntaxes only: the archive picks Explicit VR Little
+    // Endian; the relay, which does not know its archive's syntaxes then,
+    // follows the sender's order, which storescu cannot compress to.
+    SenderMustCompress,
+};
 
 ImageRecipe seeded(quint32 seed)
 {
@@ -65,6 +94,39 @@ void verifySenderWasRefused(const ToolRun& run)
              qPrintable(run.output));
 }
 
+// The syntax storescu could not convert an image from ("unable to convert
+// dataset from 'X' transfer syntax to 'Y'"), empty when it did not fail so.
+QString conversionFailure(const ToolRun& run)
+{
+    const QString complaint = QStringLiteral("unable to convert dataset from '");
+    const qsizetype at = run.output.indexOf(complaint);
+    if (at < 0)
+        return QString();
+    const qsizetype from = at + complaint.size();
+    return run.output.mid(from, run.output.indexOf(u'\'', from) - from);
+}
+
+bool isLossySyntax(const QString& uid)
+{
+    static const QStringList lossless{kExplicitLittleEndian,
+                                      QStringLiteral("1.2.840.10008.1.2"),       // Implicit VR Little Endian
+                                      QStringLiteral("1.2.840.10008.1.2.2"),     // Explicit VR Big Endian
+                                      QStringLiteral("1.2.840.10008.1.2.1.99"),  // Deflated
+                                      QStringLiteral("1.2.840.10008.1.2.4.70"),  // JPEG Lossless SV1
+                                      QStringLiteral("1.2.840.10008.1.2.5"),     // RLE
+                                      QStringLiteral("1.2.840.10008.1.2.4.90")}; // JPEG 2000 Lossless
+    return !lossless.contains(uid);
+}
+
+// `copy` holds what `reference` holds (decoded first with `decoded`), element
+// by element, but the stamp and group lengths.
+void verifySameElements(const QString& copy, const QString& reference, bool decoded = false)
+{
+    const QStringList expected = datasetElements(reference, {kOperatorsName}, decoded);
+    QVERIFY(!expected.isEmpty());
+    QCOMPARE(datasetElements(copy, {kOperatorsName}), expected);
+}
+
 // The archive's copy must equal the sent file in everything but the stamp.
 void verifyStampedCopy(const QString& sent, const QString& arrived, const QByteArray& stamp)
 {
@@ -76,6 +138,8 @@ void verifyStampedCopy(const QString& sent, const QString& arrived, const QByteA
 
 } // namespace
 
+Q_DECLARE_METATYPE(VersusDirect)
+
 class RelayTest : public QObject {
     Q_OBJECT
 
@@ -83,6 +147,125 @@ private:
     QTemporaryDir m_images;
     std::unique_ptr<TestImages> m_factory;
     QString m_plain;
+
+    // For relayedImageMatchesTheDirectPath: made on first use, kept for all rows.
+    QMap<QString, QString> m_samples;
+    std::unique_ptr<StorescpArchive> m_takesAll;
+    std::unique_ptr<StorescpArchive> m_uncompressedOnly;
+    std::unique_ptr<RelayHarness> m_pathRelay;
+    int m_sends = 0;
+
+    // The test image of a kind, made from the plain one.
+    QString sample(const QString& kind)
+    {
+        if (!m_samples.contains(kind)) {
+            const QString name = QStringLiteral("sample-%1.dcm").arg(m_samples.size());
+            m_samples[kind] = kind == QLatin1String("uncompressed") ? m_plain
+                : kind == QLatin1String("JPEG baseline")             ? m_factory->jpegBaseline(m_plain, name)
+                : kind == QLatin1String("JPEG lossless")             ? m_factory->jpegLossless(m_plain, name)
+                : kind == QLatin1String("RLE")                       ? m_factory->rle(m_plain, name)
+                : kind == QLatin1String("JPEG 2000")                 ? m_factory->jpeg2000Relabelled(m_plain, name)
+                                                                     : m_factory->deflated(m_plain, name);
+        }
+        return m_samples[kind];
+    }
+
+    // storescp +xa, or storescp taking uncompressed syntaxes only; nullptr
+    // when it did not come up.
+    StorescpArchive* pathArchive(bool takesAll)
+    {
+        std::unique_ptr<StorescpArchive>& archive = takesAll ? m_takesAll : m_uncompressedOnly;
+        if (!archive) {
+            archive = std::make_unique<StorescpArchive>(archiveOptions(false, takesAll, false, false));
+            if (!archive->start())
+                archive.reset();
+        }
+        return archive.get();
+    }
+
+    struct Sent {
+        ToolRun run;
+        QString copy; // the archive's copy, moved aside; empty when none came
+    };
+
+    // storescu `proposal` `file` to `port`; what reached `archive`.
+    Sent sendTo(quint16 port, const QString& calledAE, const QString& file, const QStringList& proposal,
+                StorescpArchive& archive)
+    {
+        for (const QString& old : archive.storedFiles())
+            QFile::remove(old);
+        Sent sent{storescu(port, {file}, proposal + QStringList{QStringLiteral("-v")}, calledAE), QString()};
+        const QStringList stored = archive.storedFiles();
+        if (stored.size() == 1) {
+            sent.copy = m_images.filePath(QStringLiteral("archived-%1.dcm").arg(++m_sends));
+            QFile::rename(stored.first(), sent.copy);
+        }
+        return sent;
+    }
+
+    // Sends `file` both ways (straight to the archive, and through the relay
+    // to the same archive) and compares what arrived.
+    void compareWithDirectPath(const QString& file, const QStringList& proposal, bool archiveTakesAll,
+                               VersusDirect versus)
+    {
+        StorescpArchive* archive = pathArchive(archiveTakesAll);
+        QVERIFY(archive);
+        if (!m_pathRelay) {
+            m_pathRelay = std::make_unique<RelayHarness>();
+            QVERIFY(m_pathRelay->start());
+        }
+        m_pathRelay->setArchive(archive->port());
+        const Sent direct = sendTo(archive->port(), QStringLiteral("ARCHIVE"), file, proposal, *archive);
+        const Sent relayed = sendTo(m_pathRelay->port(), QStringLiteral("RELAY"), file, proposal, *archive);
+        const QString sentSyntax = transferSyntaxOf(file);
+        const QString directText = QStringLiteral("direct: %1").arg(direct.run.output);
+        const QString relayedText = QStringLiteral("through the relay: %1").arg(relayed.run.output);
+        QCOMPARE(direct.run.succeeded(), !direct.copy.isEmpty());
+        QCOMPARE(relayed.run.succeeded(), !relayed.copy.isEmpty());
+        if (!relayed.copy.isEmpty()) {
+            QCOMPARE(rawValue(relayed.copy, 0x0008, 0x1070), QByteArray("AB"));
+            // Never lossy unless it was.
+            QVERIFY2(!isLossySyntax(transferSyntaxOf(relayed.copy)) || isLossySyntax(sentSyntax),
+                     qPrintable(transferSyntaxOf(relayed.copy)));
+        }
+        switch (versus) {
+        case VersusDirect::Same:
+            QVERIFY2(relayed.copy.isEmpty() == direct.copy.isEmpty(), qPrintable(directText + relayedText));
+            if (direct.copy.isEmpty()) {
+                QVERIFY2(!conversionFailure(direct.run).isEmpty(), qPrintable(directText));
+                QCOMPARE(conversionFailure(relayed.run), conversionFailure(direct.run));
+                return;
+            }
+            QCOMPARE(transferSyntaxOf(relayed.copy), transferSyntaxOf(direct.copy));
+            verifySameElements(relayed.copy, direct.copy);
+            return;
+        case VersusDirect::RelayDecompresses:
+            QVERIFY2(!conversionFailure(direct.run).isEmpty(), qPrintable(directText));
+            QVERIFY2(!relayed.copy.isEmpty(), qPrintable(relayedText));
+            QCOMPARE(transferSyntaxOf(relayed.copy), kExplicitLittleEndian);
+            verifySameElements(relayed.copy, file, true);
+            return;
+        case VersusDirect::RelayRefuses:
+            QVERIFY2(!conversionFailure(direct.run).isEmpty(), qPrintable(directText));
+            QVERIFY2(relayed.run.output.contains(QStringLiteral("Received Store Response (Refused: OutOfResources)")),
+                     qPrintable(relayedText));
+            QVERIFY(relayed.copy.isEmpty());
+            return;
+        case VersusDirect::KeptUncompressed:
+            QVERIFY2(!conversionFailure(direct.run).isEmpty(), qPrintable(directText));
+            QVERIFY2(!relayed.copy.isEmpty(), qPrintable(relayedText));
+            QCOMPARE(transferSyntaxOf(relayed.copy), sentSyntax);
+            verifySameElements(relayed.copy, file);
+            return;
+        case VersusDirect::SenderMustDecompress:
+        case VersusDirect::SenderMustCompress:
+            QVERIFY2(!direct.copy.isEmpty(), qPrintable(directText));
+            QCOMPARE(transferSyntaxOf(direct.copy), sentSyntax);
+            verifySameElements(direct.copy, file);
+            QVERIFY2(!conversionFailure(relayed.run).isEmpty(), qPrintable(relayedText));
+            return;
+        }
+    }
 
     // 6 MB of pixel data: over the size the relay keeps in memory.
     QString largeImage()
@@ -101,6 +284,13 @@ private slots:
         m_factory = std::make_unique<TestImages>(m_images.path());
         m_plain = m_factory->make(QStringLiteral("plain.dcm"));
         QVERIFY(!m_plain.isEmpty());
+    }
+
+    void cleanupTestCase()
+    {
+        m_pathRelay.reset();
+        m_takesAll.reset();
+        m_uncompressedOnly.reset();
     }
 
     void cleanup()
@@ -186,50 +376,70 @@ private slots:
         QCOMPARE(second.storedFiles().size(), 2);
     }
 
-    // An archive that takes the image's syntax gets the image as it came
-    // (deflate compresses the whole data set stream, not just the pixels:
-    // the relay reads it in that syntax and writes it in it again); one that
-    // takes only uncompressed syntaxes gets it decompressed, losslessly.
-    void compressedImageArrivesInASyntaxTheArchiveTakes_data()
+    // The relay lets a sender send an image as it would to an archive that
+    // takes everything (storescp +xa): the archived copies must be identical
+    // but for the stamp, whichever way the image went; to an archive of
+    // uncompressed syntaxes only too. Exceptions (see VersusDirect): the
+    // relay decompresses what storescu cannot, and with +C (all syntaxes in
+    // one context) a lossy syntax is never accepted beside an uncompressed
+    // one, so no image arrives lossy that was not.
+    void relayedImageMatchesTheDirectPath_data()
     {
-        QTest::addColumn<QString>("syntax");
-        QTest::addColumn<QString>("proposal");
-        QTest::addColumn<bool>("archiveTakesIt");
-        QTest::newRow("JPEG lossless, taken") << kJpegLosslessSv1 << QStringLiteral("-xs") << true;
-        QTest::newRow("deflate, taken") << kDeflatedLittleEndian << QStringLiteral("-xd") << true;
-        QTest::newRow("JPEG lossless, decompressed") << kJpegLosslessSv1 << QStringLiteral("-xs") << false;
-        QTest::newRow("RLE, decompressed") << kRleLossless << QStringLiteral("-xr") << false;
+        QTest::addColumn<QString>("image");
+        QTest::addColumn<QStringList>("proposal");
+        QTest::addColumn<bool>("archiveTakesAll");
+        QTest::addColumn<VersusDirect>("versus");
+        using V = VersusDirect;
+        // Where the paths part, by archive ("all": +xa), proposal and image.
+        const QMap<QString, VersusDirect> exceptions{
+            {QStringLiteral("all -xy +C uncompressed"), V::KeptUncompressed},
+            {QStringLiteral("all -xy +C JPEG baseline"), V::SenderMustDecompress},
+            {QStringLiteral("uncompressed -xy JPEG baseline"), V::RelayDecompresses},
+            {QStringLiteral("uncompressed -xs JPEG lossless"), V::RelayDecompresses},
+            {QStringLiteral("uncompressed -xs +C JPEG lossless"), V::RelayDecompresses},
+            {QStringLiteral("uncompressed -xr RLE"), V::RelayDecompresses},
+            {QStringLiteral("uncompressed -xr +C RLE"), V::RelayDecompresses},
+            {QStringLiteral("uncompressed -xv JPEG 2000"), V::RelayRefuses},
+            {QStringLiteral("uncompressed -xv +C JPEG 2000"), V::RelayRefuses},
+            {QStringLiteral("uncompressed -xs +C uncompressed"), V::SenderMustCompress},
+            {QStringLiteral("uncompressed -xr +C uncompressed"), V::SenderMustCompress},
+            {QStringLiteral("uncompressed -xv +C uncompressed"), V::SenderMustCompress},
+        };
+        const QStringList images{QStringLiteral("uncompressed"), QStringLiteral("JPEG baseline"),
+                                 QStringLiteral("JPEG lossless"), QStringLiteral("RLE"), QStringLiteral("JPEG 2000")};
+        const QStringList options{QString(),           QStringLiteral("-xe"), QStringLiteral("-xb"),
+                                  QStringLiteral("-xi"), QStringLiteral("-xs"), QStringLiteral("-xy"),
+                                  QStringLiteral("-xv"), QStringLiteral("-xr")};
+        const auto addRow = [&](bool takesAll, const QString& option, const QString& combined, const QString& image) {
+            const QString tag = QStringLiteral("%1 %2%3 %4")
+                                    .arg(takesAll ? QStringLiteral("all") : QStringLiteral("uncompressed"),
+                                         option.isEmpty() ? QStringLiteral("default") : option,
+                                         combined.isEmpty() ? QString() : QStringLiteral(" +C"), image);
+            QStringList proposal{option, combined};
+            proposal.removeAll(QString());
+            QTest::newRow(qPrintable(tag)) << image << proposal << takesAll << exceptions.value(tag, V::Same);
+        };
+        for (const bool takesAll : {true, false}) {
+            for (const QString& combined : {QString(), QStringLiteral("+C")}) {
+                for (const QString& option : options) {
+                    for (const QString& image : images)
+                        addRow(takesAll, option, combined, image);
+                }
+                // Deflate: the relay reads the data set stream and writes it again.
+                addRow(takesAll, QStringLiteral("-xd"), combined, QStringLiteral("deflated"));
+            }
+        }
     }
 
-    void compressedImageArrivesInASyntaxTheArchiveTakes()
+    void relayedImageMatchesTheDirectPath()
     {
-        QFETCH(QString, syntax);
-        QFETCH(QString, proposal);
-        QFETCH(bool, archiveTakesIt);
-        const QString name = QString::fromLatin1(QTest::currentDataTag()) + QStringLiteral(".dcm");
-        const QString compressed = syntax == kJpegLosslessSv1 ? m_factory->jpegLossless(m_plain, name)
-            : syntax == kRleLossless                          ? m_factory->rle(m_plain, name)
-                                                              : m_factory->deflated(m_plain, name);
-        QCOMPARE(transferSyntaxOf(compressed), syntax);
-        StorescpArchive archive(archiveOptions(false, archiveTakesIt, false, false));
-        QVERIFY(archive.start());
-        RelayHarness relay;
-        relay.setArchive(archive.port());
-        QVERIFY(relay.start());
-
-        const ToolRun run = storescu(relay.port(), {compressed}, {proposal});
-        QVERIFY2(run.succeeded(), qPrintable(run.output));
-        QCOMPARE(archive.storedFiles().size(), 1);
-        const QString arrived = archive.storedFiles().first();
-        if (archiveTakesIt) {
-            QCOMPARE(transferSyntaxOf(arrived), syntax);
-            verifyStampedCopy(compressed, arrived, "AB");
-            return;
-        }
-        QCOMPARE(transferSyntaxOf(arrived), kExplicitLittleEndian);
-        QCOMPARE(rawValue(arrived, 0x0008, 0x1070), QByteArray("AB"));
-        // Lossless: the decoded pixels are the original ones.
-        QCOMPARE(datasetText(arrived, {kOperatorsName}), datasetText(compressed, {kOperatorsName}, true));
+        QFETCH(QString, image);
+        QFETCH(QStringList, proposal);
+        QFETCH(bool, archiveTakesAll);
+        QFETCH(VersusDirect, versus);
+        const QString file = sample(image);
+        QVERIFY(!file.isEmpty());
+        compareWithDirectPath(file, proposal, archiveTakesAll, versus);
     }
 
     // Small images wait for their decision in memory; one over the relay's

@@ -132,9 +132,36 @@ QString TestImages::jpegLossless(const QString& source, const QString& name)
     return convert(QStringLiteral("dcmcjpeg"), source, name);
 }
 
+QString TestImages::jpegBaseline(const QString& source, const QString& name)
+{
+    return convert(QStringLiteral("dcmcjpeg"), source, name, {QStringLiteral("+eb")});
+}
+
 QString TestImages::rle(const QString& source, const QString& name)
 {
     return convert(QStringLiteral("dcmcrle"), source, name);
+}
+
+QString TestImages::jpeg2000Relabelled(const QString& source, const QString& name)
+{
+    const QString jpeg = jpegLossless(source, name + QStringLiteral(".jpeg"));
+    QFile in(jpeg);
+    if (jpeg.isEmpty() || !in.open(QIODevice::ReadOnly))
+        return QString();
+    QByteArray bytes = in.readAll();
+    in.close();
+    QFile::remove(jpeg);
+    // Both UIDs are 22 characters: nothing else in the file moves.
+    const QByteArray jpegLosslessUid = "1.2.840.10008.1.2.4.70";
+    const QByteArray jpeg2000LosslessUid = "1.2.840.10008.1.2.4.90";
+    if (bytes.count(jpegLosslessUid) != 1) // in the meta information only
+        return QString();
+    bytes.replace(jpegLosslessUid, jpeg2000LosslessUid);
+    const QString output = QDir(m_folder).filePath(name);
+    QFile out(output);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
+        return QString();
+    return output;
 }
 
 QString TestImages::deflated(const QString& source, const QString& name)

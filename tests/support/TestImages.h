@@ -34,8 +34,14 @@ public:
     QStringList series(const QString& name, int count, ImageRecipe recipe = {});
     // JPEG Lossless, first-order prediction (what storescu -xs proposes).
     QString jpegLossless(const QString& source, const QString& name);
+    // JPEG Baseline (storescu -xy), lossy: 12-bit pixels scaled to 8 bits.
+    QString jpegBaseline(const QString& source, const QString& name);
     // RLE Lossless (storescu -xr).
     QString rle(const QString& source, const QString& name);
+    // Labelled JPEG 2000 Lossless (storescu -xv) but holding JPEG lossless
+    // data, as there is no JPEG 2000 encoder at hand: fine for passing on,
+    // not for decoding.
+    QString jpeg2000Relabelled(const QString& source, const QString& name);
     // Deflated Explicit VR Little Endian (storescu -xd).
     QString deflated(const QString& source, const QString& name);
 
