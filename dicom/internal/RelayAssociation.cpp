@@ -3,7 +3,7 @@
 #include "dicom/ToolkitConnection.h"
 #include "dicom/internal/ContextNegotiation.h"
 #include "dicom/internal/DimseStatus.h"
-#include "dicom/internal/ImageRelay.h"
+#include "dicom/internal/WorkerHandOff.h"
 #include "dicom/internal/NetworkTimeouts.h"
 #include "dicom/internal/PeerLiveness.h"
 #include "dicom/internal/ReceivedDataSet.h"
@@ -140,7 +140,7 @@ OFCondition RelayAssociation::receiveDataSet(const T_DIMSE_C_StoreRQ& request,
 quint16 RelayAssociation::relayReceived(const T_DIMSE_C_StoreRQ& request, const ReceivedDataSet& received)
 {
     try {
-        return relayImage(*m_link, connection(), QString::fromLatin1(request.AffectedSOPInstanceUID), received,
+        return handOffImage(*m_link, connection(), QString::fromLatin1(request.AffectedSOPInstanceUID), received,
                           m_archive);
     } catch (...) {
         return kStatusRelayFailure;

@@ -1,7 +1,7 @@
-#pragma once
-// The relay of one received image: raise it on the GUI thread, wait for the
-// handler's decision, carry out the forward, report the outcome to both the
-// handler and (through the returned status) the image's sender.
+// The hand-off of one received image between its worker and the GUI thread:
+// raise it there, wait for the handler's decision, carry out the forward,
+// report the outcome to both the handler and (through the returned status)
+// the image's sender.
 
 #include <QString>
 #include <memory>
@@ -17,7 +17,7 @@ class ReceivedDataSet;
 // The status to answer the sender with: the archive's own when it was asked,
 // a relay failure when the image was not raised, not forwarded, or the
 // archive could not be reached.
-quint16 relayImage(ListenerLink& link, std::shared_ptr<ToolkitConnection> connection,
+quint16 handOffImage(ListenerLink& link, std::shared_ptr<ToolkitConnection> connection,
                    const QString& sopInstanceUid, const ReceivedDataSet& received, ArchiveSession& archive);
 
 } // namespace quorin::dicom

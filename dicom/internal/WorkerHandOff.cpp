@@ -1,4 +1,4 @@
-#include "dicom/internal/ImageRelay.h"
+#include "dicom/internal/WorkerHandOff.h"
 
 #include "dicom/ToolkitImage.h"
 #include "dicom/internal/ArchiveSession.h"
@@ -52,7 +52,7 @@ ForwardResult forwardCatchingAll(OutgoingImage* image, const ForwardRequest& req
 
 } // namespace
 
-quint16 relayImage(ListenerLink& link, std::shared_ptr<ToolkitConnection> connection,
+quint16 handOffImage(ListenerLink& link, std::shared_ptr<ToolkitConnection> connection,
                    const QString& sopInstanceUid, const ReceivedDataSet& received, ArchiveSession& archive)
 {
     auto channel = std::make_shared<ToolkitImageChannel>(sopInstanceUid);
