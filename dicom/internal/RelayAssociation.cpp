@@ -25,8 +25,9 @@ E_TransferSyntax acceptedSyntax(T_ASC_Association* association, T_ASC_Presentati
 
 } // namespace
 
-RelayAssociation::RelayAssociation(std::shared_ptr<ListenerLink> link)
+RelayAssociation::RelayAssociation(std::shared_ptr<ListenerLink> link, WorkerStop& stop)
     : m_link(std::move(link))
+    , m_stop(stop)
 {
     DcmSCPConfig& config = getConfig();
     config.setRespondWithCalledAETitle(OFTrue);
@@ -141,7 +142,7 @@ quint16 RelayAssociation::relayReceived(const T_DIMSE_C_StoreRQ& request, const 
 {
     try {
         return handOffImage(*m_link, connection(), QString::fromLatin1(request.AffectedSOPInstanceUID), received,
-                          m_archive);
+                            m_archive, m_stop);
     } catch (...) {
         return kStatusRelayFailure;
     }

@@ -13,11 +13,13 @@ namespace quorin::dicom {
 class ArchiveSession;
 class ListenerLink;
 class ReceivedDataSet;
+class WorkerStop;
 
 // The status to answer the sender with: the archive's own when it was asked,
 // a relay failure when the image was not raised, not forwarded, or the
-// archive could not be reached.
+// archive could not be reached. `stop` also ends the wait for the decision.
 quint16 handOffImage(ListenerLink& link, std::shared_ptr<ToolkitConnection> connection,
-                   const QString& sopInstanceUid, const ReceivedDataSet& received, ArchiveSession& archive);
+                     const QString& sopInstanceUid, const ReceivedDataSet& received, ArchiveSession& archive,
+                     WorkerStop& stop);
 
 } // namespace quorin::dicom
