@@ -1,5 +1,6 @@
 // Closing the program ("Beenden") while senders are in the middle of large
-// images. The program runs as a user runs it, from a folder of its own with
+// images, or while the relay waits on an archive that never answers. The
+// program runs as a user runs it, from a folder of its own with
 // its Settings.ini, and must end at once and cleanly: exit status 0, the
 // operator list saved, every sender's connection ended, nothing acknowledged
 // that the archive lacks, nothing left behind.
@@ -9,6 +10,7 @@
 #include "DicomTools.h"
 #include "EventLoopWait.h"
 #include "LoopbackPorts.h"
+#include "SilentPeer.h"
 #include "TestImages.h"
 
 #include <QDateTime>
@@ -57,34 +59,45 @@ class tst_ProgramClose : public QObject {
     Q_OBJECT
 
 private slots:
-    void closingWhileSendersAreMidImage();
+    void closingEndsEveryAssociationAtOnce_data();
+    void closingEndsEveryAssociationAtOnce();
 };
 
-void tst_ProgramClose::closingWhileSendersAreMidImage()
+void tst_ProgramClose::closingEndsEveryAssociationAtOnce_data()
 {
+    QTest::addColumn<bool>("archiveSilent");
+    QTest::newRow("senders mid-image") << false;
+    QTest::newRow("relay waiting 30 s for the archive's answer") << true;
+}
+
+void tst_ProgramClose::closingEndsEveryAssociationAtOnce()
+{
+    QFETCH(bool, archiveSilent);
     QTemporaryDir work;
     QVERIFY(work.isValid());
     const QDir dir(work.path());
     QVERIFY(dir.mkpath(QStringLiteral("program")) && dir.mkpath(QStringLiteral("tmp"))
             && dir.mkpath(QStringLiteral("images")));
     const QDir tmp(dir.filePath(QStringLiteral("tmp")));
-    // 200 MB: each image takes a while to arrive.
+    // 200 MB, so each takes a while to arrive; with the silent archive the
+    // images arrive whole and wait on it.
     ImageRecipe large;
     large.rows = 512;
     large.columns = 512;
-    large.frames = 400;
+    large.frames = archiveSilent ? 1 : 400;
     const QString image = TestImages(dir.filePath(QStringLiteral("images"))).make(QStringLiteral("large.dcm"), large);
     QVERIFY(!image.isEmpty());
     const QStringList images(kImagesPerSender, image);
 
     StorescpArchive archive;
-    QVERIFY(archive.start());
+    SilentPeer silentArchive;
+    QVERIFY(archiveSilent ? silentArchive.listen() : archive.start());
     const quint16 port = freeLoopbackPort();
     const QString program = dir.filePath(QStringLiteral("program/QuorinRelay"));
     QVERIFY(QFile::copy(QStringLiteral(CLOSABLE_RELAY), program));
     QFile settings(dir.filePath(QStringLiteral("program/Settings.ini")));
     QVERIFY(settings.open(QIODevice::WriteOnly));
-    QVERIFY(settings.write(settingsText(archive.port(), port)) > 0);
+    QVERIFY(settings.write(settingsText(archiveSilent ? silentArchive.port() : archive.port(), port)) > 0);
     const QDateTime before = QDateTime::currentDateTime().addSecs(-3600);
     QVERIFY(settings.setFileTime(before, QFileDevice::FileModificationTime));
     settings.close();
@@ -107,7 +120,14 @@ void tst_ProgramClose::closingWhileSendersAreMidImage()
     std::vector<std::unique_ptr<RunningTool>> senders;
     for (int i = 0; i < kSenders; ++i)
         senders.push_back(startStorescu(port, images, {QStringLiteral("-v"), QStringLiteral("--no-halt")}));
-    QVERIFY2(waitUntil([&] { return receivingFiles(tmp).size() == kSenders; }, 60000),
+    // Every worker busy: receiving, or waiting for the archive's answer to
+    // its association request.
+    QVERIFY2(waitUntil(
+                 [&] {
+                     return archiveSilent ? silentArchive.connections() == kSenders
+                                          : receivingFiles(tmp).size() == kSenders;
+                 },
+                 60000),
              qPrintable(receivingFiles(tmp).join(u' ')));
     for (const auto& sender : senders)
         QVERIFY(!sender->done());
