@@ -4,6 +4,8 @@
 #include "dicom/internal/RelayAssociation.h"
 #include "dicom/internal/WorkerStop.h"
 
+#include <algorithm>
+
 namespace quorin::dicom {
 
 struct AssociationWorkers::Worker {

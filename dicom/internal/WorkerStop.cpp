@@ -1,6 +1,7 @@
 #include "dicom/internal/WorkerStop.h"
 
 #include <algorithm>
+#include <utility>
 
 #ifdef _WIN32
 #include <winsock2.h>
