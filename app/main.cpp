@@ -3,6 +3,7 @@
 
 #include "app/MainWindow.h"
 #include "app/MessageBoxes.h"
+#include "dicom/ToolkitServer.h"
 #include "ui/AppFonts.h"
 #include "ui/AppIcon.h"
 #include "ui/FrmMain.h"
@@ -19,10 +20,19 @@ int main(int argc, char* argv[])
     app.setWindowIcon(AppIcon());
     RegisterTahoma();
 
-    QtMessageBoxes boxes;
-    FrmMain form;
-    MainWindow window(form, boxes);
-    window.load(); // its message boxes appear before the window does
-    form.show();
-    return app.exec();
+    int exitCode = 0;
+    {
+        QtMessageBoxes boxes;
+        FrmMain form;
+        MainWindow window(form, boxes);
+        window.load(); // its message boxes appear before the window does
+        form.show();
+        exitCode = app.exec();
+    }
+    // The window and its server objects are gone (the operator list was
+    // saved as it closed): end the associations still running while the
+    // toolkit and Qt are whole, rather than let their threads run into
+    // the process's exit.
+    ToolkitServer::ShutDown();
+    return exitCode;
 }

@@ -39,6 +39,11 @@ void ToolkitServer::CloseListener(qint32 port)
     ListenerRegistry::instance().close(port);
 }
 
+void ToolkitServer::ShutDown()
+{
+    ListenerRegistry::instance().shutdown();
+}
+
 QList<qint32> ToolkitServer::ListeningPorts()
 {
     QList<qint32> ports;

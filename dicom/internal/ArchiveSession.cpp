@@ -116,6 +116,7 @@ QString ArchiveSession::associate(const ArchiveAddress& address)
                                                        &m_network);
         if (made.bad())
             return QStringLiteral("cannot set up the network: %1").arg(conditionText(made));
+        ASC_setTransportLayer(m_network, &m_transport, 0);
     }
     T_ASC_Parameters* params = nullptr;
     ASC_createAssociationParameters(&params, kMaxPduBytes);

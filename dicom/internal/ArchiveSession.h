@@ -6,6 +6,7 @@
 
 #include "dicom/ForwardResult.h"
 #include "dicom/internal/ArchiveProposal.h"
+#include "dicom/internal/WorkerStop.h"
 
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmnet/assoc.h>
@@ -57,6 +58,9 @@ private:
     // waits for that close.
     void abandon();
 
+    // Outlives the network: connections to the archive can be shut down by
+    // whoever stops the worker that owns this session.
+    StoppableTransportLayer m_transport;
     T_ASC_Network* m_network = nullptr;
     T_ASC_Association* m_association = nullptr;
     ArchiveAddress m_address;

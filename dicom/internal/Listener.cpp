@@ -4,6 +4,8 @@
 #include "dicom/internal/ListenerLink.h"
 #include "dicom/internal/NetworkTimeouts.h"
 
+#include <chrono>
+
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <QTcpSocket>
@@ -16,42 +18,26 @@ namespace {
 // stop flag again; only matters when waking it (see wakeAcceptLoop) fails.
 const int kAcceptPollSeconds = 1;
 
-void discard(T_ASC_Association*& association, const OFCondition& why)
-{
-    if (!association)
-        return;
-    // After a mere timeout there is no connection to drop.
-    if (why != DUL_NOASSOCIATIONREQUEST)
-        ASC_dropAssociation(association);
-    ASC_destroyAssociation(&association);
-}
-
-void refuseAsBusy(T_ASC_Association*& association)
-{
-    T_ASC_RejectParameters rejection{ASC_RESULT_REJECTEDTRANSIENT,
-                                     ASC_SOURCE_SERVICEPROVIDER_PRESENTATION_RELATED,
-                                     ASC_REASON_SP_PRES_LOCALLIMITEXCEEDED};
-    ASC_rejectAssociation(association, &rejection);
-    discard(association, EC_Normal);
-}
-
 } // namespace
 
-std::unique_ptr<Listener> Listener::open(int port, std::shared_ptr<ListenerLink> link)
+std::unique_ptr<Listener> Listener::open(int port, std::shared_ptr<ListenerLink> link, AssociationWorkers& workers)
 {
     if (port < 1 || port > 65535)
         return nullptr;
     T_ASC_Network* network = nullptr;
     if (ASC_initializeNetwork(NET_ACCEPTOR, port, kAssociationRequestTimeoutSeconds, &network).bad())
         return nullptr;
-    return std::unique_ptr<Listener>(new Listener(port, network, std::move(link)));
+    return std::unique_ptr<Listener>(new Listener(port, network, std::move(link), workers));
 }
 
-Listener::Listener(int port, T_ASC_Network* network, std::shared_ptr<ListenerLink> link)
+Listener::Listener(int port, T_ASC_Network* network, std::shared_ptr<ListenerLink> link, AssociationWorkers& workers)
     : m_port(port)
     , m_network(network)
     , m_link(std::move(link))
+    , m_workers(workers)
 {
+    // Every accepted connection can then be shut down by whoever stops its worker.
+    ASC_setTransportLayer(m_network, &m_transport, 0);
     m_thread = std::thread([this] { acceptLoop(); });
 }
 
@@ -61,28 +47,22 @@ Listener::~Listener()
     m_stopping = true;
     wakeAcceptLoop();
     m_thread.join();
+    m_workers.releaseListener(this);
     // Closes the listening socket: the port is free from here on.
     ASC_dropNetwork(&m_network);
 }
 
 void Listener::acceptLoop()
 {
-    while (!m_stopping)
-        acceptOne();
-}
-
-void Listener::acceptOne()
-{
-    T_ASC_Association* association = nullptr;
-    const OFCondition received = ASC_receiveAssociation(m_network, &association, kMaxPduBytes, nullptr,
-                                                        nullptr, OFFalse, DUL_NOBLOCK, kAcceptPollSeconds);
-    if (received.bad() || m_stopping) {
-        // Timeout, a connection that sent no valid request, or the wake-up.
-        discard(association, received);
-        return;
+    while (!m_stopping) {
+        if (!ASC_associationWaiting(m_network, kAcceptPollSeconds) || m_stopping)
+            continue;
+        if (!m_workers.acceptOne(m_network, m_link, this)) {
+            // No thread to be had: the connection waits in the queue, and
+            // this loop must not spin on it.
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
     }
-    if (!AssociationWorkers::start(association, m_link))
-        refuseAsBusy(association);
 }
 
 void Listener::wakeAcceptLoop()

@@ -1,6 +1,9 @@
 #pragma once
-// One listening port: a thread that accepts associations and hands each to
-// a worker thread of its own.
+// One listening port: a thread that waits for connections and hands each to
+// a worker thread of its own (AssociationWorkers), which takes it and reads
+// its association request.
+
+#include "dicom/internal/WorkerStop.h"
 
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmnet/assoc.h>
@@ -11,16 +14,20 @@
 
 namespace quorin::dicom {
 
+class AssociationWorkers;
 class ListenerLink;
 
 class Listener {
 public:
     // Accepting on all interfaces when this returns non-null; null when the
     // port cannot be opened (in use, no right to it).
-    static std::unique_ptr<Listener> open(int port, std::shared_ptr<ListenerLink> link);
+    static std::unique_ptr<Listener> open(int port, std::shared_ptr<ListenerLink> link,
+                                          AssociationWorkers& workers);
 
-    // Stops accepting and frees the port before returning. Associations
-    // already accepted go on; their further images are answered with a failure.
+    // Stops accepting and frees the port before returning. Connections that
+    // have not sent their association request yet are dropped; associations
+    // already accepted go on, their further images answered with a failure
+    // (AssociationWorkers::endAll ends them at the end of the program).
     ~Listener();
     Listener(const Listener&) = delete;
     Listener& operator=(const Listener&) = delete;
@@ -28,15 +35,17 @@ public:
     ListenerLink& link() { return *m_link; }
 
 private:
-    Listener(int port, T_ASC_Network* network, std::shared_ptr<ListenerLink> link);
+    Listener(int port, T_ASC_Network* network, std::shared_ptr<ListenerLink> link, AssociationWorkers& workers);
 
     void acceptLoop();
-    void acceptOne();
     void wakeAcceptLoop();
 
     const int m_port;
+    // Outlives the network, which uses it for every connection it accepts.
+    StoppableTransportLayer m_transport;
     T_ASC_Network* m_network;
     std::shared_ptr<ListenerLink> m_link;
+    AssociationWorkers& m_workers;
     std::atomic<bool> m_stopping{false};
     std::thread m_thread;
 };

@@ -1,6 +1,5 @@
 #include "dicom/internal/ListenerRegistry.h"
 
-#include "dicom/internal/AssociationWorkers.h"
 #include "dicom/internal/Listener.h"
 #include "dicom/internal/ListenerLink.h"
 #include "dicom/internal/TemporaryImageFile.h"
@@ -15,21 +14,31 @@ ListenerRegistry& ListenerRegistry::instance()
 
 ListenerRegistry::~ListenerRegistry()
 {
-    // The process ends: stop accepting, and give associations that are
-    // finishing a moment before the toolkit's own statics go away.
-    m_listeners.clear();
-    AssociationWorkers::waitUntilIdle(std::chrono::seconds(2));
+    shutdown();
+}
+
+void ListenerRegistry::shutdown()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_shutDown = true;
+        m_listeners.clear();
+    }
+    m_workers.endAll();
+    // Every received image's file went with its worker.
     TemporaryImageFile::removeEmptyFolder();
 }
 
 bool ListenerRegistry::open(int port, ToolkitServer* owner)
 {
     std::lock_guard lock(m_mutex);
+    if (m_shutDown)
+        return false;
     if (auto found = m_listeners.find(port); found != m_listeners.end()) {
         found->second->link().setOwner(owner);
         return true;
     }
-    std::unique_ptr<Listener> listener = Listener::open(port, std::make_shared<ListenerLink>(owner));
+    std::unique_ptr<Listener> listener = Listener::open(port, std::make_shared<ListenerLink>(owner), m_workers);
     if (!listener)
         return false;
     m_listeners.emplace(port, std::move(listener));

@@ -1,5 +1,8 @@
 #pragma once
-// The process's listeners, one per port, whichever server object opened them.
+// The process's listeners, one per port, whichever server object opened them,
+// and the workers that serve their connections.
+
+#include "dicom/internal/AssociationWorkers.h"
 
 #include <map>
 #include <memory>
@@ -15,6 +18,8 @@ class Listener;
 class ListenerRegistry {
 public:
     static ListenerRegistry& instance();
+    // A last resort for programs that never call shutdown() (test programs);
+    // the application ends it explicitly, while the toolkit and Qt are whole.
     ~ListenerRegistry();
 
     // True when the port accepts associations afterwards, raising images on
@@ -30,10 +35,18 @@ public:
     // The ports listened on right now.
     std::vector<int> ports();
 
+    // Closes every listener, aborts every association still running (the
+    // senders' and the archive's) and joins their threads; nothing is
+    // opened afterwards. For the end of the program.
+    void shutdown();
+
 private:
     ListenerRegistry() = default;
 
     std::mutex m_mutex;
+    bool m_shutDown = false;
+    // Before the listeners, which hand their connections to it: it goes after them.
+    AssociationWorkers m_workers;
     std::map<int, std::unique_ptr<Listener>> m_listeners;
 };
 

@@ -10,10 +10,9 @@ namespace quorin::dicom {
 inline constexpr int kConnectTimeoutSeconds = 10;
 // Association negotiation and release with the archive.
 inline constexpr int kAcseTimeoutSeconds = 30;
-// How long the listener waits for a new connection's association request.
-// The listener reads requests one at a time, so a connection that never
-// speaks holds back other senders for this long; a real sender sends its
-// request right after connecting.
+// How long a new connection's worker waits for its association request; a
+// real sender sends it right after connecting. A connection that never
+// speaks holds only its own worker (see AssociationWorkers).
 inline constexpr int kAssociationRequestTimeoutSeconds = 5;
 // A sender commonly gives up 60 s after its last byte without an answer;
 // the relay must tell it of a failed forward before that. So each wait on

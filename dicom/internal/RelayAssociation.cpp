@@ -3,7 +3,7 @@
 #include "dicom/ToolkitConnection.h"
 #include "dicom/internal/ContextNegotiation.h"
 #include "dicom/internal/DimseStatus.h"
-#include "dicom/internal/ImageRelay.h"
+#include "dicom/internal/WorkerHandOff.h"
 #include "dicom/internal/NetworkTimeouts.h"
 #include "dicom/internal/PeerLiveness.h"
 #include "dicom/internal/ReceivedDataSet.h"
@@ -25,8 +25,9 @@ E_TransferSyntax acceptedSyntax(T_ASC_Association* association, T_ASC_Presentati
 
 } // namespace
 
-RelayAssociation::RelayAssociation(std::shared_ptr<ListenerLink> link)
+RelayAssociation::RelayAssociation(std::shared_ptr<ListenerLink> link, WorkerStop& stop)
     : m_link(std::move(link))
+    , m_stop(stop)
 {
     DcmSCPConfig& config = getConfig();
     config.setRespondWithCalledAETitle(OFTrue);
@@ -140,8 +141,8 @@ OFCondition RelayAssociation::receiveDataSet(const T_DIMSE_C_StoreRQ& request,
 quint16 RelayAssociation::relayReceived(const T_DIMSE_C_StoreRQ& request, const ReceivedDataSet& received)
 {
     try {
-        return relayImage(*m_link, connection(), QString::fromLatin1(request.AffectedSOPInstanceUID), received,
-                          m_archive);
+        return handOffImage(*m_link, connection(), QString::fromLatin1(request.AffectedSOPInstanceUID), received,
+                            m_archive, m_stop);
     } catch (...) {
         return kStatusRelayFailure;
     }

@@ -17,10 +17,12 @@ namespace quorin::dicom {
 
 class ListenerLink;
 class ReceivedDataSet;
+class WorkerStop;
 
 class RelayAssociation : private DcmThreadSCP {
 public:
-    explicit RelayAssociation(std::shared_ptr<ListenerLink> link);
+    // `stop` ends the association from another thread (see WorkerStop).
+    RelayAssociation(std::shared_ptr<ListenerLink> link, WorkerStop& stop);
     ~RelayAssociation() override;
 
     // Serves the accepted association until it ends; takes ownership of it.
@@ -41,6 +43,7 @@ private:
     std::shared_ptr<ToolkitConnection> connection();
 
     std::shared_ptr<ListenerLink> m_link;
+    WorkerStop& m_stop;
     // The association being served (the toolkit's base class keeps its own
     // copy private); set for the duration of serve().
     T_ASC_Association* m_association = nullptr;

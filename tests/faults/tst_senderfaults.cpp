@@ -5,7 +5,8 @@
 // the end, and a transfer syntax the relay can neither pass on nor decode.
 // The misbehaving senders replay and alter what a real storescu sent. After
 // each: no crash, no temporary file left, nothing acknowledged that the
-// archive lacks, and the next image is relayed.
+// archive lacks, and the next image is relayed. Also connections that never
+// send their association request, which must not keep senders waiting.
 
 #include "ArchivePeers.h"
 #include "CapturedExchange.h"
@@ -18,6 +19,7 @@
 #include "ResidentMemory.h"
 #include "TestImages.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -68,6 +70,8 @@ private slots:
     void brokenDataSetIsNotAcknowledged();
     void syntaxThatCannotBeForwardedIsRefused();
     void resetsRightAfterTheRequestCostNoMemory();
+    void silentConnectionsHoldNoSenderBack_data();
+    void silentConnectionsHoldNoSenderBack();
 
 private:
     // Opens an association by replaying the captured request; false when
@@ -259,6 +263,39 @@ void tst_SenderFaults::resetsRightAfterTheRequestCostNoMemory()
         QVERIFY2(after - before < 2048, qPrintable(QString::number(after - before)));
     QCOMPARE(m_relay->imagesRaised(), 0);
     verifyNextImageIsRelayed();
+}
+
+void tst_SenderFaults::silentConnectionsHoldNoSenderBack_data()
+{
+    QTest::addColumn<bool>("withImage");
+    QTest::newRow("echo (echoscu)") << false;
+    QTest::newRow("image (storescu)") << true;
+}
+
+// Port scanners, health checks and stuck clients connect and say nothing.
+// Twenty of them, still open, in front of a real sender: read one after
+// another, each allowed its 5 s for the request, they kept it out for
+// 100 s, and echoscu gave up after its 30.
+void tst_SenderFaults::silentConnectionsHoldNoSenderBack()
+{
+    QFETCH(bool, withImage);
+    const QString image = m_factory->make(QStringLiteral("behind-silent.dcm"));
+    std::vector<std::unique_ptr<RawConnection>> silent;
+    for (int i = 0; i < 20; ++i) {
+        silent.push_back(std::make_unique<RawConnection>());
+        QVERIFY(silent.back()->open(m_relay->port()));
+    }
+    QElapsedTimer clock;
+    clock.start();
+    const ToolRun run = withImage ? storescu(m_relay->port(), {image}) : echoscu(m_relay->port());
+    const qint64 elapsedMs = clock.elapsed();
+    qInfo("answered after %lld ms behind 20 silent connections", elapsedMs);
+    QVERIFY2(run.succeeded(), qPrintable(run.output));
+    QVERIFY2(elapsedMs < 5000, qPrintable(QString::number(elapsedMs)));
+    if (withImage) {
+        QVERIFY(m_relay->waitForResults(1));
+        QCOMPARE(m_archive->storedFiles().size(), 1);
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_SenderFaults)

@@ -1,4 +1,4 @@
-#include "dicom/internal/ImageRelay.h"
+#include "dicom/internal/WorkerHandOff.h"
 
 #include "dicom/ToolkitImage.h"
 #include "dicom/internal/ArchiveSession.h"
@@ -7,6 +7,7 @@
 #include "dicom/internal/NetworkTimeouts.h"
 #include "dicom/internal/OutgoingImage.h"
 #include "dicom/internal/ToolkitImageChannel.h"
+#include "dicom/internal/WorkerStop.h"
 
 #include <memory>
 
@@ -52,8 +53,9 @@ ForwardResult forwardCatchingAll(OutgoingImage* image, const ForwardRequest& req
 
 } // namespace
 
-quint16 relayImage(ListenerLink& link, std::shared_ptr<ToolkitConnection> connection,
-                   const QString& sopInstanceUid, const ReceivedDataSet& received, ArchiveSession& archive)
+quint16 handOffImage(ListenerLink& link, std::shared_ptr<ToolkitConnection> connection,
+                     const QString& sopInstanceUid, const ReceivedDataSet& received, ArchiveSession& archive,
+                     WorkerStop& stop)
 {
     auto channel = std::make_shared<ToolkitImageChannel>(sopInstanceUid);
     if (!link.raise(std::move(connection), std::make_shared<ToolkitImage>(channel)))
@@ -62,7 +64,10 @@ quint16 relayImage(ListenerLink& link, std::shared_ptr<ToolkitConnection> connec
     // parsed image, and this thread would only wait. The changes are
     // applied once the decision is in.
     const std::unique_ptr<OutgoingImage> image = parse(received);
+    // A stop gives the image up as its handler would.
+    stop.setWake([channel] { channel->release(); });
     const std::optional<ForwardRequest> request = channel->waitForDecision(kImageDecisionTimeout);
+    stop.setWake({});
     if (!request)
         return kStatusRelayFailure;
     const ForwardResult result = forwardCatchingAll(image.get(), *request, archive);
