@@ -4,9 +4,12 @@
 #include "ui/Twips.h"
 
 #include <QAbstractButton>
+#include <QGraphicsEffect>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QStyle>
 #include <QWidget>
 
 namespace {
@@ -23,7 +26,48 @@ QPoint DesignOrigin(const QWidget* container)
     return container->contentsRect().topLeft();
 }
 
+// Qt clips whatever a widget paints to the widget's rectangle; a graphics
+// effect is its way to paint past it, as a drop shadow does, and it keeps
+// the repainting of that wider area in step with the label. The effect
+// paints the caption itself, where the label would, without the clip.
+class CaptionOverhang : public QGraphicsEffect {
+public:
+    explicit CaptionOverhang(QLabel* label)
+        : QGraphicsEffect(label), m_label(label)
+    {
+    }
+
+protected:
+    // Columns as the box, and a line's height above and below it: no glyph
+    // of a single line reaches further. It depends on the font alone, so a
+    // shorter caption still repaints where a longer one reached.
+    QRectF boundingRectFor(const QRectF& rect) const override
+    {
+        const int line = m_label->fontMetrics().height();
+        return rect.adjusted(0, -line, 0, line);
+    }
+
+    void draw(QPainter* painter) override
+    {
+        painter->save();
+        painter->setClipRect(boundingRect(), Qt::IntersectClip);
+        painter->setFont(m_label->font());
+        m_label->style()->drawItemText(painter, m_label->contentsRect(), int(m_label->alignment()) | Qt::TextDontClip,
+                                       m_label->palette(), m_label->isEnabled(), m_label->text(),
+                                       m_label->foregroundRole());
+        painter->restore();
+    }
+
+private:
+    QLabel* m_label;
+};
+
 } // namespace
+
+void LetCaptionOverhang(QLabel* label)
+{
+    label->setGraphicsEffect(new CaptionOverhang(label));
+}
 
 void ApplyDesign(QWidget* control, const ControlDesign& design)
 {

@@ -42,6 +42,11 @@ void SetControlIndex(QObject* control, int index);
 // that cannot take the focus need not be listed.
 void ChainTabOrder(std::initializer_list<QWidget*> controls);
 
+// For a label whose box is lower than its font's line: its caption is drawn
+// as always, but may reach past the box's top and bottom edges (not its
+// sides) instead of losing the tops of accents and the ends of descenders.
+void LetCaptionOverhang(QLabel* label);
+
 void SetDesignText(QWidget* control, const QString& text);
 void SetDesignText(QLabel* control, const QString& text);
 void SetDesignText(QAbstractButton* control, const QString& text);

@@ -152,6 +152,10 @@ void FrmMain::BuildLamp(QWidget* client)
     MakeTransparentOnLamp(Label1, QPalette::ButtonText);
     lblOperator = MakeControl<QLabel>(picOp, kLblOperator);
     lblOperator->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    // 37 pixels for a 39-pixel line at 24 pt (Windows cut off the ends of
+    // the descenders there); with Qt's emboldening the ink of "Ölschläger"
+    // alone is 38 rows high.
+    LetCaptionOverhang(lblOperator);
     MakeTransparentOnLamp(lblOperator, QPalette::WindowText);
     SetTag(lblOperator, QString());
 }

@@ -1,5 +1,6 @@
 // The four windows as laid out: every control shows whole inside its
-// container, bold captions read as bold, the windows' frames, the menu, the
+// container, and so does the ink of its caption and of the list's rows;
+// bold captions read as bold, the windows' frames, the menu, the
 // list columns, the focus order, and the keys the layout itself answers.
 
 #include "ui/AppFonts.h"
@@ -24,6 +25,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -76,10 +78,11 @@ void ShowActive(QWidget* window)
 // Names the shown widgets below `container` that are not wholly inside the
 // part of their container left visible (inside its border; for a group box
 // below its title and inside its frame: its contents rectangle), and the
-// captions too long for their control. `visible` is what the containers
-// above leave visible, in window coordinates. A bare panel paints nothing of
-// its own and may overlap its container's edge, but it still clips what it
-// holds.
+// captions too wide for their control. Their height is a matter of ink
+// (controlsShowWhole): a size hint rounds the line up, 19 pixels for the 18
+// of 11.25 pt. `visible` is what the containers above leave visible, in
+// window coordinates. A bare panel paints nothing of its own and may overlap
+// its container's edge, but it still clips what it holds.
 void FindCutOff(const QWidget* container, const QRect& visible, QStringList& cutOff)
 {
     const QRect area = container->contentsRect().translated(container->mapTo(container->window(), QPoint()));
@@ -92,7 +95,7 @@ void FindCutOff(const QWidget* container, const QRect& visible, QStringList& cut
             cutOff << QString("%1 %2 outside %3").arg(child->objectName()).arg(QDebug::toString(place),
                                                                              QDebug::toString(area & visible));
         const QSize needed = child->sizeHint();
-        if (!Caption(child).isEmpty() && (needed.width() > child->width() || needed.height() > child->height()))
+        if (!Caption(child).isEmpty() && needed.width() > child->width())
             cutOff << QString("%1 \"%2\" needs %3").arg(child->objectName(), Caption(child), QDebug::toString(needed));
         FindCutOff(child, area & visible & place, cutOff);
     }
@@ -114,6 +117,43 @@ qint64 Ink(const QFont& font, const QString& text)
         for (int x = 0; x < image.width(); ++x)
             ink += 255 - qGray(image.pixel(x, y));
     return ink;
+}
+
+// Rows in which two pictures of the same place differ clearly: the rows of
+// ink a text adds there.
+int InkRows(const QImage& with, const QImage& without)
+{
+    int rows = 0;
+    for (int y = 0; y < with.height(); ++y) {
+        int x = 0;
+        while (x < with.width() && qAbs(qGray(with.pixel(x, y)) - qGray(without.pixel(x, y))) < 64)
+            ++x;
+        rows += x < with.width();
+    }
+    return rows;
+}
+
+// Names a text that reaches highest and lowest unless setting it adds as
+// many rows of ink to `area` of the window as it takes drawn with room above
+// and below, `width` wide.
+QString CutOffText(QWidget* window, const QRect& area, const std::function<void(const QString&)>& setText,
+                   const QFont& font, int width, Qt::Alignment alignment, const QString& name)
+{
+    const QString text = QStringLiteral("ÖÜÄÉ gjpy");
+    setText(QString());
+    const QImage without = window->grab(area).toImage();
+    setText(text);
+    const int shown = InkRows(window->grab(area).toImage(), without);
+    const int line = QFontMetrics(font).height();
+    QImage blank(width, 3 * line, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    QImage free = blank;
+    QPainter painter(&free);
+    painter.setFont(font);
+    painter.drawText(QRect(0, line, width, line), int(alignment) | Qt::TextDontClip, text); // cut at the sides only
+    painter.end();
+    const int whole = InkRows(free, blank);
+    return shown == whole ? QString() : QString("%1: %2 of %3 rows").arg(name).arg(shown).arg(whole);
 }
 
 } // namespace
@@ -182,6 +222,28 @@ void TstLayouts::controlsShowWhole()
                 cutOff << "menu " + action->text();
         }
     }
+    // The dots and accents of capitals and the descenders: a caption may
+    // reach past its box, but not be cut off at it.
+    for (QWidget* control : form->findChildren<QWidget*>()) {
+        auto* label = qobject_cast<QLabel*>(control);
+        auto* button = qobject_cast<QAbstractButton*>(control);
+        if ((!label && !button) || !control->isVisible())
+            continue;
+        const int line = control->fontMetrics().height();
+        const QRect box(control->mapTo(form.get(), QPoint()), control->size());
+        const auto setText = [&](const QString& text) { label ? label->setText(text) : button->setText(text); };
+        cutOff << CutOffText(form.get(), box.adjusted(0, -line, 0, line) & form->rect(), setText, control->font(),
+                             control->width(), label ? label->alignment() : Qt::AlignCenter, control->objectName());
+    }
+    if (auto* main = qobject_cast<FrmMain*>(form.get())) {
+        QTreeWidget* list = main->lstOperator;
+        auto* row = new QTreeWidgetItem(list);
+        const QRect cell = list->visualItemRect(row);
+        const auto setText = [row](const QString& text) { row->setText(1, text); };
+        cutOff << CutOffText(form.get(), QRect(list->viewport()->mapTo(form.get(), cell.topLeft()), cell.size()),
+                             setText, list->font(), cell.width(), Qt::AlignLeft, "lstOperator row");
+    }
+    cutOff.removeAll(QString());
     QVERIFY2(cutOff.isEmpty(), qPrintable(cutOff.join("; ")));
 }
 
