@@ -1,11 +1,11 @@
 #include "app/ImageRelay.h"
 
-#include "app/MessageBoxes.h"
 #include "dicom/ToolkitImage.h"
 #include "settings/DebugLog.h"
 #include "settings/NumberText.h"
 #include "settings/RelaySettings.h"
 #include "ui/ControlState.h"
+#include "ui/MessageBoxes.h"
 
 #include <QLabel>
 

@@ -1,6 +1,5 @@
 #include "app/MainWindow.h"
 
-#include "app/MessageBoxes.h"
 #include "app/Version.h"
 #include "dicom/ToolkitServer.h"
 #include "operators/DeleteOperator.h"
@@ -13,6 +12,7 @@
 #include "settings/SettingsDialog.h"
 #include "ui/ControlState.h"
 #include "ui/FrmMain.h"
+#include "ui/MessageBoxes.h"
 
 #include <QAction>
 #include <QFileInfo>

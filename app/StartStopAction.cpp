@@ -1,11 +1,11 @@
 #include "app/StartStopAction.h"
 
-#include "app/MessageBoxes.h"
 #include "dicom/ToolkitServer.h"
 #include "operators/OperatorListView.h"
 #include "settings/NumberText.h"
 #include "settings/RelaySettings.h"
 #include "ui/ControlState.h"
+#include "ui/MessageBoxes.h"
 
 #include <QFrame>
 #include <QPushButton>

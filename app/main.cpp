@@ -2,10 +2,10 @@
 // the operator on duty and forwards it to one archive.
 
 #include "app/MainWindow.h"
-#include "app/MessageBoxes.h"
 #include "ui/AppFonts.h"
 #include "ui/AppIcon.h"
 #include "ui/FrmMain.h"
+#include "ui/MessageBoxes.h"
 
 #include <QApplication>
 

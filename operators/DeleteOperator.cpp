@@ -1,11 +1,11 @@
 #include "operators/DeleteOperator.h"
 
 #include "app/ListenerStop.h"
-#include "app/MessageBoxes.h"
 #include "operators/EditOperatorDialog.h"
 #include "operators/OperatorListView.h"
 #include "operators/OperatorSelection.h"
 #include "ui/ControlState.h"
+#include "ui/MessageBoxes.h"
 
 #include <QPushButton>
 #include <QTreeWidget>

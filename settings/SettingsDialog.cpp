@@ -1,13 +1,13 @@
 #include "settings/SettingsDialog.h"
 
 #include "app/ListenerStop.h"
-#include "app/MessageBoxes.h"
 #include "settings/AppPaths.h"
 #include "settings/NumberText.h"
 #include "settings/ProfileStrings.h"
 #include "settings/RelaySettings.h"
 #include "ui/ControlState.h"
 #include "ui/FrmSettings.h"
+#include "ui/MessageBoxes.h"
 
 #include <QCheckBox>
 #include <QFrame>

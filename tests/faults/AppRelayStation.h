@@ -6,8 +6,8 @@
 // counted, not shown, and answered at once.
 
 #include "app/ImageRelay.h"
-#include "app/MessageBoxes.h"
 #include "dicom/ToolkitServer.h"
+#include "ui/MessageBoxes.h"
 
 #include <QLabel>
 #include <functional>
