@@ -11,10 +11,6 @@
 
 int main(int argc, char* argv[])
 {
-    // Nagle's algorithm would hold back every DICOM response on our sockets;
-    // the toolkit reads this before it opens the first one.
-    qputenv("TCP_NODELAY", "1");
-
     QApplication app(argc, argv);
     app.setWindowIcon(AppIcon());
     RegisterTahoma();
