@@ -76,7 +76,7 @@ void verifyStampedCopy(const QString& sent, const QString& arrived, const QByteA
 
 } // namespace
 
-class RelayTest : public QObject {
+class tst_Relay : public QObject {
     Q_OBJECT
 
 private:
@@ -504,5 +504,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(RelayTest)
+QTEST_GUILESS_MAIN(tst_Relay)
 #include "tst_relay.moc"

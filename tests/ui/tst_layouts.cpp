@@ -148,7 +148,7 @@ void AddSettingsControls()
 
 } // namespace
 
-class TstLayouts : public QObject {
+class tst_Layouts : public QObject {
     Q_OBJECT
 
 private slots:
@@ -179,7 +179,7 @@ private slots:
     void tahomaIsAvailable();
 };
 
-void TstLayouts::cleanup()
+void tst_Layouts::cleanup()
 {
     QStringList leftOpen;
     for (QWidget* window : QApplication::topLevelWidgets()) {
@@ -191,7 +191,7 @@ void TstLayouts::cleanup()
     QVERIFY2(leftOpen.isEmpty(), qPrintable("left open: " + leftOpen.join(", ")));
 }
 
-void TstLayouts::controls_data()
+void tst_Layouts::controls_data()
 {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("name");
@@ -210,7 +210,7 @@ void TstLayouts::controls_data()
     AddSettingsControls();
 }
 
-void TstLayouts::controls()
+void tst_Layouts::controls()
 {
     QFETCH(QString, window);
     QFETCH(QString, name);
@@ -244,7 +244,7 @@ void TstLayouts::controls()
     QVERIFY(control->isEnabled());
 }
 
-void TstLayouts::controlGroupsMatchTheirArrays()
+void tst_Layouts::controlGroupsMatchTheirArrays()
 {
     FrmNew frmNew;
     FrmEdit frmEdit;
@@ -257,7 +257,7 @@ void TstLayouts::controlGroupsMatchTheirArrays()
         QCOMPARE(frmSettings.Label1[i], FindControl(&frmSettings, "Label1", i));
 }
 
-void TstLayouts::windowFrames_data()
+void tst_Layouts::windowFrames_data()
 {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("caption");
@@ -270,7 +270,7 @@ void TstLayouts::windowFrames_data()
     QTest::newRow("settings") << "frmSettings" << "Einstellungen" << QSize(452, 225) << 8.25 << false;
 }
 
-void TstLayouts::windowFrames()
+void tst_Layouts::windowFrames()
 {
     QFETCH(QString, window);
     QFETCH(QString, caption);
@@ -298,7 +298,7 @@ void TstLayouts::windowFrames()
     QVERIFY(AppIcon().availableSizes().contains(QSize(32, 32)));
 }
 
-void TstLayouts::mainWindowMenu()
+void tst_Layouts::mainWindowMenu()
 {
     FrmMain form;
     QCOMPARE(form.menuBar()->actions(), (QList<QAction*>{form.mnuFile->menuAction(), form.mnuSettings}));
@@ -317,7 +317,7 @@ void TstLayouts::mainWindowMenu()
         QVERIFY(action->shortcut().isEmpty());
 }
 
-void TstLayouts::operatorListColumns()
+void tst_Layouts::operatorListColumns()
 {
     FrmMain form;
     form.show();
@@ -336,7 +336,7 @@ void TstLayouts::operatorListColumns()
     QCOMPARE(list->topLevelItemCount(), 0);
 }
 
-void TstLayouts::focusRunsInTabOrder_data()
+void tst_Layouts::focusRunsInTabOrder_data()
 {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QStringList>("order"); // from the control focused first
@@ -349,7 +349,7 @@ void TstLayouts::focusRunsInTabOrder_data()
                                              "cmdOK", "cmdApply", "cmdClose"};
 }
 
-void TstLayouts::focusRunsInTabOrder()
+void tst_Layouts::focusRunsInTabOrder()
 {
     QFETCH(QString, window);
     QFETCH(QStringList, order);
@@ -364,7 +364,7 @@ void TstLayouts::focusRunsInTabOrder()
     QCOMPARE(visited, order + QStringList{order.first()}); // Tab wraps round
 }
 
-void TstLayouts::enterPressesTheRightButton_data()
+void tst_Layouts::enterPressesTheRightButton_data()
 {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("focused");
@@ -381,7 +381,7 @@ void TstLayouts::enterPressesTheRightButton_data()
     QTest::newRow("settings focused apply") << "frmSettings" << "cmdApply" << "cmdApply";
 }
 
-void TstLayouts::enterPressesTheRightButton()
+void tst_Layouts::enterPressesTheRightButton()
 {
     QFETCH(QString, window);
     QFETCH(QString, focused);
@@ -398,7 +398,7 @@ void TstLayouts::enterPressesTheRightButton()
     QCOMPARE(clicks, (QMap<QString, int>{{pressed, 1}}));
 }
 
-void TstLayouts::escapeKeepsDialogOpen_data()
+void tst_Layouts::escapeKeepsDialogOpen_data()
 {
     QTest::addColumn<QString>("window");
     QTest::newRow("new") << "frmNew";
@@ -406,7 +406,7 @@ void TstLayouts::escapeKeepsDialogOpen_data()
     QTest::newRow("settings") << "frmSettings";
 }
 
-void TstLayouts::escapeKeepsDialogOpen()
+void tst_Layouts::escapeKeepsDialogOpen()
 {
     QFETCH(QString, window);
     const auto form = MakeWindow(window);
@@ -418,14 +418,14 @@ void TstLayouts::escapeKeepsDialogOpen()
     form->close();
 }
 
-void TstLayouts::lampColourShowsBehindLabels_data()
+void tst_Layouts::lampColourShowsBehindLabels_data()
 {
     QTest::addColumn<int>("windowsColor");
     QTest::newRow("red") << ColorRed;
     QTest::newRow("green") << ColorGreen;
 }
 
-void TstLayouts::lampColourShowsBehindLabels()
+void tst_Layouts::lampColourShowsBehindLabels()
 {
     QFETCH(int, windowsColor);
     FrmMain form;
@@ -444,7 +444,7 @@ void TstLayouts::lampColourShowsBehindLabels()
     }
 }
 
-void TstLayouts::lampAndOperatorStartAsDesigned()
+void tst_Layouts::lampAndOperatorStartAsDesigned()
 {
     FrmMain form;
     QCOMPARE(form.picOp->frameShape(), QFrame::Panel);
@@ -461,7 +461,7 @@ void TstLayouts::lampAndOperatorStartAsDesigned()
     QVERIFY(settings.cmdOK->isDefault());
 }
 
-void TstLayouts::windowsAreCentred()
+void tst_Layouts::windowsAreCentred()
 {
     FrmMain form;
     form.show();
@@ -476,7 +476,7 @@ void TstLayouts::windowsAreCentred()
     form.close();
 }
 
-void TstLayouts::portBoxesShowLongValues()
+void tst_Layouts::portBoxesShowLongValues()
 {
     // The four-character limit is for typing only; a loaded value shows whole.
     FrmSettings form;
@@ -486,7 +486,7 @@ void TstLayouts::portBoxesShowLongValues()
     }
 }
 
-void TstLayouts::closingMainWindowAnnouncesUnload()
+void tst_Layouts::closingMainWindowAnnouncesUnload()
 {
     FrmMain form;
     form.show();
@@ -496,7 +496,7 @@ void TstLayouts::closingMainWindowAnnouncesUnload()
     QVERIFY(!form.isVisible());
 }
 
-void TstLayouts::backColorConvertsWindowsColours_data()
+void tst_Layouts::backColorConvertsWindowsColours_data()
 {
     QTest::addColumn<int>("windowsColor");
     QTest::addColumn<QColor>("color");
@@ -506,7 +506,7 @@ void TstLayouts::backColorConvertsWindowsColours_data()
     QTest::newRow("mixed") << 0x804020 << QColor(0x20, 0x40, 0x80);
 }
 
-void TstLayouts::backColorConvertsWindowsColours()
+void tst_Layouts::backColorConvertsWindowsColours()
 {
     QFETCH(int, windowsColor);
     QFETCH(QColor, color);
@@ -517,7 +517,7 @@ void TstLayouts::backColorConvertsWindowsColours()
     QCOMPARE(BackColor(&panel), windowsColor);
 }
 
-void TstLayouts::tahomaIsAvailable()
+void tst_Layouts::tahomaIsAvailable()
 {
     if (!QFile::exists("/usr/share/wine/fonts/tahoma.ttf"))
         QSKIP("no Tahoma-compatible font on this machine");
@@ -525,5 +525,5 @@ void TstLayouts::tahomaIsAvailable()
     QVERIFY(QFontInfo(TahomaFont(9.75, true)).bold());
 }
 
-QTEST_MAIN(TstLayouts)
+QTEST_MAIN(tst_Layouts)
 #include "tst_layouts.moc"
