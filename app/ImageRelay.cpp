@@ -1,13 +1,11 @@
 #include "app/ImageRelay.h"
 
-#include "app/MessageBoxes.h"
+#include "app/RelayStation.h"
 #include "dicom/ToolkitImage.h"
 #include "settings/DebugLog.h"
 #include "settings/NumberText.h"
 #include "settings/RelaySettings.h"
-#include "ui/ControlState.h"
-
-#include <QLabel>
+#include "ui/MessageBoxes.h"
 
 namespace {
 
@@ -44,8 +42,8 @@ qint32 ArchivePortNumber()
 
 } // namespace
 
-ImageRelay::ImageRelay(QLabel* lblOperator, MessageBoxes& boxes, QObject* parent)
-    : QObject(parent), m_lblOperator(lblOperator), m_boxes(boxes)
+ImageRelay::ImageRelay(const RelayStation& station, MessageBoxes& boxes, QObject* parent)
+    : QObject(parent), m_station(station), m_boxes(boxes)
 {
 }
 
@@ -75,9 +73,9 @@ void ImageRelay::stampAndForward(ToolkitImage& image)
 {
     if (DebugOn())
         DebugLine(QStringLiteral("Change Attribut (Images: ") + image.ImageText()
-                  + QStringLiteral(" | New Attribut: ") + Tag(m_lblOperator) + QStringLiteral(")"));
+                  + QStringLiteral(" | New Attribut: ") + m_station.operatorShortCode() + QStringLiteral(")"));
 
-    image.ImageAttributes().PutAttribute(OperatorsNameGroup, OperatorsNameElement, Tag(m_lblOperator));
+    image.ImageAttributes().PutAttribute(OperatorsNameGroup, OperatorsNameElement, m_station.operatorShortCode());
 
     const RelaySettingsValues& settings = RelaySettings();
     if (DebugOn())

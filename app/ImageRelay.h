@@ -1,14 +1,15 @@
 #pragma once
 // The image relay: the handler of ImageReceivedAsync. Stamps each received
-// image with the short code of the operator on duty (lblOperator's tag, read
-// at the image's own moment) in Operators' Name (0008,1070) and forwards it to
-// the archive. The send runs off the GUI thread; its outcome comes back here.
+// image with the short code of the operator on duty (asked of the relay
+// station at the image's own moment) in Operators' Name (0008,1070) and
+// forwards it to the archive. The send runs off the GUI thread; its outcome
+// comes back here.
 
 #include <QObject>
 #include <memory>
 
 class MessageBoxes;
-class QLabel;
+class RelayStation;
 class ToolkitImage;
 struct ForwardResult;
 struct ToolkitConnection;
@@ -16,7 +17,7 @@ struct ToolkitConnection;
 class ImageRelay : public QObject {
     Q_OBJECT
 public:
-    ImageRelay(QLabel* lblOperator, MessageBoxes& boxes, QObject* parent = nullptr);
+    ImageRelay(const RelayStation& station, MessageBoxes& boxes, QObject* parent = nullptr);
 
     void onImageReceived(std::shared_ptr<ToolkitConnection> connection,
                          std::shared_ptr<ToolkitImage> image);
@@ -26,7 +27,7 @@ private:
     void onForwarded(const ForwardResult& result);
     void showTransferFailure();
 
-    QLabel* m_lblOperator;
+    const RelayStation& m_station;
     MessageBoxes& m_boxes;
     bool m_transferMessageOpen = false;
 };

@@ -1,8 +1,6 @@
 #include "app/MainWindow.h"
 
-#include "app/MessageBoxes.h"
 #include "app/Version.h"
-#include "dicom/ToolkitServer.h"
 #include "operators/DeleteOperator.h"
 #include "operators/EditOperatorDialog.h"
 #include "operators/NewOperatorDialog.h"
@@ -13,6 +11,7 @@
 #include "settings/SettingsDialog.h"
 #include "ui/ControlState.h"
 #include "ui/FrmMain.h"
+#include "ui/MessageBoxes.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -22,20 +21,45 @@
 
 namespace {
 
+const QString NoOperatorCaption = QStringLiteral("Kein Operator ausgewählt");
+
 QString VersionCaption()
 {
     return QStringLiteral("Quorin Relay: Version %1.%2.%3").arg(VersionMajor).arg(VersionMinor).arg(VersionRevision);
 }
 
+void ShowListening(FrmMain& form, bool listening)
+{
+    SetBackColor(form.picOp, listening ? ColorGreen : ColorRed);
+    form.cmdStartStop->setText(listening ? QStringLiteral("Stop") : QStringLiteral("Start"));
+}
+
+void ShowOperatorOnDuty(FrmMain& form, const RelayStation& station)
+{
+    form.lblOperator->setText(station.hasOperatorOnDuty() ? station.operatorName() : NoOperatorCaption);
+}
+
 } // namespace
+
+void FollowRelayStation(const RelayStation& station, FrmMain& form)
+{
+    ShowListening(form, station.isListening());
+    ShowOperatorOnDuty(form, station);
+    QObject::connect(&station, &RelayStation::listeningChanged, &form,
+                     [&form](bool listening) { ShowListening(form, listening); });
+    QObject::connect(&station, &RelayStation::operatorOnDutyChanged, &form,
+                     [&form, &station] { ShowOperatorOnDuty(form, station); });
+}
 
 MainWindow::MainWindow(FrmMain& form, MessageBoxes& boxes)
     : m_form(form),
       m_boxes(boxes),
-      m_selection(form.lstOperator, form.lblOperator, form.cmdEdit, form.cmdDel),
-      m_relay(form.lblOperator, boxes),
-      m_startStop({form.cmdStartStop, form.picOp, form.lstOperator}, boxes, [this] { return replaceServer(); })
+      m_selection(form.lstOperator, m_station, form.cmdEdit, form.cmdDel),
+      m_relay(m_station, boxes),
+      m_startStop(form.lstOperator, m_station, boxes)
 {
+    FollowRelayStation(m_station, form);
+    connect(&m_station, &RelayStation::ImageReceivedAsync, &m_relay, &ImageRelay::onImageReceived);
     connect(form.cmdStartStop, &QPushButton::clicked, this, [this] { m_startStop.run(); });
     connect(form.cmdClose, &QPushButton::clicked, &form, &QWidget::close);
     connect(form.mnuClose, &QAction::triggered, &form, &QWidget::close);
@@ -50,15 +74,12 @@ void MainWindow::connectDialogs()
         NewOperatorDialog::Show(&m_form, {m_form.lstOperator, m_form.cmdEdit, m_form.cmdDel}, m_boxes);
     });
     connect(form.cmdEdit, &QPushButton::clicked, this,
-            [this] { EditOperatorDialog::Show(&m_form, m_form.lstOperator, m_form.lblOperator); });
+            [this] { EditOperatorDialog::Show(&m_form, m_form.lstOperator, m_station); });
     connect(form.cmdDel, &QPushButton::clicked, this, [this] {
-        DeleteSelectedOperator({m_form.lstOperator, m_form.lblOperator, m_form.cmdEdit, m_form.cmdDel,
-                                m_form.cmdStartStop, m_form.picOp},
-                               server(), m_boxes);
+        DeleteSelectedOperator({m_form.lstOperator, m_form.cmdEdit, m_form.cmdDel}, m_station, m_boxes);
     });
-    connect(form.mnuSettings, &QAction::triggered, this, [this] {
-        SettingsDialog::Show(&m_form, {m_form.cmdStartStop, m_form.picOp, [this] { return server(); }}, m_boxes);
-    });
+    connect(form.mnuSettings, &QAction::triggered, this,
+            [this] { SettingsDialog::Show(&m_form, [this] { m_station.stopRelaying(); }, m_boxes); });
 }
 
 MainWindow::~MainWindow() = default;
@@ -67,22 +88,11 @@ void MainWindow::load()
 {
     const qint16 count = ReadOperatorCount(SettingsFilePath());
     m_form.setWindowTitle(VersionCaption());
-    SetBackColor(m_form.picOp, ColorRed);
-    LoadOperatorRows(m_form.lstOperator, m_form.lblOperator, ReadOperatorEntries(SettingsFilePath(), count));
+    LoadOperatorRows(m_form.lstOperator, m_station, ReadOperatorEntries(SettingsFilePath(), count));
     if (!QFileInfo::exists(SettingsFilePath()))
         return;
     LoadSettings();
     m_startStop.run();
-}
-
-ToolkitServer* MainWindow::replaceServer()
-{
-    // The new object takes over before the old one is released, so that only
-    // the server held here raises images.
-    auto server = std::make_unique<ToolkitServer>();
-    connect(server.get(), &ToolkitServer::ImageReceivedAsync, &m_relay, &ImageRelay::onImageReceived);
-    m_dcmSvr = std::move(server);
-    return m_dcmSvr.get();
 }
 
 void MainWindow::unload()

@@ -1,18 +1,24 @@
 #pragma once
 // The main window's behaviour: the load step, the close sequence, and the
 // wiring of its handlers. The layout is FrmMain; the handlers live with
-// their subsystems.
+// their subsystems; the relay's state lives in RelayStation, which the
+// window's controls follow.
 
 #include "app/ImageRelay.h"
+#include "app/RelayStation.h"
 #include "app/StartStopAction.h"
 #include "operators/OperatorSelection.h"
 
 #include <QObject>
-#include <memory>
 
 class FrmMain;
 class MessageBoxes;
-class ToolkitServer;
+
+// cmdStartStop's caption ("Start" = not listening, "Stop" = listening), the
+// lamp picOp (red / green) and lblOperator (the display name, or "Kein
+// Operator ausgewählt") show the station's state now and follow it from
+// then on.
+void FollowRelayStation(const RelayStation& station, FrmMain& form);
 
 class MainWindow : public QObject {
     Q_OBJECT
@@ -20,23 +26,19 @@ public:
     MainWindow(FrmMain& form, MessageBoxes& boxes);
     ~MainWindow() override;
 
-    // The load step: operators, caption, lamp, and with Settings.ini the
-    // settings and the automatic start. Run before the window is shown.
+    // The load step: caption, operators, and with Settings.ini the settings
+    // and the automatic start. Run before the window is shown.
     void load();
 
-    // The current server object (DcmSvr); null until the first start/stop.
-    ToolkitServer* server() const { return m_dcmSvr.get(); }
-
-    StartStopAction& startStopAction() { return m_startStop; }
+    RelayStation& station() { return m_station; }
 
 private:
     void connectDialogs();
-    ToolkitServer* replaceServer();
     void unload();
 
     FrmMain& m_form;
     MessageBoxes& m_boxes;
-    std::unique_ptr<ToolkitServer> m_dcmSvr;
+    RelayStation m_station;
     OperatorSelection m_selection;
     ImageRelay m_relay;
     StartStopAction m_startStop;

@@ -1,21 +1,14 @@
 #include "app/StartStopAction.h"
 
-#include "app/MessageBoxes.h"
-#include "dicom/ToolkitServer.h"
+#include "app/RelayStation.h"
 #include "operators/OperatorListView.h"
 #include "settings/NumberText.h"
 #include "settings/RelaySettings.h"
-#include "ui/ControlState.h"
+#include "ui/MessageBoxes.h"
 
-#include <QFrame>
-#include <QPushButton>
-#include <QTreeWidget>
 #include <exception>
 
 namespace {
-
-const QString StartCaption = QStringLiteral("Start");
-const QString StopCaption = QStringLiteral("Stop");
 
 // Any failure abandons the remaining steps of the action.
 struct StartStopFailure {};
@@ -30,23 +23,20 @@ qint32 LocalPortNumber()
 
 } // namespace
 
-StartStopAction::StartStopAction(Controls controls, MessageBoxes& boxes, ServerFactory newServer)
-    : m_controls(controls), m_boxes(boxes), m_newServer(std::move(newServer))
+StartStopAction::StartStopAction(QTreeWidget* lstOperator, RelayStation& station, MessageBoxes& boxes)
+    : m_lstOperator(lstOperator), m_station(station), m_boxes(boxes)
 {
 }
 
 void StartStopAction::run()
 {
     try {
-        ToolkitServer* server = m_newServer();
-        if (!server)
-            throw StartStopFailure{};
-        server->setServerFlag(true);
-        const QString caption = m_controls.cmdStartStop->text();
-        if (caption == StartCaption)
-            start(*server);
-        else if (caption == StopCaption)
-            stop(*server);
+        const bool listening = m_station.isListening();
+        m_station.replaceServer();
+        if (listening)
+            stop();
+        else
+            start();
     } catch (const StartStopFailure&) {
         showNoConnection();
     } catch (const std::exception&) {
@@ -54,24 +44,16 @@ void StartStopAction::run()
     }
 }
 
-void StartStopAction::start(ToolkitServer& server)
+void StartStopAction::start()
 {
     if (!anyOperatorTicked()) {
         m_boxes.show(QStringLiteral("Quorin Relay: Kein Operator ausgewählt."),
                      QStringLiteral("Sie müssen einen Operator auswählen."), MessageIcon::Information);
-        SetBackColor(m_controls.picOp, ColorRed);
-        server.CloseListener(LocalPortNumber());
+        m_station.stopListening(LocalPortNumber());
         return;
     }
-    const qint32 port = LocalPortNumber();
-    if (server.OpenListener(port)) {
-        SetBackColor(m_controls.picOp, ColorGreen);
-        m_controls.cmdStartStop->setText(StopCaption);
-        return;
-    }
-    server.CloseListener(port);
-    SetBackColor(m_controls.picOp, ColorRed);
-    showNoConnection();
+    if (!m_station.startListening(LocalPortNumber()))
+        showNoConnection();
 }
 
 void StartStopAction::showNoConnection()
@@ -80,19 +62,17 @@ void StartStopAction::showNoConnection()
                  QStringLiteral("Es konnte keine Verbindung hergestellt werden."), MessageIcon::Error);
 }
 
-void StartStopAction::stop(ToolkitServer& server)
+void StartStopAction::stop()
 {
-    SetBackColor(m_controls.picOp, ColorRed);
-    server.CloseListener(LocalPortNumber());
-    m_controls.cmdStartStop->setText(StartCaption);
+    m_station.stopListening(LocalPortNumber());
 }
 
 bool StartStopAction::anyOperatorTicked() const
 {
     // Every row is visited, as the list's own loop does; no early exit.
     bool ticked = false;
-    const int count = OperatorRowCount(m_controls.lstOperator);
+    const int count = OperatorRowCount(m_lstOperator);
     for (int i = 0; i < count; ++i)
-        ticked = IsRowTicked(OperatorRow(m_controls.lstOperator, i)) || ticked;
+        ticked = IsRowTicked(OperatorRow(m_lstOperator, i)) || ticked;
     return ticked;
 }

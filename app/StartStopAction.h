@@ -1,38 +1,26 @@
 #pragma once
-// The start/stop action behind cmdStartStop: its caption is the listener
-// state ("Start" = not listening, "Stop" = listening), the lamp picOp shows it
-// in colour. Every run replaces the server object first.
-
-#include <functional>
+// The start/stop action behind cmdStartStop: a stopped relay starts
+// listening on LocalPort, a listening one stops. Every run replaces the
+// server object first. What the caption and the lamp show follows the
+// relay station.
 
 class MessageBoxes;
-class QFrame;
-class QPushButton;
 class QTreeWidget;
-class ToolkitServer;
+class RelayStation;
 
 class StartStopAction {
 public:
-    struct Controls {
-        QPushButton* cmdStartStop;
-        QFrame* picOp;
-        QTreeWidget* lstOperator;
-    };
-    // Creates a new server object, stores it as the current one (releasing
-    // the previous one) and returns it.
-    using ServerFactory = std::function<ToolkitServer*()>;
-
-    StartStopAction(Controls controls, MessageBoxes& boxes, ServerFactory newServer);
+    StartStopAction(QTreeWidget* lstOperator, RelayStation& station, MessageBoxes& boxes);
 
     void run();
 
 private:
-    void start(ToolkitServer& server);
-    void stop(ToolkitServer& server);
+    void start();
+    void stop();
     bool anyOperatorTicked() const;
     void showNoConnection();
 
-    Controls m_controls;
+    QTreeWidget* m_lstOperator;
+    RelayStation& m_station;
     MessageBoxes& m_boxes;
-    ServerFactory m_newServer;
 };

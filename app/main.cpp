@@ -2,20 +2,16 @@
 // the operator on duty and forwards it to one archive.
 
 #include "app/MainWindow.h"
-#include "app/MessageBoxes.h"
 #include "dicom/ToolkitServer.h"
 #include "ui/AppFonts.h"
 #include "ui/AppIcon.h"
 #include "ui/FrmMain.h"
+#include "ui/MessageBoxes.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
-    // Nagle's algorithm would hold back every DICOM response on our sockets;
-    // the toolkit reads this before it opens the first one.
-    qputenv("TCP_NODELAY", "1");
-
     QApplication app(argc, argv);
     app.setWindowIcon(AppIcon());
     RegisterTahoma();

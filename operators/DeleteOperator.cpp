@@ -1,16 +1,14 @@
 #include "operators/DeleteOperator.h"
 
-#include "app/ListenerStop.h"
-#include "app/MessageBoxes.h"
 #include "operators/EditOperatorDialog.h"
 #include "operators/OperatorListView.h"
-#include "operators/OperatorSelection.h"
-#include "ui/ControlState.h"
+#include "operators/RelayControl.h"
+#include "ui/MessageBoxes.h"
 
 #include <QPushButton>
 #include <QTreeWidget>
 
-void DeleteSelectedOperator(const DeleteOperatorControls& controls, ToolkitServer* server, MessageBoxes& boxes)
+void DeleteSelectedOperator(const DeleteOperatorControls& controls, RelayControl& relay, MessageBoxes& boxes)
 {
     QTreeWidgetItem* row = SelectedOperatorRow(controls.lstOperator);
     if (!row)
@@ -24,10 +22,8 @@ void DeleteSelectedOperator(const DeleteOperatorControls& controls, ToolkitServe
 
     if (IsRowTicked(row)) {
         // The stamp is emptied before the listener stops.
-        ClearOperatorOnDuty(controls.lblOperator);
-        StopListeners(server);
-        SetBackColor(controls.picOp, ColorRed);
-        controls.cmdStartStop->setText(QStringLiteral("Start"));
+        relay.clearOperatorOnDuty();
+        relay.stopRelaying();
     }
 
     delete controls.lstOperator->takeTopLevelItem(controls.lstOperator->indexOfTopLevelItem(row));

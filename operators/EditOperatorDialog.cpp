@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-EditOperatorDialog::EditOperatorDialog(FrmEdit& form, QTreeWidgetItem* row, QLabel* lblOperator)
-    : QObject(&form), m_form(form), m_row(row), m_lblOperator(lblOperator)
+EditOperatorDialog::EditOperatorDialog(FrmEdit& form, QTreeWidgetItem* row, RelayControl& relay)
+    : QObject(&form), m_form(form), m_row(row), m_relay(relay)
 {
     const OperatorEntry entry = RowEntry(row);
     form.txtName->setText(entry.FirstName);
@@ -21,13 +21,13 @@ EditOperatorDialog::EditOperatorDialog(FrmEdit& form, QTreeWidgetItem* row, QLab
     connect(form.cmdClose, &QPushButton::clicked, &form, &QDialog::reject);
 }
 
-void EditOperatorDialog::Show(QWidget* mainWindow, QTreeWidget* lstOperator, QLabel* lblOperator)
+void EditOperatorDialog::Show(QWidget* mainWindow, QTreeWidget* lstOperator, RelayControl& relay)
 {
     QTreeWidgetItem* row = SelectedOperatorRow(lstOperator);
     if (!row)
         return;
     FrmEdit form(mainWindow); // centred over the main window, modal to it
-    EditOperatorDialog behaviour(form, row, lblOperator);
+    EditOperatorDialog behaviour(form, row, relay);
     form.exec();
 }
 
@@ -35,7 +35,7 @@ void EditOperatorDialog::writeBack()
 {
     SetRowFields(m_row, m_form.txtName->text(), m_form.txtSurename->text(), m_form.txtShort->text());
     if (IsRowTicked(m_row))
-        PublishOperatorOnDuty(m_lblOperator, m_row);
+        PublishOperatorOnDuty(m_relay, m_row);
     m_form.accept();
 }
 

@@ -1,10 +1,10 @@
 #include "operators/NewOperatorDialog.h"
 
-#include "app/MessageBoxes.h"
 #include "operators/OperatorListView.h"
 #include "operators/OperatorStorage.h"
 #include "operators/OperatorTextValidator.h"
 #include "ui/FrmNew.h"
+#include "ui/MessageBoxes.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,16 +1,13 @@
 #include "operators/OperatorSelection.h"
 
 #include "operators/OperatorListView.h"
+#include "operators/RelayControl.h"
 #include "operators/UserCheckDelegate.h"
-#include "ui/ControlState.h"
 
-#include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
 
-const QString NoOperatorCaption = QStringLiteral("Kein Operator ausgewählt");
-
-void LoadOperatorRows(QTreeWidget* list, QLabel* lblOperator, const QList<OperatorEntry>& entries)
+void LoadOperatorRows(QTreeWidget* list, RelayControl& relay, const QList<OperatorEntry>& entries)
 {
     for (const OperatorEntry& entry : entries) {
         QTreeWidgetItem* row = AppendOperatorRow(list, entry);
@@ -19,24 +16,17 @@ void LoadOperatorRows(QTreeWidget* list, QLabel* lblOperator, const QList<Operat
         SetRowTicked(row, true);
         list->setCurrentItem(row);
         row->setSelected(true);
-        PublishOperatorOnDuty(lblOperator, row);
+        PublishOperatorOnDuty(relay, row);
     }
 }
 
-void PublishOperatorOnDuty(QLabel* lblOperator, const QTreeWidgetItem* row)
+void PublishOperatorOnDuty(RelayControl& relay, const QTreeWidgetItem* row)
 {
     const OperatorEntry entry = RowEntry(row);
-    lblOperator->setText(entry.displayName());
-    SetTag(lblOperator, entry.ShortCode);
+    relay.setOperatorOnDuty(entry.ShortCode, entry.displayName());
 }
 
-void ClearOperatorOnDuty(QLabel* lblOperator)
-{
-    SetTag(lblOperator, QString());
-    lblOperator->setText(NoOperatorCaption);
-}
-
-void OnOperatorItemCheck(QTreeWidget* list, QLabel* lblOperator, QTreeWidgetItem* row)
+void OnOperatorItemCheck(QTreeWidget* list, RelayControl& relay, QTreeWidgetItem* row)
 {
     const int count = OperatorRowCount(list);
     for (int i = 0; i < count; ++i) {
@@ -44,22 +34,22 @@ void OnOperatorItemCheck(QTreeWidget* list, QLabel* lblOperator, QTreeWidgetItem
         SetRowTicked(other, false);
         SetRowTag(other, QString());
     }
-    PublishOperatorOnDuty(lblOperator, row);
+    PublishOperatorOnDuty(relay, row);
     list->setCurrentItem(row);
     row->setSelected(true);
     SetRowTicked(row, true);
     SetRowTag(row, OperatorEntry::CheckedMarker);
 }
 
-OperatorSelection::OperatorSelection(QTreeWidget* list, QLabel* lblOperator, QPushButton* cmdEdit,
+OperatorSelection::OperatorSelection(QTreeWidget* list, RelayControl& relay, QPushButton* cmdEdit,
                                      QPushButton* cmdDel, QObject* parent)
-    : QObject(parent), m_list(list), m_lblOperator(lblOperator), m_cmdEdit(cmdEdit), m_cmdDel(cmdDel)
+    : QObject(parent), m_list(list), m_relay(relay), m_cmdEdit(cmdEdit), m_cmdDel(cmdDel)
 {
     auto* delegate = new UserCheckDelegate(list);
     list->setItemDelegate(delegate);
     connect(delegate, &UserCheckDelegate::userToggledCheck, this, [this](const QModelIndex& index) {
         if (QTreeWidgetItem* row = OperatorRow(m_list, index.row()))
-            OnOperatorItemCheck(m_list, m_lblOperator, row);
+            OnOperatorItemCheck(m_list, m_relay, row);
     });
     connect(list, &QTreeWidget::itemClicked, this, [this] {
         m_cmdDel->setEnabled(true);

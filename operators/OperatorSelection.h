@@ -1,42 +1,38 @@
 #pragma once
-// The operator on duty: the ticked row of lstOperator, published through
-// lblOperator (caption = display name, tag = short code, which the relay
-// stamps into every image).
+// The operator on duty: the ticked row of lstOperator, published to the
+// relay (display name, and the short code it stamps into every image).
 
 #include "operators/OperatorEntry.h"
 
 #include <QList>
 #include <QObject>
 
-class QLabel;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
-
-extern const QString NoOperatorCaption; // "Kein Operator ausgewählt"
+class RelayControl;
 
 // Fills the empty list from stored entries; an entry marked "Checked" is
-// ticked and selected and shown in lblOperator (the last one wins).
-void LoadOperatorRows(QTreeWidget* list, QLabel* lblOperator, const QList<OperatorEntry>& entries);
+// ticked, selected and put on duty (the last one wins).
+void LoadOperatorRows(QTreeWidget* list, RelayControl& relay, const QList<OperatorEntry>& entries);
 
-// Shows row as the operator on duty in lblOperator.
-void PublishOperatorOnDuty(QLabel* lblOperator, const QTreeWidgetItem* row);
-void ClearOperatorOnDuty(QLabel* lblOperator);
+// Puts row's operator on duty.
+void PublishOperatorOnDuty(RelayControl& relay, const QTreeWidgetItem* row);
 
 // The user's tick on row: whatever the click did, row ends up the only
-// ticked row, selected, tagged "Checked" and shown in lblOperator.
-void OnOperatorItemCheck(QTreeWidget* list, QLabel* lblOperator, QTreeWidgetItem* row);
+// ticked row, selected, tagged "Checked" and on duty.
+void OnOperatorItemCheck(QTreeWidget* list, RelayControl& relay, QTreeWidgetItem* row);
 
 // Binds the tick and click handlers to the list of the main window.
 class OperatorSelection : public QObject {
     Q_OBJECT
 public:
-    OperatorSelection(QTreeWidget* list, QLabel* lblOperator, QPushButton* cmdEdit,
-                      QPushButton* cmdDel, QObject* parent = nullptr);
+    OperatorSelection(QTreeWidget* list, RelayControl& relay, QPushButton* cmdEdit, QPushButton* cmdDel,
+                      QObject* parent = nullptr);
 
 private:
     QTreeWidget* m_list;
-    QLabel* m_lblOperator;
+    RelayControl& m_relay;
     QPushButton* m_cmdEdit;
     QPushButton* m_cmdDel;
 };

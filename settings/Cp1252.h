@@ -1,6 +1,7 @@
 #pragma once
 // Windows-1252 ("ANSI" on a German Windows): the 8-bit text of Settings.ini
-// and Log/Debug.txt, so files written by the Windows program load unchanged.
+// and Log/Debug.txt. Both files stay in that code page, so a file written or
+// edited on a Windows station loads unchanged and ours reads the same there.
 
 #include <QByteArray>
 #include <QString>

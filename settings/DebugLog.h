@@ -1,5 +1,6 @@
 #pragma once
-// The debug log (module mnuDebug): Log/Debug.txt beside the executable.
+// The debug log: Log/Debug.txt in the program's folder, one line per step
+// of each relayed image while Debugmode is on.
 
 #include <QDateTime>
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
-// The profile-string layer (module mnuINI): our own INI reader and writer
-// with the behaviour of the Windows private-profile functions the program
-// was written against, plus atomic, checked writes.
+// The profile-string layer: our own INI reader and writer that behaves as
+// the Windows private-profile functions do, so a Settings.ini edited by hand
+// or on Windows reads the same here, plus atomic, checked writes.
 //
 // Reads: a missing file, section or key gives the default; section and key
 // names match without regard to case; blanks around a value are dropped; a

@@ -1,6 +1,7 @@
 #pragma once
-// The process-wide relay settings (module modMain), all held as text exactly
-// as read from Settings.ini; numbers are converted at each use.
+// The relay settings: one set for the whole process, all held as text exactly
+// as read from Settings.ini. Numbers are converted at each use, so a value
+// that is not a number fails only the step that needs it.
 
 #include <QString>
 

@@ -1,16 +1,13 @@
 #include "settings/SettingsDialog.h"
 
-#include "app/ListenerStop.h"
-#include "app/MessageBoxes.h"
 #include "settings/AppPaths.h"
 #include "settings/NumberText.h"
 #include "settings/ProfileStrings.h"
 #include "settings/RelaySettings.h"
-#include "ui/ControlState.h"
 #include "ui/FrmSettings.h"
+#include "ui/MessageBoxes.h"
 
 #include <QCheckBox>
-#include <QFrame>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -60,8 +57,8 @@ bool WouldExceedTypingLimit(const QLineEdit* box)
 
 } // namespace
 
-SettingsDialog::SettingsDialog(FrmSettings& form, MainControls main, MessageBoxes& boxes)
-    : QObject(&form), m_form(form), m_main(std::move(main)), m_boxes(boxes)
+SettingsDialog::SettingsDialog(FrmSettings& form, StopRequest stopRelaying, MessageBoxes& boxes)
+    : QObject(&form), m_form(form), m_stopRelaying(std::move(stopRelaying)), m_boxes(boxes)
 {
     for (QLineEdit* box : {form.txtAET, form.txtIP, form.txtPort, form.txtLocAET, form.txtLocPort})
         connect(box, &QLineEdit::textChanged, form.cmdApply, [&form] { form.cmdApply->setEnabled(true); });
@@ -77,10 +74,10 @@ SettingsDialog::SettingsDialog(FrmSettings& form, MainControls main, MessageBoxe
     load();
 }
 
-void SettingsDialog::Show(QWidget* mainWindow, MainControls main, MessageBoxes& boxes)
+void SettingsDialog::Show(QWidget* mainWindow, StopRequest stopRelaying, MessageBoxes& boxes)
 {
     FrmSettings form(mainWindow);
-    SettingsDialog behaviour(form, std::move(main), boxes);
+    SettingsDialog behaviour(form, std::move(stopRelaying), boxes);
     form.exec();
 }
 
@@ -108,9 +105,8 @@ void SettingsDialog::apply()
 {
     writeSettings();
     LoadSettings();
-    StopListeners(m_main.server ? m_main.server() : nullptr);
-    m_main.cmdStartStop->setText(QStringLiteral("Start"));
-    SetBackColor(m_main.picOp, ColorRed);
+    if (m_stopRelaying)
+        m_stopRelaying();
     m_form.cmdApply->setEnabled(false);
 }
 

@@ -2,7 +2,7 @@
 // The settings dialog "Einstellungen": shows sections "Archive" and "Local"
 // of Settings.ini as they are in the file, filters what is typed into the IP
 // and port boxes, and on apply writes the six keys, reloads the relay
-// settings and puts the relay into its stopped state.
+// settings and asks the relay to stop (the main window hands the request in).
 
 #include <QObject>
 #include <QString>
@@ -10,24 +10,16 @@
 
 class FrmSettings;
 class MessageBoxes;
-class QFrame;
-class QLineEdit;
-class QPushButton;
 class QWidget;
-class ToolkitServer;
 
 class SettingsDialog : public QObject {
     Q_OBJECT
 public:
-    struct MainControls {
-        QPushButton* cmdStartStop;
-        QFrame* picOp;
-        std::function<ToolkitServer*()> server; // the main window's current server object
-    };
+    using StopRequest = std::function<void()>;
 
-    SettingsDialog(FrmSettings& form, MainControls main, MessageBoxes& boxes);
+    SettingsDialog(FrmSettings& form, StopRequest stopRelaying, MessageBoxes& boxes);
 
-    static void Show(QWidget* mainWindow, MainControls main, MessageBoxes& boxes);
+    static void Show(QWidget* mainWindow, StopRequest stopRelaying, MessageBoxes& boxes);
 
     void apply();
 
@@ -40,7 +32,7 @@ private:
     QString debugmodeText() const;
 
     FrmSettings& m_form;
-    MainControls m_main;
+    StopRequest m_stopRelaying;
     MessageBoxes& m_boxes;
     // A stored Debugmode the check box cannot show, written back unchanged
     // as long as the box keeps the state it was loaded with.

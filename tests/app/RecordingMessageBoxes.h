@@ -2,7 +2,7 @@
 // Message boxes for tests: records every box and answers from a queue
 // (Ok, or Yes for a Yes/No box, when the queue is empty).
 
-#include "app/MessageBoxes.h"
+#include "ui/MessageBoxes.h"
 
 #include <QList>
 #include <QQueue>

@@ -127,12 +127,12 @@ void tst_ImageRelay::stampsTheOperatorOnDutyAtEachImage()
     const QStringList images = m_images->series(QStringLiteral("ct"), 3);
 
     QVERIFY(storescu(m_relayPort, {images[0]}).succeeded());
-    OnOperatorItemCheck(m_form->lstOperator, m_form->lblOperator, OperatorRow(m_form->lstOperator, 1));
+    OnOperatorItemCheck(m_form->lstOperator, m_window->station(), OperatorRow(m_form->lstOperator, 1));
     QVERIFY(storescu(m_relayPort, {images[1]}).succeeded());
 
     // Editing the operator on duty changes the stamp of the next image.
     FrmEdit edit(m_form.get());
-    new EditOperatorDialog(edit, OperatorRow(m_form->lstOperator, 1), m_form->lblOperator);
+    new EditOperatorDialog(edit, OperatorRow(m_form->lstOperator, 1), m_window->station());
     edit.txtShort->clear();
     TypeText(edit.txtShort, QStringLiteral("b2"));
     QTest::mouseClick(edit.cmdOpEdit, Qt::LeftButton);

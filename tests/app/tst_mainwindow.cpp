@@ -5,7 +5,6 @@
 #include "AppTestFolder.h"
 #include "RecordingMessageBoxes.h"
 #include "app/MainWindow.h"
-#include "dicom/ToolkitServer.h"
 #include "operators/OperatorListView.h"
 #include "operators/OperatorSelection.h"
 #include "settings/AppPaths.h"
@@ -93,7 +92,7 @@ void tst_MainWindow::startsEmptyAndStoppedWithoutSettingsFile()
     QCOMPARE(OperatorRowCount(m_form->lstOperator), 0);
     QCOMPARE(m_form->lblOperator->text(), QStringLiteral("Kein Operator ausgewählt"));
     QVERIFY(m_boxes.shown.isEmpty());
-    QVERIFY(!m_window->server());
+    QVERIFY(!m_window->station().server());
     QCOMPARE(RelaySettings().LocalPort, QString()); // settings not loaded
     QVERIFY(!QFile::exists(SettingsFilePath()));
 }
@@ -136,7 +135,7 @@ void tst_MainWindow::automaticStartAtLoad()
     QVERIFY(!windowVisibleDuringMessage);
     QCOMPARE(BackColor(m_form->picOp), expectedLamp);
     QCOMPARE(m_form->cmdStartStop->text(), expectedCaption);
-    QVERIFY(m_window->server());
+    QVERIFY(m_window->station().server());
     if (!portInUse)
         QCOMPARE(AcceptsConnections(port), expectedCaption == QLatin1String("Stop"));
 }
@@ -209,7 +208,7 @@ void tst_MainWindow::closingSavesTheList()
     loadWindow();
     m_boxes.shown.clear();
     m_form->show();
-    OnOperatorItemCheck(m_form->lstOperator, m_form->lblOperator, OperatorRow(m_form->lstOperator, 1));
+    OnOperatorItemCheck(m_form->lstOperator, m_window->station(), OperatorRow(m_form->lstOperator, 1));
 
     if (how == QLatin1String("cmdClose"))
         QTest::mouseClick(m_form->cmdClose, Qt::LeftButton);
@@ -229,7 +228,7 @@ void tst_MainWindow::closingReportsAFailedSave()
     const QByteArray before("[Operator]\r\nOperatorCount=1\r\nOperator1=|Anna|Arm|AA\r\n");
     writeSettings(before);
     loadWindow();
-    OnOperatorItemCheck(m_form->lstOperator, m_form->lblOperator, OperatorRow(m_form->lstOperator, 0));
+    OnOperatorItemCheck(m_form->lstOperator, m_window->station(), OperatorRow(m_form->lstOperator, 0));
     m_boxes.shown.clear();
     QVERIFY(QFile::setPermissions(SettingsFilePath(), QFile::ReadOwner | QFile::ReadGroup));
 

@@ -7,7 +7,8 @@
 #include "RealMessageBox.h"
 #include "RecordingMessageBoxes.h"
 #include "TypeText.h"
-#include "dicom/ToolkitServer.h"
+#include "app/MainWindow.h"
+#include "app/RelayStation.h"
 #include "operators/DeleteOperator.h"
 #include "operators/EditOperatorDialog.h"
 #include "operators/NewOperatorDialog.h"
@@ -64,6 +65,7 @@ private:
 
     RecordingMessageBoxes m_boxes;
     std::unique_ptr<FrmMain> m_main;
+    std::unique_ptr<RelayStation> m_station;
 };
 
 void tst_OperatorDialogs::init()
@@ -71,17 +73,20 @@ void tst_OperatorDialogs::init()
     m_boxes = RecordingMessageBoxes{};
     RelaySettings() = RelaySettingsValues{};
     m_main = std::make_unique<FrmMain>();
+    m_station = std::make_unique<RelayStation>();
+    FollowRelayStation(*m_station, *m_main);
 }
 
 void tst_OperatorDialogs::cleanup()
 {
+    m_station.reset();
     m_main.reset();
     QVERIFY2(!AnyWindowOpen(), "a window was left open");
 }
 
 void tst_OperatorDialogs::loadRows(const QList<OperatorEntry>& entries)
 {
-    LoadOperatorRows(m_main->lstOperator, m_main->lblOperator, entries);
+    LoadOperatorRows(m_main->lstOperator, *m_station, entries);
 }
 
 std::unique_ptr<FrmNew> tst_OperatorDialogs::openNew()
@@ -96,8 +101,7 @@ std::unique_ptr<FrmNew> tst_OperatorDialogs::openNew()
 
 DeleteOperatorControls tst_OperatorDialogs::deleteControls() const
 {
-    return {m_main->lstOperator, m_main->lblOperator, m_main->cmdEdit,
-            m_main->cmdDel,      m_main->cmdStartStop, m_main->picOp};
+    return {m_main->lstOperator, m_main->cmdEdit, m_main->cmdDel};
 }
 
 void tst_OperatorDialogs::shortCodeIsUpperCasedWhileTyping()
@@ -158,7 +162,7 @@ void tst_OperatorDialogs::newOperatorChecks()
         QVERIFY(!added->isSelected());
         QVERIFY(m_main->cmdEdit->isEnabled());
         QVERIFY(m_main->cmdDel->isEnabled());
-        QCOMPARE(Tag(m_main->lblOperator), QStringLiteral("AB")); // the operator on duty is unchanged
+        QCOMPARE(m_station->operatorShortCode(), QStringLiteral("AB")); // the operator on duty is unchanged
         return;
     }
     QCOMPARE(m_boxes.texts(), QStringList{expectedMessage});
@@ -281,7 +285,7 @@ void tst_OperatorDialogs::editWritesBackAsTypedAndShowsTheOperatorOnDuty()
     loadRows({{"", "Anna", "Arm", "AA"}, {"Checked", "Bert", "Bo", "BB"}});
     QTreeWidgetItem* onDuty = OperatorRow(m_main->lstOperator, 1);
     FrmEdit form(m_main.get());
-    new EditOperatorDialog(form, onDuty, m_main->lblOperator);
+    new EditOperatorDialog(form, onDuty, *m_station);
     QCOMPARE(form.txtName->text(), QStringLiteral("Bert"));
     QCOMPARE(form.txtSurename->text(), QStringLiteral("Bo"));
     QCOMPARE(form.txtShort->text(), QStringLiteral("BB"));
@@ -296,7 +300,7 @@ void tst_OperatorDialogs::editWritesBackAsTypedAndShowsTheOperatorOnDuty()
     QCOMPARE(RowEntry(onDuty), (OperatorEntry{"Checked", "", "Bo", "aa"}));
     QVERIFY(IsRowTicked(onDuty));
     QCOMPARE(m_main->lblOperator->text(), QStringLiteral(" Bo"));
-    QCOMPARE(Tag(m_main->lblOperator), QStringLiteral("aa"));
+    QCOMPARE(m_station->operatorShortCode(), QStringLiteral("aa"));
 }
 
 void tst_OperatorDialogs::editAbbrechenAndNoSelectionChangeNothing()
@@ -309,13 +313,13 @@ void tst_OperatorDialogs::editAbbrechenAndNoSelectionChangeNothing()
         if (QWidget* w = QApplication::activeModalWidget())
             w->close();
     });
-    EditOperatorDialog::Show(m_main.get(), m_main->lstOperator, m_main->lblOperator);
+    EditOperatorDialog::Show(m_main.get(), m_main->lstOperator, *m_station);
     QVERIFY(!dialogSeen);
 
     QTreeWidgetItem* row = OperatorRow(m_main->lstOperator, 0);
     m_main->lstOperator->setCurrentItem(row);
     FrmEdit form(m_main.get());
-    new EditOperatorDialog(form, row, m_main->lblOperator);
+    new EditOperatorDialog(form, row, *m_station);
     form.show();
     TypeText(form.txtName, QStringLiteral("xyz"));
     QTest::mouseClick(form.cmdClose, Qt::LeftButton);
@@ -329,7 +333,7 @@ void tst_OperatorDialogs::deleteAsksAndSelectsTheLastRow()
     m_main->lstOperator->setCurrentItem(OperatorRow(m_main->lstOperator, 1));
 
     m_boxes.answers.enqueue(MessageAnswer::No);
-    DeleteSelectedOperator(deleteControls(), nullptr, m_boxes);
+    DeleteSelectedOperator(deleteControls(), *m_station, m_boxes);
     QCOMPARE(OperatorRowCount(m_main->lstOperator), 4);
     QCOMPARE(m_boxes.shown.size(), 1);
     QCOMPARE(m_boxes.shown.first().title, QStringLiteral("Quorin Relay: Wirklich löchen?"));
@@ -337,12 +341,12 @@ void tst_OperatorDialogs::deleteAsksAndSelectsTheLastRow()
     QCOMPARE(m_boxes.shown.first().icon, MessageIcon::Question);
     QCOMPARE(m_boxes.shown.first().buttons, MessageButtons::YesNo);
 
-    DeleteSelectedOperator(deleteControls(), nullptr, m_boxes);
+    DeleteSelectedOperator(deleteControls(), *m_station, m_boxes);
     QCOMPARE(OperatorRowCount(m_main->lstOperator), 3);
     QCOMPARE(OperatorRow(m_main->lstOperator, 1)->text(0), QStringLiteral("C"));
     QTreeWidgetItem* last = OperatorRow(m_main->lstOperator, 2);
     QCOMPARE(SelectedOperatorRow(m_main->lstOperator), last);
-    QCOMPARE(Tag(m_main->lblOperator), QStringLiteral("C")); // operator on duty untouched
+    QCOMPARE(m_station->operatorShortCode(), QStringLiteral("C")); // operator on duty untouched
     QVERIFY(IsRowTicked(OperatorRow(m_main->lstOperator, 1)));
 }
 
@@ -350,16 +354,14 @@ void tst_OperatorDialogs::deletingTheOperatorOnDutyStopsRelaying()
 {
     const quint16 port = FreeLoopbackPort();
     RelaySettings().LocalPort = QString::number(port);
-    ToolkitServer server;
-    QVERIFY(server.OpenListener(port));
-    m_main->cmdStartStop->setText(QStringLiteral("Stop"));
-    SetBackColor(m_main->picOp, ColorGreen);
+    QVERIFY(m_station->startListening(port));
+    QCOMPARE(m_main->cmdStartStop->text(), QStringLiteral("Stop"));
     loadRows({{"Checked", "Anna", "Arm", "AA"}, {"", "Bert", "Bo", "BB"}});
 
-    DeleteSelectedOperator(deleteControls(), &server, m_boxes);
+    DeleteSelectedOperator(deleteControls(), *m_station, m_boxes);
 
     QCOMPARE(m_main->lblOperator->text(), QStringLiteral("Kein Operator ausgewählt"));
-    QCOMPARE(Tag(m_main->lblOperator), QString());
+    QCOMPARE(m_station->operatorShortCode(), QString());
     QCOMPARE(BackColor(m_main->picOp), ColorRed);
     QCOMPARE(m_main->cmdStartStop->text(), QStringLiteral("Start"));
     QVERIFY(!AcceptsConnections(port));
@@ -367,24 +369,25 @@ void tst_OperatorDialogs::deletingTheOperatorOnDutyStopsRelaying()
 
     // Before any listener existed: no server object, no LocalPort. The rest completes.
     RelaySettings() = RelaySettingsValues{};
-    OnOperatorItemCheck(m_main->lstOperator, m_main->lblOperator, OperatorRow(m_main->lstOperator, 0));
-    DeleteSelectedOperator(deleteControls(), nullptr, m_boxes);
+    RelayStation neverStarted;
+    OnOperatorItemCheck(m_main->lstOperator, neverStarted, OperatorRow(m_main->lstOperator, 0));
+    DeleteSelectedOperator(deleteControls(), neverStarted, m_boxes);
     QCOMPARE(OperatorRowCount(m_main->lstOperator), 0);
-    QCOMPARE(Tag(m_main->lblOperator), QString());
+    QCOMPARE(neverStarted.operatorShortCode(), QString());
 }
 
 void tst_OperatorDialogs::deletingTheOnlyRowDisablesTheButtons()
 {
     loadRows({{"", "Anna", "Arm", "AA"}});
     m_main->lstOperator->setCurrentItem(OperatorRow(m_main->lstOperator, 0));
-    DeleteSelectedOperator(deleteControls(), nullptr, m_boxes);
+    DeleteSelectedOperator(deleteControls(), *m_station, m_boxes);
     QCOMPARE(OperatorRowCount(m_main->lstOperator), 0);
     QVERIFY(!m_main->cmdEdit->isEnabled());
     QVERIFY(!m_main->cmdDel->isEnabled());
 
     // With nothing selected, delete asks nothing.
     m_boxes.shown.clear();
-    DeleteSelectedOperator(deleteControls(), nullptr, m_boxes);
+    DeleteSelectedOperator(deleteControls(), *m_station, m_boxes);
     QVERIFY(m_boxes.shown.isEmpty());
 }
 

@@ -2,9 +2,10 @@
 // Space) against the program's own, and the click that enables the buttons.
 
 #include "AppTestFolder.h"
+#include "app/MainWindow.h"
+#include "app/RelayStation.h"
 #include "operators/OperatorListView.h"
 #include "operators/OperatorSelection.h"
-#include "ui/ControlState.h"
 #include "ui/FrmMain.h"
 
 #include <QLabel>
@@ -32,14 +33,17 @@ private:
     QStringList tickedRows() const;
 
     std::unique_ptr<FrmMain> m_form;
+    std::unique_ptr<RelayStation> m_station;
     std::unique_ptr<OperatorSelection> m_selection;
 };
 
 void tst_OperatorSelection::init()
 {
     m_form = std::make_unique<FrmMain>();
-    m_selection = std::make_unique<OperatorSelection>(m_form->lstOperator, m_form->lblOperator,
-                                                      m_form->cmdEdit, m_form->cmdDel);
+    m_station = std::make_unique<RelayStation>();
+    FollowRelayStation(*m_station, *m_form);
+    m_selection = std::make_unique<OperatorSelection>(m_form->lstOperator, *m_station, m_form->cmdEdit,
+                                                      m_form->cmdDel);
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
 }
@@ -47,6 +51,7 @@ void tst_OperatorSelection::init()
 void tst_OperatorSelection::cleanup()
 {
     m_selection.reset();
+    m_station.reset();
     m_form.reset();
     QVERIFY2(!AnyWindowOpen(), "a window was left open");
 }
@@ -100,11 +105,11 @@ void tst_OperatorSelection::loadTicksAndShowsMarkedEntries()
     for (int i = 0; i < markers.size(); ++i)
         entries.append({markers[i], QStringLiteral("First%1").arg(i), QStringLiteral("Last%1").arg(i),
                         QStringLiteral("C%1").arg(i)});
-    LoadOperatorRows(m_form->lstOperator, m_form->lblOperator, entries);
+    LoadOperatorRows(m_form->lstOperator, *m_station, entries);
 
     QCOMPARE(tickedRows(), expectedTicked);
     QCOMPARE(m_form->lblOperator->text(), expectedCaption);
-    QCOMPARE(Tag(m_form->lblOperator), expectedTag);
+    QCOMPARE(m_station->operatorShortCode(), expectedTag);
     // Unknown markers stay in the tag, to be written back unchanged.
     QCOMPARE(CollectOperatorRows(m_form->lstOperator), entries);
 }
@@ -119,7 +124,7 @@ void tst_OperatorSelection::userTickMakesRowTheOnlyOperatorOnDuty_data()
 void tst_OperatorSelection::userTickMakesRowTheOnlyOperatorOnDuty()
 {
     QFETCH(bool, useKeyboard);
-    LoadOperatorRows(m_form->lstOperator, m_form->lblOperator,
+    LoadOperatorRows(m_form->lstOperator, *m_station,
                      {{"Checked", "Anna", "Arm", "AA"}, {"", "", "", "nn"}, {"Checked", "Cleo", "Cole", "CC"}});
 
     if (useKeyboard) {
@@ -136,32 +141,32 @@ void tst_OperatorSelection::userTickMakesRowTheOnlyOperatorOnDuty()
     QVERIFY(OperatorRow(m_form->lstOperator, 1)->isSelected());
     // Empty names: the caption is the joining blank alone.
     QCOMPARE(m_form->lblOperator->text(), QStringLiteral(" "));
-    QCOMPARE(Tag(m_form->lblOperator), QStringLiteral("nn"));
+    QCOMPARE(m_station->operatorShortCode(), QStringLiteral("nn"));
 }
 
 void tst_OperatorSelection::untickingTheOperatorOnDutyTicksItAgain()
 {
-    LoadOperatorRows(m_form->lstOperator, m_form->lblOperator,
+    LoadOperatorRows(m_form->lstOperator, *m_station,
                      {{"", "Anna", "Arm", "AA"}, {"Checked", "Bert", "Bo", "BB"}});
     clickCheckBox(1);
     QCOMPARE(tickedRows(), QStringList{"1:Checked"});
     QCOMPARE(m_form->lblOperator->text(), QStringLiteral("Bert Bo"));
-    QCOMPARE(Tag(m_form->lblOperator), QStringLiteral("BB"));
+    QCOMPARE(m_station->operatorShortCode(), QStringLiteral("BB"));
 }
 
 void tst_OperatorSelection::programTicksDoNotRunTheHandler()
 {
-    LoadOperatorRows(m_form->lstOperator, m_form->lblOperator,
+    LoadOperatorRows(m_form->lstOperator, *m_station,
                      {{"Checked", "Anna", "Arm", "AA"}, {"", "Bert", "Bo", "BB"}});
     SetRowTicked(OperatorRow(m_form->lstOperator, 1), true);
     // Had the handler run, row 0 would have lost its tick and tag.
     QCOMPARE(tickedRows(), (QStringList{"0:Checked", "1:"}));
-    QCOMPARE(Tag(m_form->lblOperator), QStringLiteral("AA"));
+    QCOMPARE(m_station->operatorShortCode(), QStringLiteral("AA"));
 }
 
 void tst_OperatorSelection::clickOnRowEnablesEditAndDelete()
 {
-    LoadOperatorRows(m_form->lstOperator, m_form->lblOperator, {{"", "Anna", "Arm", "AA"}});
+    LoadOperatorRows(m_form->lstOperator, *m_station, {{"", "Anna", "Arm", "AA"}});
     m_form->cmdEdit->setEnabled(false);
     m_form->cmdDel->setEnabled(false);
     const QRect cell = m_form->lstOperator->visualRect(m_form->lstOperator->model()->index(0, 1));

@@ -5,7 +5,8 @@
 #include "AppTestFolder.h"
 #include "RecordingMessageBoxes.h"
 #include "TypeText.h"
-#include "dicom/ToolkitServer.h"
+#include "app/MainWindow.h"
+#include "app/RelayStation.h"
 #include "settings/AppPaths.h"
 #include "settings/RelaySettings.h"
 #include "settings/SettingsDialog.h"
@@ -49,7 +50,7 @@ private:
     std::unique_ptr<AppTestFolder> m_folder;
     RecordingMessageBoxes m_boxes;
     std::unique_ptr<FrmMain> m_main;
-    std::unique_ptr<ToolkitServer> m_server;
+    std::unique_ptr<RelayStation> m_station;
     std::unique_ptr<FrmSettings> m_form;
     SettingsDialog* m_dialog = nullptr;
 };
@@ -59,14 +60,15 @@ void tst_SettingsDialog::init()
     m_folder = std::make_unique<AppTestFolder>();
     m_boxes = RecordingMessageBoxes{};
     m_main = std::make_unique<FrmMain>();
-    m_main->cmdStartStop->setText(QStringLiteral("Stop"));
-    SetBackColor(m_main->picOp, ColorGreen);
+    m_station = std::make_unique<RelayStation>();
+    FollowRelayStation(*m_station, *m_main);
+    QVERIFY(m_station->startListening(FreeLoopbackPort()));
 }
 
 void tst_SettingsDialog::cleanup()
 {
     m_form.reset();
-    m_server.reset();
+    m_station.reset();
     m_main.reset();
     m_folder.reset();
     QVERIFY2(!AnyWindowOpen(), "a window was left open");
@@ -75,8 +77,7 @@ void tst_SettingsDialog::cleanup()
 void tst_SettingsDialog::openDialog()
 {
     m_form = std::make_unique<FrmSettings>(m_main.get());
-    m_dialog = new SettingsDialog(*m_form, {m_main->cmdStartStop, m_main->picOp, [this] { return m_server.get(); }},
-                                  m_boxes);
+    m_dialog = new SettingsDialog(*m_form, [this] { m_station->stopRelaying(); }, m_boxes);
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
 }
@@ -211,11 +212,9 @@ void tst_SettingsDialog::applyWritesReloadsAndStops()
 
 void tst_SettingsDialog::applyClosesTheListenerOnItsOldPort()
 {
-    const quint16 oldPort = FreeLoopbackPort();
+    const quint16 oldPort = quint16(m_station->port());
     writeSettings("[Local]\r\nLocalPort=" + QByteArray::number(oldPort) + "\r\n");
     LoadSettings();
-    m_server = std::make_unique<ToolkitServer>();
-    QVERIFY(m_server->OpenListener(oldPort));
     openDialog();
 
     m_form->txtLocPort->clear();

@@ -24,7 +24,7 @@ bool portIsFree(quint16 port)
 
 } // namespace
 
-class ListenerTest : public QObject {
+class tst_Listener : public QObject {
     Q_OBJECT
 
 private slots:
@@ -142,5 +142,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(ListenerTest)
+QTEST_GUILESS_MAIN(tst_Listener)
 #include "tst_listener.moc"

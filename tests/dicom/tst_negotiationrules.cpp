@@ -35,7 +35,7 @@ ImageKind kind(int sopClassNumber, const char* transferSyntax)
 
 } // namespace
 
-class NegotiationRulesTest : public QObject {
+class tst_NegotiationRules : public QObject {
     Q_OBJECT
 
 private slots:
@@ -126,5 +126,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(NegotiationRulesTest)
+QTEST_GUILESS_MAIN(tst_NegotiationRules)
 #include "tst_negotiationrules.moc"

@@ -56,7 +56,7 @@ QByteArray encodedImage(const QString& folder, const QByteArray& pixels)
 
 } // namespace
 
-class ReceivedDataSetTest : public QObject {
+class tst_ReceivedDataSet : public QObject {
     Q_OBJECT
 
 private slots:
@@ -130,5 +130,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(ReceivedDataSetTest)
+QTEST_GUILESS_MAIN(tst_ReceivedDataSet)
 #include "tst_receiveddataset.moc"

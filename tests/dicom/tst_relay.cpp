@@ -140,7 +140,7 @@ void verifyStampedCopy(const QString& sent, const QString& arrived, const QByteA
 
 Q_DECLARE_METATYPE(VersusDirect)
 
-class RelayTest : public QObject {
+class tst_Relay : public QObject {
     Q_OBJECT
 
 private:
@@ -714,5 +714,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(RelayTest)
+QTEST_GUILESS_MAIN(tst_Relay)
 #include "tst_relay.moc"

@@ -20,7 +20,7 @@
 
 using namespace quorin::test;
 
-class RelayRobustnessTest : public QObject {
+class tst_RelayRobustness : public QObject {
     Q_OBJECT
 
 private:
@@ -184,5 +184,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(RelayRobustnessTest)
+QTEST_GUILESS_MAIN(tst_RelayRobustness)
 #include "tst_relayrobustness.moc"

@@ -1,17 +1,15 @@
 #pragma once
-// The relay as the application runs it, without the window: a ToolkitServer
-// whose images go to the application's own handler (app/ImageRelay) on this
-// thread, which stamps the operator on duty (the tag of an operator label)
-// and forwards to the archive in RelaySettings. Transfer messages are
-// counted, not shown, and answered at once.
+// The relay as the application runs it, without the window: the
+// application's RelayStation, whose images go to its own handler
+// (app/ImageRelay) on this thread, which stamps the operator on duty and
+// forwards to the archive in RelaySettings. Transfer messages are counted,
+// not shown, and answered at once.
 
 #include "app/ImageRelay.h"
-#include "app/MessageBoxes.h"
-#include "dicom/ToolkitServer.h"
+#include "app/RelayStation.h"
+#include "ui/MessageBoxes.h"
 
-#include <QLabel>
 #include <functional>
-#include <memory>
 
 namespace quorin::test {
 
@@ -47,9 +45,8 @@ private:
     };
 
     CountingBoxes m_boxes;
-    QLabel m_operatorLabel;
+    RelayStation m_station;
     ImageRelay m_relay;
-    std::unique_ptr<ToolkitServer> m_server;
     std::function<void()> m_beforeHandling;
     int m_imagesRaised = 0;
     quint16 m_port = 0;

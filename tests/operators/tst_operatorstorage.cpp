@@ -19,7 +19,7 @@ char* toString(const OperatorEntry& entry)
     return QTest::toString(entry.joined());
 }
 
-class TestOperatorStorage : public QObject {
+class tst_OperatorStorage : public QObject {
     Q_OBJECT
 
     std::optional<QTemporaryDir> m_dir; // a fresh one for every test
@@ -196,5 +196,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestOperatorStorage)
+QTEST_GUILESS_MAIN(tst_OperatorStorage)
 #include "tst_operatorstorage.moc"

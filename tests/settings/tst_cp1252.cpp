@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-class TestCp1252 : public QObject {
+class tst_Cp1252 : public QObject {
     Q_OBJECT
 
 private slots:
@@ -54,5 +54,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCp1252)
+QTEST_GUILESS_MAIN(tst_Cp1252)
 #include "tst_cp1252.moc"

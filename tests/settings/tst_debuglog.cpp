@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-class TestDebugLog : public QObject {
+class tst_DebugLog : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -89,5 +89,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDebugLog)
+QTEST_GUILESS_MAIN(tst_DebugLog)
 #include "tst_debuglog.moc"

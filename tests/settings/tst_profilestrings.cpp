@@ -19,7 +19,7 @@ using Writes = QList<Write>;
 
 Q_DECLARE_METATYPE(Write)
 
-class TestProfileStrings : public QObject {
+class tst_ProfileStrings : public QObject {
     Q_OBJECT
 
     std::optional<QTemporaryDir> m_dir; // a fresh one for every test
@@ -313,5 +313,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestProfileStrings)
+QTEST_GUILESS_MAIN(tst_ProfileStrings)
 #include "tst_profilestrings.moc"

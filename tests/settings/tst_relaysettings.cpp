@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-class TestRelaySettings : public QObject {
+class tst_RelaySettings : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -121,5 +121,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRelaySettings)
+QTEST_GUILESS_MAIN(tst_RelaySettings)
 #include "tst_relaysettings.moc"

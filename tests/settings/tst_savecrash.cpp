@@ -34,7 +34,7 @@ const QByteArray Initial("[Archive]\r\nAET=ARCHIVE\r\n[Operator]\r\nOperatorCoun
 
 } // namespace
 
-class TestSaveCrash : public QObject {
+class tst_SaveCrash : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;     // the writer's folder
@@ -121,5 +121,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSaveCrash)
+QTEST_GUILESS_MAIN(tst_SaveCrash)
 #include "tst_savecrash.moc"

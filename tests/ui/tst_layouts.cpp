@@ -158,7 +158,7 @@ QString CutOffText(QWidget* window, const QRect& area, const std::function<void(
 
 } // namespace
 
-class TstLayouts : public QObject {
+class tst_Layouts : public QObject {
     Q_OBJECT
 
 private slots:
@@ -190,7 +190,7 @@ private slots:
     void backColorConvertsWindowsColours();
 };
 
-void TstLayouts::cleanup()
+void tst_Layouts::cleanup()
 {
     QStringList leftOpen;
     for (QWidget* window : QApplication::topLevelWidgets()) {
@@ -202,14 +202,14 @@ void TstLayouts::cleanup()
     QVERIFY2(leftOpen.isEmpty(), qPrintable("left open: " + leftOpen.join(", ")));
 }
 
-void TstLayouts::controlsShowWhole_data()
+void tst_Layouts::controlsShowWhole_data()
 {
     QTest::addColumn<QString>("window");
     for (const char* window : {"frmMain", "frmNew", "frmEdit", "frmSettings"})
         QTest::newRow(window) << window;
 }
 
-void TstLayouts::controlsShowWhole()
+void tst_Layouts::controlsShowWhole()
 {
     QFETCH(QString, window);
     const auto form = MakeWindow(window);
@@ -247,12 +247,12 @@ void TstLayouts::controlsShowWhole()
     QVERIFY2(cutOff.isEmpty(), qPrintable(cutOff.join("; ")));
 }
 
-void TstLayouts::boldCaptionsLookBold_data()
+void tst_Layouts::boldCaptionsLookBold_data()
 {
     controlsShowWhole_data();
 }
 
-void TstLayouts::boldCaptionsLookBold()
+void tst_Layouts::boldCaptionsLookBold()
 {
     QFETCH(QString, window);
     const auto form = MakeWindow(window);
@@ -272,7 +272,7 @@ void TstLayouts::boldCaptionsLookBold()
     QVERIFY(bold > 0);
 }
 
-void TstLayouts::controlGroupsMatchTheirArrays()
+void tst_Layouts::controlGroupsMatchTheirArrays()
 {
     FrmNew frmNew;
     FrmEdit frmEdit;
@@ -285,7 +285,7 @@ void TstLayouts::controlGroupsMatchTheirArrays()
         QCOMPARE(frmSettings.Label1[i], FindControl(&frmSettings, "Label1", i));
 }
 
-void TstLayouts::windowFrames_data()
+void tst_Layouts::windowFrames_data()
 {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("caption");
@@ -298,7 +298,7 @@ void TstLayouts::windowFrames_data()
     QTest::newRow("settings") << "frmSettings" << "Einstellungen" << QSize(452, 225) << 8.25 << false;
 }
 
-void TstLayouts::windowFrames()
+void tst_Layouts::windowFrames()
 {
     QFETCH(QString, window);
     QFETCH(QString, caption);
@@ -326,7 +326,7 @@ void TstLayouts::windowFrames()
     QVERIFY(AppIcon().availableSizes().contains(QSize(32, 32)));
 }
 
-void TstLayouts::mainWindowMenu()
+void tst_Layouts::mainWindowMenu()
 {
     FrmMain form;
     QCOMPARE(form.menuBar()->actions(), (QList<QAction*>{form.mnuFile->menuAction(), form.mnuSettings}));
@@ -345,7 +345,7 @@ void TstLayouts::mainWindowMenu()
         QVERIFY(action->shortcut().isEmpty());
 }
 
-void TstLayouts::operatorListColumns()
+void tst_Layouts::operatorListColumns()
 {
     FrmMain form;
     form.show();
@@ -364,7 +364,7 @@ void TstLayouts::operatorListColumns()
     QCOMPARE(list->topLevelItemCount(), 0);
 }
 
-void TstLayouts::focusRunsInTabOrder_data()
+void tst_Layouts::focusRunsInTabOrder_data()
 {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QStringList>("order"); // from the control focused first
@@ -377,7 +377,7 @@ void TstLayouts::focusRunsInTabOrder_data()
                                              "cmdOK", "cmdApply", "cmdClose"};
 }
 
-void TstLayouts::focusRunsInTabOrder()
+void tst_Layouts::focusRunsInTabOrder()
 {
     QFETCH(QString, window);
     QFETCH(QStringList, order);
@@ -392,7 +392,7 @@ void TstLayouts::focusRunsInTabOrder()
     QCOMPARE(visited, order + QStringList{order.first()}); // Tab wraps round
 }
 
-void TstLayouts::enterPressesTheRightButton_data()
+void tst_Layouts::enterPressesTheRightButton_data()
 {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("focused");
@@ -409,7 +409,7 @@ void TstLayouts::enterPressesTheRightButton_data()
     QTest::newRow("settings focused apply") << "frmSettings" << "cmdApply" << "cmdApply";
 }
 
-void TstLayouts::enterPressesTheRightButton()
+void tst_Layouts::enterPressesTheRightButton()
 {
     QFETCH(QString, window);
     QFETCH(QString, focused);
@@ -426,7 +426,7 @@ void TstLayouts::enterPressesTheRightButton()
     QCOMPARE(clicks, (QMap<QString, int>{{pressed, 1}}));
 }
 
-void TstLayouts::escapeKeepsDialogOpen_data()
+void tst_Layouts::escapeKeepsDialogOpen_data()
 {
     QTest::addColumn<QString>("window");
     QTest::newRow("new") << "frmNew";
@@ -434,7 +434,7 @@ void TstLayouts::escapeKeepsDialogOpen_data()
     QTest::newRow("settings") << "frmSettings";
 }
 
-void TstLayouts::escapeKeepsDialogOpen()
+void tst_Layouts::escapeKeepsDialogOpen()
 {
     QFETCH(QString, window);
     const auto form = MakeWindow(window);
@@ -446,14 +446,14 @@ void TstLayouts::escapeKeepsDialogOpen()
     form->close();
 }
 
-void TstLayouts::lampColourShowsBehindLabels_data()
+void tst_Layouts::lampColourShowsBehindLabels_data()
 {
     QTest::addColumn<int>("windowsColor");
     QTest::newRow("red") << ColorRed;
     QTest::newRow("green") << ColorGreen;
 }
 
-void TstLayouts::lampColourShowsBehindLabels()
+void tst_Layouts::lampColourShowsBehindLabels()
 {
     QFETCH(int, windowsColor);
     FrmMain form;
@@ -472,7 +472,7 @@ void TstLayouts::lampColourShowsBehindLabels()
     }
 }
 
-void TstLayouts::lampAndOperatorStartAsDesigned()
+void tst_Layouts::lampAndOperatorStartAsDesigned()
 {
     FrmMain form;
     QCOMPARE(form.picOp->frameShape(), QFrame::Panel);
@@ -489,7 +489,7 @@ void TstLayouts::lampAndOperatorStartAsDesigned()
     QVERIFY(settings.cmdOK->isDefault());
 }
 
-void TstLayouts::windowsAreCentred()
+void tst_Layouts::windowsAreCentred()
 {
     FrmMain form;
     form.show();
@@ -504,7 +504,7 @@ void TstLayouts::windowsAreCentred()
     form.close();
 }
 
-void TstLayouts::portBoxesShowLongValues()
+void tst_Layouts::portBoxesShowLongValues()
 {
     // The four-character limit is for typing only; a loaded value shows whole.
     FrmSettings form;
@@ -514,7 +514,7 @@ void TstLayouts::portBoxesShowLongValues()
     }
 }
 
-void TstLayouts::closingMainWindowAnnouncesUnload()
+void tst_Layouts::closingMainWindowAnnouncesUnload()
 {
     FrmMain form;
     form.show();
@@ -524,7 +524,7 @@ void TstLayouts::closingMainWindowAnnouncesUnload()
     QVERIFY(!form.isVisible());
 }
 
-void TstLayouts::backColorConvertsWindowsColours_data()
+void tst_Layouts::backColorConvertsWindowsColours_data()
 {
     QTest::addColumn<int>("windowsColor");
     QTest::addColumn<QColor>("color");
@@ -534,7 +534,7 @@ void TstLayouts::backColorConvertsWindowsColours_data()
     QTest::newRow("mixed") << 0x804020 << QColor(0x20, 0x40, 0x80);
 }
 
-void TstLayouts::backColorConvertsWindowsColours()
+void tst_Layouts::backColorConvertsWindowsColours()
 {
     QFETCH(int, windowsColor);
     QFETCH(QColor, color);
@@ -545,5 +545,5 @@ void TstLayouts::backColorConvertsWindowsColours()
     QCOMPARE(BackColor(&panel), windowsColor);
 }
 
-QTEST_MAIN(TstLayouts)
+QTEST_MAIN(tst_Layouts)
 #include "tst_layouts.moc"

@@ -1,4 +1,4 @@
-#include "app/MessageBoxes.h"
+#include "ui/MessageBoxes.h"
 
 #include "ui/AppIcon.h"
 
