@@ -1,6 +1,7 @@
 #pragma once
-// One received image, held in a temporary file until its sender has been
-// answered. Handed to the GUI thread by ToolkitServer::ImageReceivedAsync.
+// One received image, held until its sender has been answered (in memory up
+// to 4 MB, larger ones in a temporary file). Handed to the GUI thread by
+// ToolkitServer::ImageReceivedAsync.
 
 #include "dicom/ForwardResult.h"
 #include "dicom/ToolkitAttributeSet.h"

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr const char* kTagProperty = "tag";
 constexpr const char* kBackColorProperty = "backColor";
 
 // Windows keeps red in the lowest byte: 0x00BBGGRR.
@@ -18,16 +17,6 @@ QColor FromWindowsColor(int windowsColor)
 }
 
 } // namespace
-
-QString Tag(const QObject* control)
-{
-    return control->property(kTagProperty).toString();
-}
-
-void SetTag(QObject* control, const QString& tag)
-{
-    control->setProperty(kTagProperty, tag);
-}
 
 void SetBackColor(QWidget* control, int windowsColor)
 {

@@ -11,9 +11,6 @@ class QWidget;
 constexpr int ColorRed = 255;
 constexpr int ColorGreen = 65280;
 
-QString Tag(const QObject* control);
-void SetTag(QObject* control, const QString& tag);
-
 // Sets and fills the background (the lamp picOp); BackColor returns the
 // value last set, or -1 when none was.
 void SetBackColor(QWidget* control, int windowsColor);

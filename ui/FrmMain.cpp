@@ -157,7 +157,6 @@ void FrmMain::BuildLamp(QWidget* client)
     // alone is 38 rows high.
     LetCaptionOverhang(lblOperator);
     MakeTransparentOnLamp(lblOperator, QPalette::WindowText);
-    SetTag(lblOperator, QString());
 }
 
 void FrmMain::closeEvent(QCloseEvent* event)

@@ -24,7 +24,7 @@ public:
     QPushButton* cmdClose = nullptr;
     QFrame* picOp = nullptr;             // the status lamp
     QLabel* Label1 = nullptr;            // "Aktiver Operator:"
-    QLabel* lblOperator = nullptr;       // operator on duty; its tag holds the short code
+    QLabel* lblOperator = nullptr;       // display name of the operator on duty
     QMenu* mnuFile = nullptr;            // "Datei"
     QAction* mnuSave = nullptr;          // "Speichern", never available
     QAction* mnuClose = nullptr;         // "Beenden"

@@ -481,7 +481,6 @@ void tst_Layouts::lampAndOperatorStartAsDesigned()
     QCOMPARE(BackColor(form.picOp), -1);
     QCOMPARE(form.Label1->palette().color(QPalette::WindowText), form.palette().color(QPalette::ButtonText));
     QVERIFY(form.lblOperator->alignment() & Qt::AlignHCenter);
-    QCOMPARE(Tag(form.lblOperator), QString());
     QVERIFY(form.cmdStartStop->isDefault());
 
     FrmSettings settings;
