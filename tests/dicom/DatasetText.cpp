@@ -60,13 +60,6 @@ QString printed(DcmObject& object)
 
 } // namespace
 
-QString datasetText(const QString& file, const QList<TagNumbers>& without, bool decompressed)
-{
-    DcmFileFormat format;
-    DcmDataset* dataset = prepared(format, file, without, decompressed);
-    return dataset ? printed(*dataset) : QString();
-}
-
 QStringList datasetElements(const QString& file, const QList<TagNumbers>& without, bool decompressed)
 {
     DcmFileFormat format;
