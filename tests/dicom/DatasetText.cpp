@@ -21,29 +21,6 @@ bool load(DcmFileFormat& file, const QString& path)
     return true;
 }
 
-// The data set of `file` without the tags in `without`, decoded with
-// `decompressed`; nullptr when it cannot be read or decoded.
-DcmDataset* prepared(DcmFileFormat& format, const QString& file, const QList<TagNumbers>& without, bool decompressed)
-{
-    if (!load(format, file))
-        return nullptr;
-    DcmDataset* dataset = format.getDataset();
-    for (const TagNumbers& tag : without)
-        delete dataset->remove(DcmTagKey(tag.first, tag.second));
-    if (decompressed) {
-        DJDecoderRegistration::registerCodecs();
-        DcmRLEDecoderRegistration::registerCodecs();
-        const bool wasLossy = dataset->tagExists(DCM_LossyImageCompression);
-        if (dataset->chooseRepresentation(EXS_LittleEndianExplicit, nullptr).bad())
-            return nullptr;
-        // Decoding records that it happened; not part of the image's content
-        // (but a lossy image's own record is).
-        if (!wasLossy)
-            delete dataset->remove(DCM_LossyImageCompression);
-    }
-    return dataset;
-}
-
 QString printed(DcmObject& object)
 {
     std::ostringstream text;
@@ -60,19 +37,25 @@ QString printed(DcmObject& object)
 
 } // namespace
 
-QString datasetText(const QString& file, const QList<TagNumbers>& without, bool decompressed)
-{
-    DcmFileFormat format;
-    DcmDataset* dataset = prepared(format, file, without, decompressed);
-    return dataset ? printed(*dataset) : QString();
-}
-
 QStringList datasetElements(const QString& file, const QList<TagNumbers>& without, bool decompressed)
 {
     DcmFileFormat format;
-    DcmDataset* dataset = prepared(format, file, without, decompressed);
-    if (!dataset)
+    if (!load(format, file))
         return {};
+    DcmDataset* dataset = format.getDataset();
+    for (const TagNumbers& tag : without)
+        delete dataset->remove(DcmTagKey(tag.first, tag.second));
+    if (decompressed) {
+        DJDecoderRegistration::registerCodecs();
+        DcmRLEDecoderRegistration::registerCodecs();
+        const bool wasLossy = dataset->tagExists(DCM_LossyImageCompression);
+        if (dataset->chooseRepresentation(EXS_LittleEndianExplicit, nullptr).bad())
+            return {};
+        // Decoding records that it happened; not part of the image's content
+        // (but a lossy image's own record is).
+        if (!wasLossy)
+            delete dataset->remove(DCM_LossyImageCompression);
+    }
     dataset->computeGroupLengthAndPadding(EGL_withoutGL, EPD_noChange);
     QStringList elements;
     for (unsigned long i = 0; i < dataset->card(); ++i)

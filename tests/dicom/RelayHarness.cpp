@@ -1,23 +1,26 @@
 #include "RelayHarness.h"
 
-#include "EventLoopWait.h"
 #include "LoopbackPorts.h"
 
 #include <QCoreApplication>
 #include <QDir>
-
-RelayHarness::RelayHarness() = default;
-
-RelayHarness::~RelayHarness()
-{
-    stop();
-}
+#include <QTest>
 
 bool RelayHarness::start()
 {
     m_server = std::make_unique<ToolkitServer>();
     m_server->setServerFlag(true);
-    connect(m_server.get(), &ToolkitServer::ImageReceivedAsync, this, &RelayHarness::onImage);
+    connect(m_server.get(), &ToolkitServer::ImageReceivedAsync, this,
+            [this](std::shared_ptr<ToolkitConnection>, std::shared_ptr<ToolkitImage> image) {
+                ++m_imagesRaised;
+                if (m_beforeHandling)
+                    m_beforeHandling();
+                if (m_decision == Decision::LetGo)
+                    return;
+                image->ImageAttributes().PutAttribute(0x0008, 0x1070, m_stamp);
+                image->ForwardImage(QStringLiteral("127.0.0.1"), m_archivePort, QStringLiteral("QUORIN"),
+                                    m_archiveAE, this, [this](const ForwardResult& result) { m_results << result; });
+            });
     m_port = quorin::test::freeLoopbackPort();
     return m_server->OpenListener(m_port);
 }
@@ -37,19 +40,7 @@ void RelayHarness::setArchive(quint16 port, const QString& aeTitle)
 
 bool RelayHarness::waitForResults(int count, int timeoutMs) const
 {
-    return quorin::test::waitUntil([&] { return m_results.size() >= count; }, timeoutMs);
-}
-
-void RelayHarness::onImage(std::shared_ptr<ToolkitConnection>, std::shared_ptr<ToolkitImage> image)
-{
-    m_imageTexts << image->ImageText();
-    if (m_beforeHandling)
-        m_beforeHandling();
-    if (m_decision == Decision::LetGo)
-        return;
-    image->ImageAttributes().PutAttribute(8, 4208, m_stamp);
-    image->ForwardImage(QStringLiteral("127.0.0.1"), m_archivePort, QStringLiteral("QUORIN"), m_archiveAE,
-                        this, [this](const ForwardResult& result) { m_results << result; });
+    return QTest::qWaitFor([&] { return m_results.size() >= count; }, timeoutMs);
 }
 
 QString relayTemporaryFolder()
@@ -64,5 +55,5 @@ QStringList leftoverTemporaryFiles()
 
 bool waitForNoTemporaryFiles(int timeoutMs)
 {
-    return quorin::test::waitUntil([] { return leftoverTemporaryFiles().isEmpty(); }, timeoutMs);
+    return QTest::qWaitFor([] { return leftoverTemporaryFiles().isEmpty(); }, timeoutMs);
 }

@@ -1,25 +1,20 @@
 #pragma once
 // A relay as the application runs it, for tests: a ToolkitServer on a free
 // port whose handler stamps (0008,1070) and forwards each image, recording
-// what it saw and the outcome of every forward.
+// the outcome of every forward.
 
 #include "dicom/ForwardResult.h"
 #include "dicom/ToolkitServer.h"
 
 #include <QObject>
-#include <QStringList>
 #include <memory>
 
 class RelayHarness : public QObject {
     Q_OBJECT
 public:
-    enum class Decision {
-        Forward, // stamp and forward (the relay's normal work)
-        LetGo,   // drop the image without forwarding
-    };
+    enum class Decision { Forward, LetGo }; // LetGo: drop the image without forwarding
 
-    RelayHarness();
-    ~RelayHarness() override;
+    ~RelayHarness() override { stop(); }
 
     // Opens the listener on a free port; false when that failed.
     bool start();
@@ -33,15 +28,12 @@ public:
     // Called in the handler before the image is dealt with.
     void setBeforeHandling(std::function<void()> hook) { m_beforeHandling = std::move(hook); }
 
-    int imagesRaised() const { return m_imageTexts.size(); }
-    const QStringList& imageTexts() const { return m_imageTexts; }
+    int imagesRaised() const { return m_imagesRaised; }
     const QList<ForwardResult>& results() const { return m_results; }
     // Waits (event loop running) until `count` forwards have reported back.
     bool waitForResults(int count, int timeoutMs = 30000) const;
 
 private:
-    void onImage(std::shared_ptr<ToolkitConnection> connection, std::shared_ptr<ToolkitImage> image);
-
     std::unique_ptr<ToolkitServer> m_server;
     quint16 m_port = 0;
     quint16 m_archivePort = 0;
@@ -49,14 +41,14 @@ private:
     QString m_stamp = QStringLiteral("AB");
     Decision m_decision = Decision::Forward;
     std::function<void()> m_beforeHandling;
-    QStringList m_imageTexts;
+    int m_imagesRaised = 0;
     QList<ForwardResult> m_results;
 };
 
-// The folder the relay keeps received images in while they are relayed.
-QString relayTemporaryFolder();
-// Files left in it.
+// Files left in the folder the relay keeps received images in.
 QStringList leftoverTemporaryFiles();
-// Waits until it is empty; a worker removes an image's file just after it
+// Waits until there are none; a worker removes an image's file just after it
 // answered the sender, so the sender may finish a moment before that.
 bool waitForNoTemporaryFiles(int timeoutMs = 5000);
+// The folder itself.
+QString relayTemporaryFolder();

@@ -10,7 +10,6 @@
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QNetworkRequest>
 
 namespace quorin::test {
 
@@ -33,8 +32,7 @@ bool StorescpArchive::start()
         arguments << QStringLiteral("--refuse");
     if (m_options.verbose)
         arguments << QStringLiteral("-v");
-    arguments << QString::number(m_port);
-    m_process = std::make_unique<PeerProcess>(QStringLiteral("storescp"), arguments);
+    m_process = std::make_unique<PeerProcess>(QStringLiteral("storescp"), arguments << QString::number(m_port));
     return m_folder.isValid() && m_process->start(m_port);
 }
 
@@ -53,12 +51,21 @@ QStringList StorescpArchive::storedFiles() const
     return files;
 }
 
-OrthancArchive::OrthancArchive() = default;
-
-bool OrthancArchive::writeConfiguration()
+QStringList StorescpArchive::takeStoredFiles(const QString& folder)
 {
+    QStringList taken;
+    for (const QString& file : storedFiles()) {
+        taken << QDir(folder).filePath(QFileInfo(file).fileName());
+        QFile::rename(file, taken.last());
+    }
+    return taken;
+}
+
+bool OrthancArchive::start(int timeoutMs)
+{
+    m_dicomPort = freeLoopbackPort();
+    m_httpPort = freeLoopbackPort();
     const QJsonObject configuration{
-        {QStringLiteral("Name"), QStringLiteral("QuorinTestArchive")},
         {QStringLiteral("StorageDirectory"), m_folder.filePath(QStringLiteral("storage"))},
         {QStringLiteral("IndexDirectory"), m_folder.filePath(QStringLiteral("index"))},
         {QStringLiteral("DicomAet"), aeTitle()},
@@ -70,56 +77,38 @@ bool OrthancArchive::writeConfiguration()
         {QStringLiteral("AuthenticationEnabled"), false},
         {QStringLiteral("Plugins"), QJsonArray()},
     };
-    QFile file(m_folder.filePath(QStringLiteral("orthanc.json")));
-    return file.open(QIODevice::WriteOnly) && file.write(QJsonDocument(configuration).toJson()) > 0;
-}
-
-bool OrthancArchive::start(int timeoutMs)
-{
-    m_dicomPort = freeLoopbackPort();
-    m_httpPort = freeLoopbackPort();
-    if (!m_folder.isValid() || !writeConfiguration())
+    const QString path = m_folder.filePath(QStringLiteral("orthanc.json"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(configuration).toJson()) <= 0)
         return false;
-    m_process = std::make_unique<PeerProcess>(
-        QStringLiteral("Orthanc"), QStringList{m_folder.filePath(QStringLiteral("orthanc.json"))},
-        m_folder.path());
-    if (!m_process->start(m_httpPort, timeoutMs))
-        return false;
-    return waitForListeningPort(m_dicomPort, timeoutMs, nullptr);
+    file.close();
+    m_process = std::make_unique<PeerProcess>(QStringLiteral("Orthanc"), QStringList{path}, m_folder.path());
+    return m_process->start(m_httpPort, timeoutMs) && waitForListeningPort(m_dicomPort, timeoutMs);
 }
 
-void OrthancArchive::stop()
-{
-    if (m_process)
-        m_process->stop(10000);
-}
-
-QByteArray OrthancArchive::get(const QString& path, int timeoutMs)
+QByteArray OrthancArchive::request(const QByteArray& verb, const QString& path)
 {
     QNetworkAccessManager manager;
-    QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_httpPort).arg(path)));
-    QNetworkReply* reply = manager.get(request);
-    const bool done = waitUntil([reply] { return reply->isFinished(); }, timeoutMs);
-    QByteArray body;
-    if (done && reply->error() == QNetworkReply::NoError)
-        body = reply->readAll();
+    QNetworkReply* reply = manager.sendCustomRequest(
+        QNetworkRequest(QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_httpPort).arg(path))), verb);
+    waitUntil([reply] { return reply->isFinished(); }, 10000);
+    const QByteArray body = reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
     reply->abort();
     reply->deleteLater();
     return body;
 }
 
-QStringList OrthancArchive::instanceIds()
+QStringList OrthancArchive::takeStoredFiles(const QString& folder)
 {
-    QStringList ids;
-    const QJsonArray list = QJsonDocument::fromJson(get(QStringLiteral("/instances"))).array();
-    for (const QJsonValue& id : list)
-        ids << id.toString();
-    return ids;
-}
-
-QByteArray OrthancArchive::tagValue(const QString& instanceId, const QString& tag)
-{
-    return get(QStringLiteral("/instances/%1/content/%2").arg(instanceId, tag));
+    QStringList taken;
+    for (const QJsonValue& id : QJsonDocument::fromJson(request("GET", QStringLiteral("/instances"))).array()) {
+        const QString instance = QStringLiteral("/instances/") + id.toString();
+        QFile copy(QDir(folder).filePath(id.toString() + QStringLiteral(".dcm")));
+        if (copy.open(QIODevice::WriteOnly) && copy.write(request("GET", instance + QStringLiteral("/file"))) > 0)
+            taken << copy.fileName();
+        request("DELETE", instance);
+    }
+    return taken;
 }
 
 } // namespace quorin::test

@@ -4,22 +4,31 @@
 
 #include "PeerProcess.h"
 
-#include <QByteArray>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
 
 namespace quorin::test {
 
+class ArchivePeer {
+public:
+    virtual ~ArchivePeer() = default;
+    virtual quint16 port() const = 0;
+    virtual QString aeTitle() const { return QStringLiteral("ARCHIVE"); }
+    // Moves every file stored so far into `folder` (emptying the archive);
+    // their paths there.
+    virtual QStringList takeStoredFiles(const QString& folder) = 0;
+};
+
 struct StorescpOptions {
-    bool acceptCompressed = false; // +xa: accept every syntax it can store
+    bool acceptCompressed = false;        // +xa: every syntax it can store
     bool acceptUnknownSopClasses = false; // -pm
-    bool refuseAssociations = false; // --refuse
-    bool verbose = false; // -v: one "Association Received" line per association
+    bool refuseAssociations = false;      // --refuse
+    bool verbose = false;                 // -v: "Association Acknowledged" per association
 };
 
 // storescp +B -pdu 131072 -od <folder> <port>: stores bit for bit what arrives.
-class StorescpArchive {
+class StorescpArchive : public ArchivePeer {
 public:
     explicit StorescpArchive(StorescpOptions options = {});
 
@@ -28,11 +37,12 @@ public:
     bool start();
     void stop();
 
-    quint16 port() const { return m_port; }
+    quint16 port() const override { return m_port; }
     QString folder() const { return m_folder.path(); }
     // Paths of the files it stored, sorted.
     QStringList storedFiles() const;
-    QString output() { return m_process ? m_process->output() : QString(); }
+    QStringList takeStoredFiles(const QString& folder) override;
+    QString output() const { return m_process ? m_process->output() : QString(); }
 
 private:
     StorescpOptions m_options;
@@ -41,28 +51,18 @@ private:
     std::unique_ptr<PeerProcess> m_process;
 };
 
-// Orthanc with DICOM and HTTP on free loopback ports, no authentication,
-// accepting any called AE title and unknown SOP classes; REST access for
-// reading back what it stored.
-class OrthancArchive {
+// Orthanc with DICOM and HTTP on free loopback ports, accepting any called AE
+// title and unknown SOP classes; its files read back over its REST interface.
+class OrthancArchive : public ArchivePeer {
 public:
-    OrthancArchive();
-
     bool start(int timeoutMs = 30000);
-    void stop();
 
-    quint16 dicomPort() const { return m_dicomPort; }
-    QString aeTitle() const { return QStringLiteral("ORTHANC"); }
-
-    // GET http://127.0.0.1:<httpPort><path>; empty on failure.
-    QByteArray get(const QString& path, int timeoutMs = 10000);
-    // The Orthanc identifiers of the stored instances.
-    QStringList instanceIds();
-    // The raw value of a tag ("0008-1070") of a stored instance.
-    QByteArray tagValue(const QString& instanceId, const QString& tag);
+    quint16 port() const override { return m_dicomPort; }
+    QString aeTitle() const override { return QStringLiteral("ORTHANC"); }
+    QStringList takeStoredFiles(const QString& folder) override;
 
 private:
-    bool writeConfiguration();
+    QByteArray request(const QByteArray& verb, const QString& path);
 
     QTemporaryDir m_folder;
     quint16 m_dicomPort = 0;

@@ -1,17 +1,21 @@
 #pragma once
-// Waiting in tests without blocking the thread's event loop: a relay living
-// in the test process raises its images on this thread, so a test that
-// blocked here would stall its own relay.
+// Waiting in tests keeps this thread's event loop running: a relay living in
+// the test process raises its images on this thread.
 
+#include <QTest>
 #include <functional>
 
 namespace quorin::test {
 
-// Runs the event loop until `done` is true or `timeoutMs` passed; returns
-// whether `done` became true.
-bool waitUntil(const std::function<bool()>& done, int timeoutMs);
+// Whether `done` became true within `timeoutMs`.
+inline bool waitUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    return QTest::qWaitFor(done, timeoutMs);
+}
 
-// Runs the event loop for `ms` milliseconds.
-void waitFor(int ms);
+inline void waitFor(int ms)
+{
+    QTest::qWait(ms);
+}
 
 } // namespace quorin::test

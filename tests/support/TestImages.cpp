@@ -47,17 +47,12 @@ bool TestImages::writePixels(const QString& path, const ImageRecipe& recipe) con
 
 QString TestImages::dumpText(const ImageRecipe& recipe, const QString& pixelFile) const
 {
-    QString dump;
-    dump += QStringLiteral("(0002,0010) UI =LittleEndianExplicit\n");
-    dump += QStringLiteral("(0008,0016) UI [%1]\n").arg(recipe.sopClassUid);
     const QString instance = recipe.sopInstanceUid.isEmpty() ? newUid() : recipe.sopInstanceUid;
-    dump += QStringLiteral("(0008,0018) UI [%1]\n").arg(instance);
-    dump += QStringLiteral("(0008,0060) CS [CT]\n");
-    dump += QStringLiteral("(0010,0010) PN [Test^Patient]\n");
-    dump += QStringLiteral("(0010,0020) LO [QR-TEST-1]\n");
-    dump += QStringLiteral("(0020,000d) UI [%1]\n").arg(newUid());
-    dump += QStringLiteral("(0020,000e) UI [%1]\n").arg(newUid());
-    dump += QStringLiteral("(0028,0002) US 1\n(0028,0004) CS [MONOCHROME2]\n");
+    QString dump = QStringLiteral("(0002,0010) UI =LittleEndianExplicit\n(0008,0016) UI [%1]\n(0008,0018) UI [%2]\n"
+                                  "(0008,0060) CS [CT]\n(0010,0010) PN [Test^Patient]\n(0010,0020) LO [QR-TEST-1]\n"
+                                  "(0020,000d) UI [%3]\n(0020,000e) UI [%4]\n(0028,0002) US 1\n"
+                                  "(0028,0004) CS [MONOCHROME2]\n")
+                       .arg(recipe.sopClassUid, instance, newUid(), newUid());
     if (recipe.frames > 1)
         dump += QStringLiteral("(0028,0008) IS [%1]\n").arg(recipe.frames);
     dump += QStringLiteral("(0028,0010) US %1\n(0028,0011) US %2\n").arg(recipe.rows).arg(recipe.columns);
@@ -127,24 +122,9 @@ QString TestImages::convert(const QString& tool, const QString& source, const QS
     return run.succeeded() && QFile::exists(output) ? output : QString();
 }
 
-QString TestImages::jpegLossless(const QString& source, const QString& name)
-{
-    return convert(QStringLiteral("dcmcjpeg"), source, name);
-}
-
-QString TestImages::jpegBaseline(const QString& source, const QString& name)
-{
-    return convert(QStringLiteral("dcmcjpeg"), source, name, {QStringLiteral("+eb")});
-}
-
-QString TestImages::rle(const QString& source, const QString& name)
-{
-    return convert(QStringLiteral("dcmcrle"), source, name);
-}
-
 QString TestImages::jpeg2000Relabelled(const QString& source, const QString& name)
 {
-    const QString jpeg = jpegLossless(source, name + QStringLiteral(".jpeg"));
+    const QString jpeg = convert(QStringLiteral("dcmcjpeg"), source, name + QStringLiteral(".jpeg"));
     QFile in(jpeg);
     if (jpeg.isEmpty() || !in.open(QIODevice::ReadOnly))
         return QString();
@@ -162,11 +142,6 @@ QString TestImages::jpeg2000Relabelled(const QString& source, const QString& nam
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
         return QString();
     return output;
-}
-
-QString TestImages::deflated(const QString& source, const QString& name)
-{
-    return convert(QStringLiteral("dcmconv"), source, name, {QStringLiteral("+td")});
 }
 
 } // namespace quorin::test

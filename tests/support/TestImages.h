@@ -1,7 +1,6 @@
 #pragma once
 // Test images made on the spot with DCMTK's dump2dcm from a dump text and a
-// raw pixel file (no downloads, nothing committed), plus compressed copies
-// made with dcmcjpeg / dcmcrle / dcmconv.
+// raw pixel file (no downloads, nothing committed), and converted copies.
 
 #include <QString>
 #include <QStringList>
@@ -32,26 +31,20 @@ public:
     // name-0000.dcm ...); quick even for hundreds of large images, as the
     // copies are made by replacing the UID's digits in place.
     QStringList series(const QString& name, int count, ImageRecipe recipe = {});
-    // JPEG Lossless, first-order prediction (what storescu -xs proposes).
-    QString jpegLossless(const QString& source, const QString& name);
-    // JPEG Baseline (storescu -xy), lossy: 12-bit pixels scaled to 8 bits.
-    QString jpegBaseline(const QString& source, const QString& name);
-    // RLE Lossless (storescu -xr).
-    QString rle(const QString& source, const QString& name);
+    // `source` converted by a DCMTK tool: dcmcjpeg (JPEG lossless, storescu
+    // -xs; +eb: JPEG baseline, -xy), dcmcrle (RLE, -xr), dcmconv +td (Deflated, -xd).
+    QString convert(const QString& tool, const QString& source, const QString& name,
+                    const QStringList& options = {});
     // Labelled JPEG 2000 Lossless (storescu -xv) but holding JPEG lossless
     // data, as there is no JPEG 2000 encoder at hand: fine for passing on,
     // not for decoding.
     QString jpeg2000Relabelled(const QString& source, const QString& name);
-    // Deflated Explicit VR Little Endian (storescu -xd).
-    QString deflated(const QString& source, const QString& name);
 
     static QString newUid();
 
 private:
     QString dumpText(const ImageRecipe& recipe, const QString& pixelFile) const;
     bool writePixels(const QString& path, const ImageRecipe& recipe) const;
-    QString convert(const QString& tool, const QString& source, const QString& name,
-                    const QStringList& options = {});
 
     QString m_folder;
 };
