@@ -1,31 +1,29 @@
-// The main window's start-up (with and without Settings.ini, the automatic
-// start), the start/stop action against a real listener, and the close
-// sequence that saves the operator list.
+// The main window from outside: the load step and its automatic start, the
+// start/stop button against a real listener, the ticks of the operator list,
+// delete, and the close sequence that saves the list.
 
-#include "AppTestFolder.h"
-#include "RecordingMessageBoxes.h"
-#include "app/MainWindow.h"
-#include "operators/OperatorListView.h"
-#include "operators/OperatorSelection.h"
-#include "settings/AppPaths.h"
-#include "settings/RelaySettings.h"
-#include "ui/ControlState.h"
-#include "ui/FrmMain.h"
-
-#include <QAction>
-#include <QFile>
-#include <QLabel>
-#include <QPushButton>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QTemporaryDir>
-#include <QTreeWidget>
-#include <QtTest>
+#include "AppTest.h"
 
 namespace {
 
 const QString NoConnection = QStringLiteral("Es konnte keine Verbindung hergestellt werden.");
 const QString NoOperator = QStringLiteral("Sie müssen einen Operator auswählen.");
+const QString NobodyOnDuty = QStringLiteral("Kein Operator ausgewählt");
+
+// Settings.ini's operator section: one row per marker, named after the table.
+QByteArray Operators(const QStringList& markers)
+{
+    static const char* const rows[] = {"|Anna|Arm|AA", "|||nn", "|Cleo|Cole|CC", "|Dora|Dux|DD"};
+    QByteArray section = "[Operator]\r\nOperatorCount=" + QByteArray::number(markers.size()) + "\r\n";
+    for (int i = 0; i < markers.size(); ++i)
+        section += "Operator" + QByteArray::number(i + 1) + "=" + markers[i].toUtf8() + rows[i] + "\r\n";
+    return section;
+}
+
+QByteArray LocalPort(quint16 port)
+{
+    return "[Local]\r\nLocalPort=" + QByteArray::number(port) + "\r\n";
+}
 
 } // namespace
 
@@ -33,230 +31,240 @@ class tst_MainWindow : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void cleanup() { QVERIFY2(!AnyWindowOpen(), "a window was left open"); }
 
-    void startsEmptyAndStoppedWithoutSettingsFile();
-    void automaticStartAtLoad_data();
-    void automaticStartAtLoad();
-    void startStopStartOnTheSamePort();
-    void startWithUnusableLocalPort_data();
-    void startWithUnusableLocalPort();
-    void closingSavesTheList_data();
-    void closingSavesTheList();
-    void closingReportsAFailedSave();
-    void emptyListSaveKeepsDeletedOperatorsDeleted();
-
-private:
-    void writeSettings(const QByteArray& content) { QVERIFY(m_folder->writeSettings(content)); }
-    QByteArray settingsFile() const { return m_folder->settingsFile(); }
-    void loadWindow();
-
-    std::unique_ptr<AppTestFolder> m_folder;
-    RecordingMessageBoxes m_boxes;
-    std::unique_ptr<FrmMain> m_form;
-    std::unique_ptr<MainWindow> m_window;
-    std::unique_ptr<QTcpServer> m_blocker;
-};
-
-void tst_MainWindow::init()
-{
-    m_folder = std::make_unique<AppTestFolder>();
-    QVERIFY(m_folder->isValid());
-    m_boxes = RecordingMessageBoxes{};
-}
-
-void tst_MainWindow::cleanup()
-{
-    m_window.reset();
-    m_form.reset();
-    m_blocker.reset();
-    m_folder.reset();
-    QVERIFY2(!AnyWindowOpen(), "a window was left open");
-}
-
-void tst_MainWindow::loadWindow()
-{
-    m_window.reset();
-    m_form = std::make_unique<FrmMain>();
-    m_window = std::make_unique<MainWindow>(*m_form, m_boxes);
-    m_window->load();
-}
-
-void tst_MainWindow::startsEmptyAndStoppedWithoutSettingsFile()
-{
-    loadWindow();
-    QCOMPARE(m_form->windowTitle(), QStringLiteral("Quorin Relay: Version 1.0.0"));
-    QCOMPARE(BackColor(m_form->picOp), ColorRed);
-    QCOMPARE(m_form->cmdStartStop->text(), QStringLiteral("Start"));
-    QCOMPARE(OperatorRowCount(m_form->lstOperator), 0);
-    QCOMPARE(m_form->lblOperator->text(), QStringLiteral("Kein Operator ausgewählt"));
-    QVERIFY(m_boxes.shown.isEmpty());
-    QVERIFY(!m_window->station().server());
-    QCOMPARE(RelaySettings().LocalPort, QString()); // settings not loaded
-    QVERIFY(!QFile::exists(SettingsFilePath()));
-}
-
-void tst_MainWindow::automaticStartAtLoad_data()
-{
-    QTest::addColumn<QString>("marker");
-    QTest::addColumn<bool>("portInUse");
-    QTest::addColumn<QStringList>("expectedMessages");
-    QTest::addColumn<int>("expectedLamp");
-    QTest::addColumn<QString>("expectedCaption");
-
-    QTest::newRow("active operator, free port") << "Checked" << false << QStringList{} << ColorGreen << "Stop";
-    QTest::newRow("no active operator") << "" << false << QStringList{NoOperator} << ColorRed << "Start";
-    QTest::newRow("port in use") << "Checked" << true << QStringList{NoConnection} << ColorRed << "Start";
-}
-
-void tst_MainWindow::automaticStartAtLoad()
-{
-    QFETCH(QString, marker);
-    QFETCH(bool, portInUse);
-    QFETCH(QStringList, expectedMessages);
-    QFETCH(int, expectedLamp);
-    QFETCH(QString, expectedCaption);
-
-    quint16 port = FreeLoopbackPort();
-    if (portInUse) {
-        m_blocker = std::make_unique<QTcpServer>();
-        QVERIFY(m_blocker->listen(QHostAddress::Any, 0));
-        port = m_blocker->serverPort();
+    void withoutSettingsFileNothingStartsAndNothingIsWritten()
+    {
+        RelayApp app;
+        app.load();
+        QCOMPARE(app.form.windowTitle(), QStringLiteral("Quorin Relay: Version 1.0.0"));
+        QVERIFY(app.listeningShown(false));
+        QCOMPARE(OperatorRowCount(app.form.lstOperator), 0);
+        QCOMPARE(app.form.lblOperator->text(), NobodyOnDuty);
+        app.form.close();
+        QVERIFY(app.boxes.shown.isEmpty());
+        QVERIFY(!QFile::exists(SettingsFilePath()));
     }
-    writeSettings("[Local]\r\nLocalPort=" + QByteArray::number(port) + "\r\n[Operator]\r\nOperatorCount=2\r\n"
-                  "Operator1=|Anna|Arm|AA\r\nOperator2=" + marker.toLatin1() + "|Bert|Bo|BB\r\n");
-    bool windowVisibleDuringMessage = false;
-    m_boxes.onShow = [&] { windowVisibleDuringMessage = m_form->isVisible(); };
 
-    loadWindow();
+    void loadStartsRelayingWithSettingsFile_data()
+    {
+        QTest::addColumn<QByteArray>("localPort"); // "free" and "taken" stand for such a port
+        QTest::addColumn<QString>("marker");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("ticked, free port") << QByteArray("free") << "Checked" << QStringList{};
+        QTest::newRow("nobody ticked") << QByteArray("free") << "" << QStringList{NoOperator};
+        QTest::newRow("port taken") << QByteArray("taken") << "Checked" << QStringList{NoConnection};
+        // Without a ticked operator the stop request still needs the port.
+        QTest::newRow("empty, nobody ticked") << QByteArray() << "" << QStringList{NoOperator, NoConnection};
+        QTest::newRow("empty") << QByteArray() << "Checked" << QStringList{NoConnection};
+        QTest::newRow("letters") << QByteArray("abc") << "Checked" << QStringList{NoConnection};
+        QTest::newRow("beyond 32 bits") << QByteArray("4294967400") << "Checked" << QStringList{NoConnection};
+        QTest::newRow("beyond the port range") << QByteArray("70000") << "Checked" << QStringList{NoConnection};
+    }
+    void loadStartsRelayingWithSettingsFile()
+    {
+        QFETCH(QByteArray, localPort);
+        QFETCH(QString, marker);
+        QFETCH(QStringList, messages);
+        QTcpServer taker; // holds the port in the row "taken"
+        const quint16 port = quorin::test::freeLoopbackPort();
+        if (localPort == "taken")
+            QVERIFY(taker.listen(QHostAddress::Any, port));
+        if (localPort == "free" || localPort == "taken")
+            localPort = QByteArray::number(port);
+        RelayApp app("[Local]\r\nLocalPort=" + localPort + "\r\n" + Operators({"", marker}));
+        bool windowShownWithMessage = false;
+        app.boxes.onShow = [&] { windowShownWithMessage |= app.form.isVisible(); };
+        app.load();
 
-    QCOMPARE(m_boxes.texts(), expectedMessages);
-    QVERIFY(!windowVisibleDuringMessage);
-    QCOMPARE(BackColor(m_form->picOp), expectedLamp);
-    QCOMPARE(m_form->cmdStartStop->text(), expectedCaption);
-    QVERIFY(m_window->station().server());
-    if (!portInUse)
-        QCOMPARE(AcceptsConnections(port), expectedCaption == QLatin1String("Stop"));
-}
+        QCOMPARE(app.boxes.texts(), messages);
+        for (const RecordedMessage& m : app.boxes.shown) {
+            const bool noOperator = m.text == NoOperator;
+            QCOMPARE(m.title, noOperator ? "Quorin Relay: Kein Operator ausgewählt." : "Quorin Relay: Keine Verbindung");
+            QCOMPARE(m.icon, noOperator ? MessageIcon::Information : MessageIcon::Error);
+        }
+        QVERIFY(!windowShownWithMessage); // the load step's boxes come before the window
+        QVERIFY(app.listeningShown(messages.isEmpty()));
+        if (localPort.toUShort() == port && !taker.isListening())
+            QCOMPARE(AcceptsConnections(port), messages.isEmpty());
+        app.form.close();
+    }
 
-void tst_MainWindow::startStopStartOnTheSamePort()
-{
-    const quint16 port = FreeLoopbackPort();
-    writeSettings("[Local]\r\nLocalPort=" + QByteArray::number(port)
-                  + "\r\n[Operator]\r\nOperatorCount=1\r\nOperator1=Checked|Anna|Arm|AA\r\n");
-    loadWindow();
-    QCOMPARE(m_form->cmdStartStop->text(), QStringLiteral("Stop"));
+    void startStopOpensAndClosesTheListener()
+    {
+        const quint16 port = quorin::test::freeLoopbackPort();
+        RelayApp app(LocalPort(port) + Operators({"Checked"}));
+        app.load();
+        QVERIFY(app.listeningShown(true));
 
-    QTest::mouseClick(m_form->cmdStartStop, Qt::LeftButton);
-    QCOMPARE(m_form->cmdStartStop->text(), QStringLiteral("Start"));
-    QCOMPARE(BackColor(m_form->picOp), ColorRed);
-    QVERIFY(!AcceptsConnections(port));
+        QTest::mouseClick(app.form.cmdStartStop, Qt::LeftButton);
+        QVERIFY(app.listeningShown(false));
+        QVERIFY(!AcceptsConnections(port));
 
-    QTest::mouseClick(m_form->cmdStartStop, Qt::LeftButton);
-    QCOMPARE(m_form->cmdStartStop->text(), QStringLiteral("Stop"));
-    QCOMPARE(BackColor(m_form->picOp), ColorGreen);
-    QVERIFY(AcceptsConnections(port));
-    QVERIFY(m_boxes.shown.isEmpty());
-}
+        app.form.lstOperator->setFocus();
+        QTest::keyClick(app.form.lstOperator, Qt::Key_Return); // Enter presses the default button
+        QVERIFY(app.listeningShown(true));
+        QVERIFY(AcceptsConnections(port));
+        QVERIFY(app.boxes.shown.isEmpty());
+        app.form.close();
+    }
 
-void tst_MainWindow::startWithUnusableLocalPort_data()
-{
-    QTest::addColumn<QByteArray>("localPortLine");
-    QTest::addColumn<bool>("ticked");
-    QTest::addColumn<QStringList>("expectedMessages");
+    void ticksKeepOneOperatorOnDuty_data()
+    {
+        QTest::addColumn<QStringList>("markers");
+        QTest::addColumn<QString>("action"); // "box <row>", "space <row>", "row <row>"
+        QTest::addColumn<QString>("ticked"); // x per ticked row
+        QTest::addColumn<QString>("onDuty");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QStringList>("saved");
+        const QStringList none{"", "", ""};
+        const QStringList twoMarked{"Checked", "", "Checked"};
+        QTest::newRow("load: none marked") << none << "" << "---" << "" << NobodyOnDuty << none;
+        QTest::newRow("load: the last marked is on duty") << twoMarked << "" << "x-x" << "CC" << "Cleo Cole" << twoMarked;
+        QTest::newRow("load: other spellings are no marker, kept")
+            << QStringList{"checked", "CHECKED", "Checked "} << "" << "---" << "" << NobodyOnDuty
+            << QStringList{"checked", "CHECKED", "Checked "};
+        // Empty names: the label is the joining blank alone.
+        const QStringList second{"", "Checked", ""};
+        QTest::newRow("mouse tick: the only one") << twoMarked << "box 1" << "-x-" << "nn" << " " << second;
+        QTest::newRow("Space tick: the only one") << twoMarked << "space 1" << "-x-" << "nn" << " " << second;
+        QTest::newRow("unticking the one on duty: ticked again")
+            << QStringList{"Checked", "", ""} << "box 0" << "x--" << "AA" << "Anna Arm" << QStringList{"Checked", "", ""};
+        QTest::newRow("click on a row: no tick") << none << "row 0" << "---" << "" << NobodyOnDuty << none;
+    }
+    void ticksKeepOneOperatorOnDuty()
+    {
+        QFETCH(QStringList, markers);
+        QFETCH(QString, action);
+        QFETCH(QString, ticked);
+        QFETCH(QString, onDuty);
+        QFETCH(QString, label);
+        QFETCH(QStringList, saved);
+        RelayApp app(Operators(markers));
+        app.load();
+        const int row = action.section(' ', 1).toInt();
+        app.form.cmdEdit->setEnabled(false);
+        app.form.cmdDel->setEnabled(false);
+        if (action.startsWith("space")) {
+            app.form.lstOperator->setCurrentItem(app.row(row));
+            QTest::keyClick(app.form.lstOperator, Qt::Key_Space);
+        } else if (!action.isEmpty()) {
+            app.clickRow(row, action.startsWith("box"));
+            QVERIFY(app.form.cmdEdit->isEnabled() && app.form.cmdDel->isEnabled()); // a click enables both
+        }
+        QString shown;
+        for (int i = 0; i < markers.size(); ++i)
+            shown += IsRowTicked(app.row(i)) ? 'x' : '-';
+        QCOMPARE(shown, ticked);
+        if (!action.isEmpty())
+            QVERIFY(app.row(row)->isSelected());
+        QCOMPARE(app.window.station().operatorShortCode(), onDuty);
+        QCOMPARE(app.form.lblOperator->text(), label);
+        app.form.close(); // the list goes to Settings.ini as it is
+        QCOMPARE(app.settingsFile(), Operators(saved));
+    }
 
-    // Without a ticked operator the stop request still needs the port.
-    QTest::newRow("empty, nobody ticked") << QByteArray("LocalPort=") << false
-                                          << QStringList{NoOperator, NoConnection};
-    QTest::newRow("empty, ticked") << QByteArray("LocalPort=") << true << QStringList{NoConnection};
-    QTest::newRow("letters, ticked") << QByteArray("LocalPort=abc") << true << QStringList{NoConnection};
-    QTest::newRow("beyond 32 bits") << QByteArray("LocalPort=4294967400") << true << QStringList{NoConnection};
-    QTest::newRow("out of port range") << QByteArray("LocalPort=70000") << true << QStringList{NoConnection};
-}
+    void deleteAsksAndKeepsTheRest_data()
+    {
+        QTest::addColumn<QStringList>("markers");
+        QTest::addColumn<int>("selected"); // -1: nothing selected
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QString>("left"); // short codes; * the selected row
+        QTest::addColumn<bool>("relaying");
+        QTest::addColumn<QString>("label");
+        const QStringList thirdOnDuty{"", "", "Checked", ""};
+        QTest::newRow("No keeps it") << thirdOnDuty << 1 << false << "AA *nn CC DD" << true << "Cleo Cole";
+        QTest::newRow("the last row is selected after") << thirdOnDuty << 1 << true << "AA CC *DD" << true << "Cleo Cole";
+        QTest::newRow("the one on duty: relaying stops")
+            << QStringList{"Checked", ""} << 0 << true << "*nn" << false << NobodyOnDuty;
+        QTest::newRow("the only row: Edit and Delete off") << QStringList{""} << 0 << true << "" << false << NobodyOnDuty;
+        QTest::newRow("nothing selected: no question")
+            << QStringList{"", ""} << -1 << true << "AA nn" << false << NobodyOnDuty;
+    }
+    void deleteAsksAndKeepsTheRest()
+    {
+        QFETCH(QStringList, markers);
+        QFETCH(int, selected);
+        QFETCH(bool, yes);
+        QFETCH(QString, left);
+        QFETCH(bool, relaying);
+        QFETCH(QString, label);
+        const quint16 port = quorin::test::freeLoopbackPort();
+        RelayApp app(LocalPort(port) + Operators(markers));
+        app.load();
+        app.boxes.shown.clear();
+        if (selected >= 0)
+            app.clickRow(selected);
+        app.boxes.answers.enqueue(yes ? MessageAnswer::Yes : MessageAnswer::No);
+        QTest::mouseClick(app.form.cmdDel, Qt::LeftButton);
 
-void tst_MainWindow::startWithUnusableLocalPort()
-{
-    QFETCH(QByteArray, localPortLine);
-    QFETCH(bool, ticked);
-    QFETCH(QStringList, expectedMessages);
+        QCOMPARE(app.boxes.shown.size(), selected >= 0 ? 1 : 0);
+        if (selected >= 0) {
+            const RecordedMessage& asked = app.boxes.shown.last();
+            QCOMPARE(asked.title, QStringLiteral("Quorin Relay: Wirklich löchen?"));
+            QCOMPARE(asked.text, QStringLiteral("Wollen Sie den Operator wirklich löschen?"));
+            QCOMPARE(asked.icon, MessageIcon::Question);
+            QCOMPARE(asked.buttons, MessageButtons::YesNo);
+        }
+        QStringList rows;
+        for (int i = 0; i < OperatorRowCount(app.form.lstOperator); ++i)
+            rows << (app.row(i)->isSelected() ? "*" : "") + app.row(i)->text(ShortCodeColumn);
+        QCOMPARE(rows.join(' '), left);
+        QCOMPARE(app.form.cmdEdit->isEnabled(), !left.isEmpty());
+        QCOMPARE(app.form.cmdDel->isEnabled(), !left.isEmpty());
+        QVERIFY(app.listeningShown(relaying));
+        QCOMPARE(AcceptsConnections(port), relaying);
+        QCOMPARE(app.form.lblOperator->text(), label);
+        app.form.close();
+        QVERIFY(app.settingsFile().contains("OperatorCount=" + QByteArray::number(rows.size())));
+    }
 
-    writeSettings("[Local]\r\n" + localPortLine + "\r\n[Operator]\r\nOperatorCount=1\r\nOperator1="
-                  + (ticked ? "Checked" : "") + "|Anna|Arm|AA\r\n");
-    loadWindow();
+    void deleteBeforeAnyStartCompletes()
+    {
+        RelayApp app; // no Settings.ini: no listener, no LocalPort
+        app.load();
+        LoadOperatorRows(app.form.lstOperator, app.window.station(), {{"Checked", "Anna", "Arm", "AA"}});
+        QTest::mouseClick(app.form.cmdDel, Qt::LeftButton);
+        QCOMPARE(OperatorRowCount(app.form.lstOperator), 0);
+        QCOMPARE(app.form.lblOperator->text(), NobodyOnDuty);
+        app.form.close();
+    }
 
-    QCOMPARE(m_boxes.texts(), expectedMessages);
-    QCOMPARE(m_boxes.shown.last().title, QStringLiteral("Quorin Relay: Keine Verbindung"));
-    QCOMPARE(m_boxes.shown.last().icon, MessageIcon::Error);
-    QCOMPARE(BackColor(m_form->picOp), ColorRed);
-    QCOMPARE(m_form->cmdStartStop->text(), QStringLiteral("Start"));
-}
+    void closingSavesTheList_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("readOnly");
+        QTest::newRow("Beenden button") << "button" << false;
+        QTest::newRow("Datei, Beenden") << "menu" << false;
+        QTest::newRow("title bar") << "title bar" << false;
+        QTest::newRow("read-only file: reported") << "title bar" << true;
+    }
+    void closingSavesTheList()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, readOnly);
+        RelayApp app(Operators({"Checked", ""}));
+        app.load();
+        app.clickRow(1, true);
+        if (readOnly)
+            QVERIFY(QFile::setPermissions(SettingsFilePath(), QFile::ReadOwner));
+        if (how == "button")
+            QTest::mouseClick(app.form.cmdClose, Qt::LeftButton);
+        else if (how == "menu")
+            app.chooseMenu("Datei", "Beenden");
+        else
+            app.form.close();
 
-void tst_MainWindow::closingSavesTheList_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::newRow("cmdClose") << "cmdClose";
-    QTest::newRow("mnuClose") << "mnuClose";
-    QTest::newRow("title bar") << "titlebar";
-}
-
-void tst_MainWindow::closingSavesTheList()
-{
-    QFETCH(QString, how);
-    writeSettings("; kept\r\n[Operator]\r\nOperatorCount=2\r\nOperator1=Checked|Anna|Arm|AA|extra\r\n"
-                  "Operator2=|Bert|Bo|BB\r\nOperator3=|Old|Entry|OE\r\n");
-    loadWindow();
-    m_boxes.shown.clear();
-    m_form->show();
-    OnOperatorItemCheck(m_form->lstOperator, m_window->station(), OperatorRow(m_form->lstOperator, 1));
-
-    if (how == QLatin1String("cmdClose"))
-        QTest::mouseClick(m_form->cmdClose, Qt::LeftButton);
-    else if (how == QLatin1String("mnuClose"))
-        m_form->mnuClose->trigger();
-    else
-        m_form->close();
-
-    QVERIFY(!m_form->isVisible());
-    QCOMPARE(settingsFile(), QByteArray("; kept\r\n[Operator]\r\nOperatorCount=2\r\nOperator1=|Anna|Arm|AA\r\n"
-                                        "Operator2=Checked|Bert|Bo|BB\r\nOperator3=|Old|Entry|OE\r\n"));
-    QVERIFY(m_boxes.shown.isEmpty());
-}
-
-void tst_MainWindow::closingReportsAFailedSave()
-{
-    const QByteArray before("[Operator]\r\nOperatorCount=1\r\nOperator1=|Anna|Arm|AA\r\n");
-    writeSettings(before);
-    loadWindow();
-    OnOperatorItemCheck(m_form->lstOperator, m_window->station(), OperatorRow(m_form->lstOperator, 0));
-    m_boxes.shown.clear();
-    QVERIFY(QFile::setPermissions(SettingsFilePath(), QFile::ReadOwner | QFile::ReadGroup));
-
-    m_form->show();
-    m_form->close();
-
-    QVERIFY(!m_form->isVisible());
-    QCOMPARE(m_boxes.texts(), QStringList{"Die Operatorliste konnte nicht gespeichert werden."});
-    QCOMPARE(m_boxes.shown.first().title, QStringLiteral("Quorin Relay: Fehler"));
-    QCOMPARE(m_boxes.shown.first().icon, MessageIcon::Error);
-    QCOMPARE(settingsFile(), before);
-}
-
-void tst_MainWindow::emptyListSaveKeepsDeletedOperatorsDeleted()
-{
-    // Without a file nothing is created, so the next start stays quiet.
-    loadWindow();
-    m_form->show();
-    m_form->close();
-    QVERIFY(!QFile::exists(SettingsFilePath()));
-
-    writeSettings("[Operator]\r\nOperatorCount=1\r\nOperator1=|Anna|Arm|AA\r\n");
-    loadWindow();
-    m_form->lstOperator->clear();
-    m_form->show();
-    m_form->close();
-    QCOMPARE(settingsFile(), QByteArray("[Operator]\r\nOperatorCount=0\r\nOperator1=|Anna|Arm|AA\r\n"));
-}
+        QTRY_VERIFY(!app.form.isVisible());
+        QCOMPARE(app.settingsFile(), Operators(readOnly ? QStringList{"Checked", ""} : QStringList{"", "Checked"}));
+        QCOMPARE(app.boxes.texts(), readOnly ? QStringList{"Die Operatorliste konnte nicht gespeichert werden."}
+                                             : QStringList{});
+        if (readOnly) {
+            QCOMPARE(app.boxes.shown.first().title, QStringLiteral("Quorin Relay: Fehler"));
+            QCOMPARE(app.boxes.shown.first().icon, MessageIcon::Error);
+        }
+    }
+};
 
 QTEST_MAIN(tst_MainWindow)
 #include "tst_mainwindow.moc"
