@@ -13,25 +13,18 @@
 
 #include "LoopbackPorts.h"
 
-#include <QAction>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QQueue>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QtNetwork>
 #include <QtTest>
+#include <QtWidgets>
 
-struct RecordedMessage {
-    QString title, text;
-    MessageIcon icon;
-    MessageButtons buttons;
-};
+// A message box as one line: "title | text | icon", and " | Ja, Nein" for a
+// Yes/No box.
+inline QString Box(const QString& title, const QString& text, MessageIcon icon,
+                   MessageButtons buttons = MessageButtons::Ok)
+{
+    static const char* const icons[] = {"Information", "Error", "Question"};
+    return title + " | " + text + " | " + icons[int(icon)] + (buttons == MessageButtons::YesNo ? " | Ja, Nein" : "");
+}
 
 // Records every box and answers from a queue (Ok, or Yes for a Yes/No box,
 // when the queue is empty); `onShow` runs while the "box" is open.
@@ -39,21 +32,14 @@ class RecordingMessageBoxes : public MessageBoxes {
 public:
     MessageAnswer show(const QString& title, const QString& text, MessageIcon icon, MessageButtons buttons) override
     {
-        shown.append({title, text, icon, buttons});
+        shown.append(Box(title, text, icon, buttons));
         if (onShow)
             onShow();
         if (!answers.isEmpty())
             return answers.dequeue();
         return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
     }
-    QStringList texts() const
-    {
-        QStringList result;
-        for (const RecordedMessage& m : shown)
-            result.append(m.text);
-        return result;
-    }
-    QList<RecordedMessage> shown;
+    QStringList shown;
     QQueue<MessageAnswer> answers;
     std::function<void()> onShow;
 };
@@ -116,31 +102,23 @@ void WhenModal(QObject* owner, Steps steps)
     poll->start(10);
 }
 
-// Settings.ini and the log go to a fresh temporary folder while it lives.
-struct TemporaryProgramFolder {
-    TemporaryProgramFolder()
-    {
-        SetProgramFolderOverride(dir.path());
-        RelaySettings() = RelaySettingsValues{};
-    }
-    ~TemporaryProgramFolder()
-    {
-        QFile::setPermissions(SettingsFilePath(), QFile::ReadOwner | QFile::WriteOwner); // a test may have locked it
-        SetProgramFolderOverride(QString());
-    }
-    QTemporaryDir dir;
-};
-
 // The program as main() builds it (FrmMain with MainWindow) over a temporary
-// program folder holding `settingsIni` (none when empty). load() runs the
-// load step and shows the window.
+// program folder (Settings.ini and the log) holding `settingsIni`, none when
+// empty. load() runs the load step and shows the window.
 class RelayApp {
 public:
     explicit RelayApp(const QByteArray& settingsIni = {}, bool realBoxes = false)
         : window(form, realBoxes ? static_cast<MessageBoxes&>(qtBoxes) : boxes)
     {
+        SetProgramFolderOverride(folder.path());
+        RelaySettings() = RelaySettingsValues{};
         if (!settingsIni.isEmpty())
             writeSettings(settingsIni);
+    }
+    ~RelayApp()
+    {
+        QFile::setPermissions(SettingsFilePath(), QFile::ReadOwner | QFile::WriteOwner); // a test may have locked it
+        SetProgramFolderOverride(QString());
     }
     void load()
     {
@@ -205,7 +183,7 @@ public:
         return form.cmdStartStop->text() == (listening ? "Stop" : "Start") && lampShows(listening ? Qt::green : Qt::red);
     }
 
-    TemporaryProgramFolder folder;
+    QTemporaryDir folder;
     RecordingMessageBoxes boxes;
     QtMessageBoxes qtBoxes;
     FrmMain form;

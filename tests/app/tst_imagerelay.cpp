@@ -10,13 +10,12 @@
 #include "DicomTools.h"
 #include "TestImages.h"
 
-#include <QRegularExpression>
-
 using namespace quorin::test;
 
 namespace {
 
-const QString TransferFailed = QStringLiteral("Es ist ein Fehler bei der Übertragung aufgetreten.");
+const QString TransferFailed = Box("Quorin Relay: Fehler", "Es ist ein Fehler bei der Übertragung aufgetreten.",
+                                   MessageIcon::Error);
 const QString LineC(49, QLatin1Char('-'));
 
 QString Dumped(const QString& file, const QString& tag)
@@ -58,7 +57,7 @@ private slots:
         const quint16 relayPort = freeLoopbackPort();
         RelayApp app(RelayIni(relayPort, QByteArray::number(archive.port()), "0"));
         app.load();
-        const QStringList images = TestImages(app.folder.dir.path()).series(QStringLiteral("ct"), 3);
+        const QStringList images = TestImages(app.folder.path()).series(QStringLiteral("ct"), 3);
 
         QVERIFY(storescu(relayPort, {images[0]}).succeeded());
         app.clickRow(1, true);
@@ -77,7 +76,6 @@ private slots:
         QCOMPARE(stamps, (QStringList{"AA", "BB", "BB2"}));
         QVERIFY(app.boxes.shown.isEmpty());
         QVERIFY(!QFile::exists(DebugLogPath())); // Debugmode 0 writes nothing
-        app.form.close();
     }
 
     void debugLinesFollowEachImage()
@@ -87,13 +85,12 @@ private slots:
         const quint16 relayPort = freeLoopbackPort();
         RelayApp app(RelayIni(relayPort, QByteArray::number(archive.port()), "01")); // 1 as a number
         app.load();
-        const QString image = TestImages(app.folder.dir.path()).make(QStringLiteral("one.dcm"));
+        const QString image = TestImages(app.folder.path()).make(QStringLiteral("one.dcm"));
 
         QVERIFY(storescu(relayPort, {image}).succeeded());
         QTRY_COMPARE(DebugLines(), (QStringList{
             QStringLiteral("Change Attribut (Images: %1 | New Attribut: AA)").arg(Dumped(image, "0008,0018")),
             QStringLiteral("Send to ARCHIVE - 127.0.0.1 - %1").arg(archive.port()), LineC}));
-        app.form.close();
     }
 
     void archiveDownShowsTheTransferMessage()
@@ -102,12 +99,10 @@ private slots:
         const quint16 relayPort = freeLoopbackPort();
         RelayApp app(RelayIni(relayPort, QByteArray::number(freeLoopbackPort()), "1")); // nobody listens there
         app.load();
-        const QStringList images = TestImages(app.folder.dir.path()).series(QStringLiteral("ct"), 2);
+        const QStringList images = TestImages(app.folder.path()).series(QStringLiteral("ct"), 2);
 
         QVERIFY(!storescu(relayPort, {images[0]}).succeeded());
-        QTRY_COMPARE(app.boxes.texts(), QStringList{TransferFailed});
-        QCOMPARE(app.boxes.shown.first().title, QStringLiteral("Quorin Relay: Fehler"));
-        QCOMPARE(app.boxes.shown.first().icon, MessageIcon::Error);
+        QTRY_COMPARE(app.boxes.shown, QStringList{TransferFailed});
         QVERIFY(app.listeningShown(true));
         QCOMPARE(DebugLines().size(), 2); // lines A and B, never C
 
@@ -117,7 +112,6 @@ private slots:
         QVERIFY(storescu(relayPort, {images[1]}).succeeded());
         QCOMPARE(archive.storedFiles().size(), 1);
         QCOMPARE(app.boxes.shown.size(), 1);
-        app.form.close();
     }
 
     // The box is held open while the sender's further images fail: they are
@@ -128,7 +122,7 @@ private slots:
         const quint16 relayPort = freeLoopbackPort();
         RelayApp app(RelayIni(relayPort, "abc", "1")); // fails after line A
         app.load();
-        const QStringList images = TestImages(app.folder.dir.path()).series(QStringLiteral("ct"), 3);
+        const QStringList images = TestImages(app.folder.path()).series(QStringLiteral("ct"), 3);
         std::unique_ptr<RunningTool> sender;
         bool answeredWhileOpen = false;
         app.boxes.onShow = [&] { answeredWhileOpen = QTest::qWaitFor([&] { return sender->done(); }, 30000); };
@@ -137,7 +131,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(sender->done() && !app.boxes.shown.isEmpty(), 30000);
         QVERIFY(answeredWhileOpen);
         QCOMPARE(sender->result(0).output.count(QStringLiteral("Refused: OutOfResources")), 3);
-        QCOMPARE(app.boxes.texts(), QStringList{TransferFailed});
+        QCOMPARE(app.boxes.shown, QStringList{TransferFailed});
         const QStringList lines = DebugLines();
         QCOMPARE(lines.size(), 3);
         QVERIFY(lines.first().startsWith(QStringLiteral("Change Attribut (Images: ")));
@@ -145,7 +139,6 @@ private slots:
         app.boxes.onShow = nullptr;
         QVERIFY(!storescu(relayPort, {images[0]}).succeeded());
         QTRY_COMPARE(app.boxes.shown.size(), 2);
-        app.form.close();
     }
 };
 

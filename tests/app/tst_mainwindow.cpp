@@ -6,8 +6,10 @@
 
 namespace {
 
-const QString NoConnection = QStringLiteral("Es konnte keine Verbindung hergestellt werden.");
-const QString NoOperator = QStringLiteral("Sie müssen einen Operator auswählen.");
+const QString NoConnection = Box("Quorin Relay: Keine Verbindung", "Es konnte keine Verbindung hergestellt werden.",
+                                  MessageIcon::Error);
+const QString NoOperator = Box("Quorin Relay: Kein Operator ausgewählt.", "Sie müssen einen Operator auswählen.",
+                               MessageIcon::Information);
 const QString NobodyOnDuty = QStringLiteral("Kein Operator ausgewählt");
 
 // Settings.ini's operator section: one row per marker, named after the table.
@@ -25,6 +27,9 @@ QByteArray LocalPort(quint16 port)
     return "[Local]\r\nLocalPort=" + QByteArray::number(port) + "\r\n";
 }
 
+struct Tick { QStringList markers; QString action, ticked, onDuty, label; QStringList saved; };
+struct Delete { QStringList markers; int selected; bool yes; QString left; bool relaying; QString label; };
+
 } // namespace
 
 class tst_MainWindow : public QObject {
@@ -33,24 +38,12 @@ class tst_MainWindow : public QObject {
 private slots:
     void cleanup() { QVERIFY2(!AnyWindowOpen(), "a window was left open"); }
 
-    void withoutSettingsFileNothingStartsAndNothingIsWritten()
-    {
-        RelayApp app;
-        app.load();
-        QCOMPARE(app.form.windowTitle(), QStringLiteral("Quorin Relay: Version 1.0.0"));
-        QVERIFY(app.listeningShown(false));
-        QCOMPARE(OperatorRowCount(app.form.lstOperator), 0);
-        QCOMPARE(app.form.lblOperator->text(), NobodyOnDuty);
-        app.form.close();
-        QVERIFY(app.boxes.shown.isEmpty());
-        QVERIFY(!QFile::exists(SettingsFilePath()));
-    }
-
     void loadStartsRelayingWithSettingsFile_data()
     {
-        QTest::addColumn<QByteArray>("localPort"); // "free" and "taken" stand for such a port
+        QTest::addColumn<QByteArray>("localPort"); // "free", "taken": such a port; "none": no Settings.ini
         QTest::addColumn<QString>("marker");
         QTest::addColumn<QStringList>("messages");
+        QTest::newRow("no Settings.ini: nothing starts") << QByteArray("none") << "Checked" << QStringList{};
         QTest::newRow("ticked, free port") << QByteArray("free") << "Checked" << QStringList{};
         QTest::newRow("nobody ticked") << QByteArray("free") << "" << QStringList{NoOperator};
         QTest::newRow("port taken") << QByteArray("taken") << "Checked" << QStringList{NoConnection};
@@ -70,24 +63,22 @@ private slots:
         const quint16 port = quorin::test::freeLoopbackPort();
         if (localPort == "taken")
             QVERIFY(taker.listen(QHostAddress::Any, port));
+        const bool file = localPort != "none";
         if (localPort == "free" || localPort == "taken")
             localPort = QByteArray::number(port);
-        RelayApp app("[Local]\r\nLocalPort=" + localPort + "\r\n" + Operators({"", marker}));
+        RelayApp app(file ? "[Local]\r\nLocalPort=" + localPort + "\r\n" + Operators({"", marker}) : QByteArray());
         bool windowShownWithMessage = false;
         app.boxes.onShow = [&] { windowShownWithMessage |= app.form.isVisible(); };
         app.load();
 
-        QCOMPARE(app.boxes.texts(), messages);
-        for (const RecordedMessage& m : app.boxes.shown) {
-            const bool noOperator = m.text == NoOperator;
-            QCOMPARE(m.title, noOperator ? "Quorin Relay: Kein Operator ausgewählt." : "Quorin Relay: Keine Verbindung");
-            QCOMPARE(m.icon, noOperator ? MessageIcon::Information : MessageIcon::Error);
-        }
+        QCOMPARE(app.form.windowTitle(), QStringLiteral("Quorin Relay: Version 1.0.0"));
+        QCOMPARE(app.boxes.shown, messages);
         QVERIFY(!windowShownWithMessage); // the load step's boxes come before the window
-        QVERIFY(app.listeningShown(messages.isEmpty()));
+        QVERIFY(app.listeningShown(file && messages.isEmpty()));
         if (localPort.toUShort() == port && !taker.isListening())
             QCOMPARE(AcceptsConnections(port), messages.isEmpty());
         app.form.close();
+        QCOMPARE(QFile::exists(SettingsFilePath()), file); // an empty list creates no file
     }
 
     void startStopOpensAndClosesTheListener()
@@ -101,120 +92,94 @@ private slots:
         QVERIFY(app.listeningShown(false));
         QVERIFY(!AcceptsConnections(port));
 
-        app.form.lstOperator->setFocus();
         QTest::keyClick(app.form.lstOperator, Qt::Key_Return); // Enter presses the default button
         QVERIFY(app.listeningShown(true));
         QVERIFY(AcceptsConnections(port));
         QVERIFY(app.boxes.shown.isEmpty());
-        app.form.close();
     }
 
     void ticksKeepOneOperatorOnDuty_data()
     {
-        QTest::addColumn<QStringList>("markers");
-        QTest::addColumn<QString>("action"); // "box <row>", "space <row>", "row <row>"
-        QTest::addColumn<QString>("ticked"); // x per ticked row
-        QTest::addColumn<QString>("onDuty");
-        QTest::addColumn<QString>("label");
-        QTest::addColumn<QStringList>("saved");
-        const QStringList none{"", "", ""};
-        const QStringList twoMarked{"Checked", "", "Checked"};
-        QTest::newRow("load: none marked") << none << "" << "---" << "" << NobodyOnDuty << none;
-        QTest::newRow("load: the last marked is on duty") << twoMarked << "" << "x-x" << "CC" << "Cleo Cole" << twoMarked;
-        QTest::newRow("load: other spellings are no marker, kept")
-            << QStringList{"checked", "CHECKED", "Checked "} << "" << "---" << "" << NobodyOnDuty
-            << QStringList{"checked", "CHECKED", "Checked "};
+        // action: "box <row>", "space <row>", "row <row>"; ticked: x per ticked row.
+        QTest::addColumn<Tick>("t");
+        const QStringList none{"", "", ""}, twoMarked{"Checked", "", "Checked"}, second{"", "Checked", ""};
+        const QStringList others{"checked", "CHECKED", "Checked "};
+        QTest::newRow("load: none marked") << Tick{none, "", "---", "", NobodyOnDuty, none};
+        QTest::newRow("load: the last marked is on duty") << Tick{twoMarked, "", "x-x", "CC", "Cleo Cole", twoMarked};
+        QTest::newRow("load: other spellings no marker, kept") << Tick{others, "", "---", "", NobodyOnDuty, others};
         // Empty names: the label is the joining blank alone.
-        const QStringList second{"", "Checked", ""};
-        QTest::newRow("mouse tick: the only one") << twoMarked << "box 1" << "-x-" << "nn" << " " << second;
-        QTest::newRow("Space tick: the only one") << twoMarked << "space 1" << "-x-" << "nn" << " " << second;
+        QTest::newRow("mouse tick: the only one") << Tick{twoMarked, "box 1", "-x-", "nn", " ", second};
+        QTest::newRow("Space tick: the only one") << Tick{twoMarked, "space 1", "-x-", "nn", " ", second};
         QTest::newRow("unticking the one on duty: ticked again")
-            << QStringList{"Checked", "", ""} << "box 0" << "x--" << "AA" << "Anna Arm" << QStringList{"Checked", "", ""};
-        QTest::newRow("click on a row: no tick") << none << "row 0" << "---" << "" << NobodyOnDuty << none;
+            << Tick{{"Checked", "", ""}, "box 0", "x--", "AA", "Anna Arm", {"Checked", "", ""}};
+        QTest::newRow("click on a row: no tick") << Tick{none, "row 0", "---", "", NobodyOnDuty, none};
     }
     void ticksKeepOneOperatorOnDuty()
     {
-        QFETCH(QStringList, markers);
-        QFETCH(QString, action);
-        QFETCH(QString, ticked);
-        QFETCH(QString, onDuty);
-        QFETCH(QString, label);
-        QFETCH(QStringList, saved);
-        RelayApp app(Operators(markers));
+        QFETCH(Tick, t);
+        RelayApp app(Operators(t.markers));
         app.load();
-        const int row = action.section(' ', 1).toInt();
+        const int row = t.action.section(' ', 1).toInt();
         app.form.cmdEdit->setEnabled(false);
         app.form.cmdDel->setEnabled(false);
-        if (action.startsWith("space")) {
+        if (t.action.startsWith("space")) {
             app.form.lstOperator->setCurrentItem(app.row(row));
             QTest::keyClick(app.form.lstOperator, Qt::Key_Space);
-        } else if (!action.isEmpty()) {
-            app.clickRow(row, action.startsWith("box"));
+        } else if (!t.action.isEmpty()) {
+            app.clickRow(row, t.action.startsWith("box"));
             QVERIFY(app.form.cmdEdit->isEnabled() && app.form.cmdDel->isEnabled()); // a click enables both
         }
-        QString shown;
-        for (int i = 0; i < markers.size(); ++i)
-            shown += IsRowTicked(app.row(i)) ? 'x' : '-';
-        QCOMPARE(shown, ticked);
-        if (!action.isEmpty())
-            QVERIFY(app.row(row)->isSelected());
-        QCOMPARE(app.window.station().operatorShortCode(), onDuty);
-        QCOMPARE(app.form.lblOperator->text(), label);
+        QString ticked;
+        for (int i = 0; i < t.markers.size(); ++i)
+            ticked += IsRowTicked(app.row(i)) ? 'x' : '-';
+        QCOMPARE(ticked, t.ticked);
+        QVERIFY(t.action.isEmpty() || app.row(row)->isSelected());
+        QCOMPARE(app.window.station().operatorShortCode(), t.onDuty);
+        QCOMPARE(app.form.lblOperator->text(), t.label);
         app.form.close(); // the list goes to Settings.ini as it is
-        QCOMPARE(app.settingsFile(), Operators(saved));
+        QCOMPARE(app.settingsFile(), Operators(t.saved));
     }
 
     void deleteAsksAndKeepsTheRest_data()
     {
-        QTest::addColumn<QStringList>("markers");
-        QTest::addColumn<int>("selected"); // -1: nothing selected
-        QTest::addColumn<bool>("yes");
-        QTest::addColumn<QString>("left"); // short codes; * the selected row
-        QTest::addColumn<bool>("relaying");
-        QTest::addColumn<QString>("label");
+        // selected -1: nothing; left: the short codes, * the selected row.
+        QTest::addColumn<Delete>("d");
         const QStringList thirdOnDuty{"", "", "Checked", ""};
-        QTest::newRow("No keeps it") << thirdOnDuty << 1 << false << "AA *nn CC DD" << true << "Cleo Cole";
-        QTest::newRow("the last row is selected after") << thirdOnDuty << 1 << true << "AA CC *DD" << true << "Cleo Cole";
-        QTest::newRow("the one on duty: relaying stops")
-            << QStringList{"Checked", ""} << 0 << true << "*nn" << false << NobodyOnDuty;
-        QTest::newRow("the only row: Edit and Delete off") << QStringList{""} << 0 << true << "" << false << NobodyOnDuty;
-        QTest::newRow("nothing selected: no question")
-            << QStringList{"", ""} << -1 << true << "AA nn" << false << NobodyOnDuty;
+        QTest::newRow("No keeps it") << Delete{thirdOnDuty, 1, false, "AA *nn CC DD", true, "Cleo Cole"};
+        QTest::newRow("the last row is selected after") << Delete{thirdOnDuty, 1, true, "AA CC *DD", true, "Cleo Cole"};
+        QTest::newRow("the one on duty: relaying stops") << Delete{{"Checked", ""}, 0, true, "*nn", false, NobodyOnDuty};
+        QTest::newRow("the only row: Edit and Delete off") << Delete{{""}, 0, true, "", false, NobodyOnDuty};
+        QTest::newRow("nothing selected: nothing asked, no dialog")
+            << Delete{{"", ""}, -1, true, "AA nn", false, NobodyOnDuty};
     }
     void deleteAsksAndKeepsTheRest()
     {
-        QFETCH(QStringList, markers);
-        QFETCH(int, selected);
-        QFETCH(bool, yes);
-        QFETCH(QString, left);
-        QFETCH(bool, relaying);
-        QFETCH(QString, label);
+        QFETCH(Delete, d);
         const quint16 port = quorin::test::freeLoopbackPort();
-        RelayApp app(LocalPort(port) + Operators(markers));
+        RelayApp app(LocalPort(port) + Operators(d.markers));
         app.load();
         app.boxes.shown.clear();
-        if (selected >= 0)
-            app.clickRow(selected);
-        app.boxes.answers.enqueue(yes ? MessageAnswer::Yes : MessageAnswer::No);
+        if (d.selected >= 0)
+            app.clickRow(d.selected);
+        app.boxes.answers.enqueue(d.yes ? MessageAnswer::Yes : MessageAnswer::No);
         QTest::mouseClick(app.form.cmdDel, Qt::LeftButton);
 
-        QCOMPARE(app.boxes.shown.size(), selected >= 0 ? 1 : 0);
-        if (selected >= 0) {
-            const RecordedMessage& asked = app.boxes.shown.last();
-            QCOMPARE(asked.title, QStringLiteral("Quorin Relay: Wirklich löchen?"));
-            QCOMPARE(asked.text, QStringLiteral("Wollen Sie den Operator wirklich löschen?"));
-            QCOMPARE(asked.icon, MessageIcon::Question);
-            QCOMPARE(asked.buttons, MessageButtons::YesNo);
-        }
+        QCOMPARE(app.boxes.shown, d.selected < 0 ? QStringList{} : QStringList{Box("Quorin Relay: Wirklich löchen?",
+                     "Wollen Sie den Operator wirklich löschen?", MessageIcon::Question, MessageButtons::YesNo)});
+        bool editOpened = false;
+        WhenModal<QDialog>(&app.form, [&](QDialog&) { editOpened = true; });
+        if (d.selected < 0)
+            QTest::mouseClick(app.form.cmdEdit, Qt::LeftButton);
+        QVERIFY(!editOpened);
         QStringList rows;
         for (int i = 0; i < OperatorRowCount(app.form.lstOperator); ++i)
             rows << (app.row(i)->isSelected() ? "*" : "") + app.row(i)->text(ShortCodeColumn);
-        QCOMPARE(rows.join(' '), left);
-        QCOMPARE(app.form.cmdEdit->isEnabled(), !left.isEmpty());
-        QCOMPARE(app.form.cmdDel->isEnabled(), !left.isEmpty());
-        QVERIFY(app.listeningShown(relaying));
-        QCOMPARE(AcceptsConnections(port), relaying);
-        QCOMPARE(app.form.lblOperator->text(), label);
+        QCOMPARE(rows.join(' '), d.left);
+        QCOMPARE(app.form.cmdEdit->isEnabled(), !d.left.isEmpty());
+        QCOMPARE(app.form.cmdDel->isEnabled(), !d.left.isEmpty());
+        QVERIFY(app.listeningShown(d.relaying));
+        QCOMPARE(AcceptsConnections(port), d.relaying);
+        QCOMPARE(app.form.lblOperator->text(), d.label);
         app.form.close();
         QVERIFY(app.settingsFile().contains("OperatorCount=" + QByteArray::number(rows.size())));
     }
@@ -227,7 +192,6 @@ private slots:
         QTest::mouseClick(app.form.cmdDel, Qt::LeftButton);
         QCOMPARE(OperatorRowCount(app.form.lstOperator), 0);
         QCOMPARE(app.form.lblOperator->text(), NobodyOnDuty);
-        app.form.close();
     }
 
     void closingSavesTheList_data()
@@ -255,14 +219,11 @@ private slots:
         else
             app.form.close();
 
-        QTRY_VERIFY(!app.form.isVisible());
+        QVERIFY(!app.form.isVisible());
         QCOMPARE(app.settingsFile(), Operators(readOnly ? QStringList{"Checked", ""} : QStringList{"", "Checked"}));
-        QCOMPARE(app.boxes.texts(), readOnly ? QStringList{"Die Operatorliste konnte nicht gespeichert werden."}
-                                             : QStringList{});
-        if (readOnly) {
-            QCOMPARE(app.boxes.shown.first().title, QStringLiteral("Quorin Relay: Fehler"));
-            QCOMPARE(app.boxes.shown.first().icon, MessageIcon::Error);
-        }
+        QCOMPARE(app.boxes.shown, readOnly ? QStringList{Box("Quorin Relay: Fehler", "Die Operatorliste konnte nicht "
+                                                             "gespeichert werden.", MessageIcon::Error)}
+                                           : QStringList{});
     }
 };
 

@@ -1,20 +1,21 @@
 // "Neu anlegen" and "Operator ändern", opened with the main window's buttons
-// and filled in key by key: the checks and their messages, the focus after a
-// real message box, what the boxes refuse, and what edit writes back.
+// and filled in key by key: what the boxes take, the checks and their
+// messages, the focus after a real message box, and what edit writes back.
 
 #include "AppTest.h"
 #include "operators/OperatorSelection.h"
 #include "ui/FrmEdit.h"
 #include "ui/FrmNew.h"
 
-#include <QClipboard>
-
 namespace {
 
-const QString FillAll = QStringLiteral("Bitte füllen Sie alle Felder aus.");
-const QString Taken = QStringLiteral("Dieser Kürzel ist bereits vergeben.");
+const QString FillAll = Box("Quorin Relay: Fehler", "Bitte füllen Sie alle Felder aus.", MessageIcon::Information);
+const QString Taken = Box("Quorin Relay: Bereits vorhanden", "Dieser Kürzel ist bereits vergeben.",
+                          MessageIcon::Information);
+const QString Full = Box("Quorin Relay: Fehler", "Die Operatorliste ist voll.", MessageIcon::Information);
 
-// A Settings.ini with the relay listening on a free port and these rows.
+// A Settings.ini with the relay listening on a free port, these rows, and
+// empty rows up to `count`.
 QByteArray Ini(const QByteArrayList& rows, int count = -1)
 {
     QByteArray ini = "[Local]\r\nLocalPort=" + QByteArray::number(quorin::test::freeLoopbackPort())
@@ -23,6 +24,11 @@ QByteArray Ini(const QByteArrayList& rows, int count = -1)
         ini += "Operator" + QByteArray::number(i + 1) + "=" + rows[i] + "\r\n";
     return ini;
 }
+
+// typed: first name, surname, short code ("paste " before a text pastes it);
+// stored: the new row, none when a message comes instead.
+struct NewCase { QStringList typed; int rows; QString message; QStringList stored; };
+struct FocusCase { QString firstName, shortCode, message, focus, correction, storedCode; };
 
 } // namespace
 
@@ -34,84 +40,73 @@ private slots:
 
     void newChecksTheBoxes_data()
     {
-        QTest::addColumn<QStringList>("typed"); // first name, surname, short code
-        QTest::addColumn<int>("rows");          // 32766 fill the list
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("title");
-        const QString error = QStringLiteral("Quorin Relay: Fehler");
-        QTest::newRow("first name empty") << QStringList{"", "Muster", "MM"} << 2 << FillAll << error;
-        QTest::newRow("surname empty") << QStringList{"Max", "", "MM"} << 2 << FillAll << error;
-        QTest::newRow("short code empty") << QStringList{"Max", "Muster", ""} << 2 << FillAll << error;
-        QTest::newRow("short code taken") << QStringList{"Max", "Muster", "AB"} << 2 << Taken
-                                          << "Quorin Relay: Bereits vorhanden";
-        QTest::newRow("list full") << QStringList{"Max", "Muster", "MM"} << 32766 << "Die Operatorliste ist voll."
-                                   << error;
-        QTest::newRow("blanks count as filled") << QStringList{" ", " ", "NEW"} << 2 << "" << "";
-        QTest::newRow("other case is free") << QStringList{"Max", "Muster", "LO"} << 2 << "" << "";
-        QTest::newRow("trailing blank is free") << QStringList{"Max", "Muster", "AB "} << 2 << "" << "";
-        QTest::newRow("same names, other code") << QStringList{"Anna", "Arm", "AA2"} << 2 << "" << "";
+        QTest::addColumn<NewCase>("c");
+        const QString q20(20, 'q'), n120(120, 'n');
+        QTest::newRow("first name empty") << NewCase{{"", "Muster", "MM"}, 2, FillAll, {}};
+        QTest::newRow("surname empty") << NewCase{{"Max", "", "MM"}, 2, FillAll, {}};
+        QTest::newRow("short code empty") << NewCase{{"Max", "Muster", ""}, 2, FillAll, {}};
+        QTest::newRow("short code taken") << NewCase{{"Max", "Muster", "AB"}, 2, Taken, {}};
+        QTest::newRow("list full") << NewCase{{"Max", "Muster", "MM"}, 32766, Full, {}};
+        QTest::newRow("blanks count as filled") << NewCase{{" ", " ", "NEW"}, 2, "", {" ", " ", "NEW"}};
+        QTest::newRow("other case is free") << NewCase{{"Max", "Muster", "LO"}, 2, "", {"Max", "Muster", "LO"}};
+        QTest::newRow("trailing blank is free") << NewCase{{"Max", "Muster", "AB "}, 2, "", {"Max", "Muster", "AB "}};
+        QTest::newRow("same names, other code") << NewCase{{"Anna", "Arm", "AA2"}, 2, "", {"Anna", "Arm", "AA2"}};
+        QTest::newRow("short code upper-cased as typed") << NewCase{{"M", "M", "xy"}, 2, "", {"M", "M", "XY"}};
+        // No capital in the code page, or only "SS": kept, so the code keeps its length.
+        QTest::newRow("µ and ß kept in short codes") << NewCase{{"M", "M", "aµßb"}, 2, "", {"M", "M", "AµßB"}};
+        QTest::newRow("separator typed") << NewCase{{"A|B", "M", "M"}, 2, "", {"AB", "M", "M"}};
+        QTest::newRow("separator pasted") << NewCase{{"A", "paste x|y", "M"}, 2, FillAll, {}};
+        QTest::newRow("outside Windows-1252") << NewCase{{"AŁB", "M", "M"}, 2, "", {"AB", "M", "M"}};
+        QTest::newRow("euro sign is fine") << NewCase{{"A", "5€", "M"}, 2, "", {"A", "5€", "M"}};
+        QTest::newRow("length limits") << NewCase{{n120, "M", q20}, 2, "", {n120.left(100), "M", q20.left(16).toUpper()}};
     }
     void newChecksTheBoxes()
     {
-        QFETCH(QStringList, typed);
-        QFETCH(int, rows);
-        QFETCH(QString, message);
-        QFETCH(QString, title);
-        RelayApp app(Ini({"Checked|Anna|Arm|AB", "|Lo|Wer|lo"}, rows));
+        QFETCH(NewCase, c);
+        RelayApp app(Ini({"Checked|Anna|Arm|AB", "|Lo|Wer|lo"}, c.rows));
         app.load();
         app.boxes.shown.clear();
         app.form.cmdEdit->setEnabled(false); // as after deleting the last row
         app.form.cmdDel->setEnabled(false);
         WhenModal<FrmNew>(&app.form, [&](FrmNew& form) {
             QCOMPARE(form.windowTitle(), QStringLiteral("Neu anlegen"));
-            TypeText(form.txtName, typed[0]);
-            TypeText(form.txtSurename, typed[1]);
-            TypeText(form.txtShort, typed[2]);
+            const QList<QLineEdit*> boxes{form.txtName, form.txtSurename, form.txtShort};
+            for (int i = 0; i < 3; ++i) {
+                QGuiApplication::clipboard()->setText(c.typed[i].mid(6));
+                if (c.typed[i].startsWith("paste "))
+                    QTest::keyClick(boxes[i], Qt::Key_V, Qt::ControlModifier);
+                else
+                    TypeText(boxes[i], c.typed[i]);
+            }
             QTest::mouseClick(form.cmdNew, Qt::LeftButton);
-            QCOMPARE(form.isVisible(), !message.isEmpty());
-            if (message == Taken)
+            QCOMPARE(form.isVisible(), !c.message.isEmpty());
+            if (c.message == Taken)
                 QCOMPARE(QApplication::focusWidget(), form.txtShort);
         });
         QTest::mouseClick(app.form.cmdNew, Qt::LeftButton);
 
-        if (!message.isEmpty()) {
-            QCOMPARE(app.boxes.texts(), QStringList{message});
-            QCOMPARE(app.boxes.shown.first().title, title);
-            QCOMPARE(app.boxes.shown.first().icon, MessageIcon::Information);
-            QCOMPARE(OperatorRowCount(app.form.lstOperator), rows);
-            app.form.close();
+        QCOMPARE(app.boxes.shown, c.message.isEmpty() ? QStringList{} : QStringList{c.message});
+        QCOMPARE(OperatorRowCount(app.form.lstOperator), c.rows + !c.stored.isEmpty());
+        if (c.stored.isEmpty())
             return;
-        }
-        QVERIFY(app.boxes.shown.isEmpty());
-        QCOMPARE(OperatorRowCount(app.form.lstOperator), 3);
-        QCOMPARE(RowEntry(app.row(2)), (OperatorEntry{"", typed[0], typed[1], typed[2].toUpper()}));
+        QCOMPARE(RowEntry(app.row(2)), (OperatorEntry{"", c.stored[0], c.stored[1], c.stored[2]}));
         QVERIFY(!IsRowTicked(app.row(2)) && !app.row(2)->isSelected());
         QVERIFY(app.form.cmdEdit->isEnabled() && app.form.cmdDel->isEnabled());
         QCOMPARE(app.window.station().operatorShortCode(), QStringLiteral("AB")); // still on duty
-        app.form.close();
     }
 
     void focusAfterTheRealMessageBox_data()
     {
-        QTest::addColumn<QString>("firstName");
-        QTest::addColumn<QString>("shortCode");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("focus"); // where the correction is typed, after Backspace
-        QTest::addColumn<QString>("correction");
-        QTest::addColumn<QString>("storedCode");
-        QTest::newRow("code taken: to the code") << "Jürgen" << "ab" << Taken << "txtShort" << "w" << "AW";
-        QTest::newRow("field empty: stays") << "" << "ß" << FillAll << "txtName" << "Jürgen" << "ß";
+        // focus: where the correction is typed, after a Backspace.
+        QTest::addColumn<FocusCase>("c");
+        QTest::newRow("code taken: to the code") << FocusCase{"Jürgen", "ab", Taken, "txtShort", "w", "AW"};
+        QTest::newRow("field empty: stays") << FocusCase{"", "ß", FillAll, "txtName", "Jürgen", "ß"};
     }
     // The real box opens and is closed with Enter; then the dialog is
     // activated again, as a desktop's window manager does.
     void focusAfterTheRealMessageBox()
     {
-        QFETCH(QString, firstName);
-        QFETCH(QString, shortCode);
-        QFETCH(QString, message);
-        QFETCH(QString, focus);
-        QFETCH(QString, correction);
-        QFETCH(QString, storedCode);
+        QFETCH(FocusCase, c);
         RelayApp app(Ini({"Checked|Anna|Arm|AB"}), true);
         app.load();
         QString shown;
@@ -120,69 +115,30 @@ private slots:
                 QTest::keyClick(QApplication::focusWidget(), key, modifiers);
             };
             QCOMPARE(QApplication::focusWidget(), form.txtName);
-            TypeText(form.txtName, firstName);
+            TypeText(form.txtName, c.firstName);
             key(Qt::Key_Tab);
             TypeText(form.txtSurename, QStringLiteral("Weiß"));
             key(Qt::Key_Tab);
-            TypeText(form.txtShort, shortCode);
+            TypeText(form.txtShort, c.shortCode);
             key(Qt::Key_Tab, Qt::ShiftModifier);
             key(Qt::Key_Tab, Qt::ShiftModifier);
             WhenModal<QMessageBox>(&form, [&](QMessageBox& box) {
-                shown = box.text();
+                const bool error = box.icon() == QMessageBox::Critical;
+                shown = Box(box.windowTitle(), box.text(), error ? MessageIcon::Error : MessageIcon::Information);
                 QTest::keyClick(&box, Qt::Key_Return);
             });
             key(Qt::Key_Return);
-            QCOMPARE(shown, message);
+            QCOMPARE(shown, c.message);
             QVERIFY(Activate(&form));
-            QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+            QCOMPARE(QApplication::focusWidget()->objectName(), c.focus);
             key(Qt::Key_Backspace);
-            TypeText(QApplication::focusWidget(), correction);
+            TypeText(QApplication::focusWidget(), c.correction);
             key(Qt::Key_Return);
             QVERIFY(!form.isVisible());
         });
         QTest::mouseClick(app.form.cmdNew, Qt::LeftButton);
         QCOMPARE(OperatorRowCount(app.form.lstOperator), 2);
-        QCOMPARE(RowEntry(app.row(1)), (OperatorEntry{"", "Jürgen", "Weiß", storedCode}));
-        app.form.close();
-    }
-
-    void boxesTakeWhatTheFileCanHold_data()
-    {
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("pasted");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("short code upper-cased as typed") << "txtShort" << "ab" << "" << "AB";
-        // No capital in the code page, or only "SS": kept, so the code keeps its length.
-        QTest::newRow("µ and ß kept in short codes") << "txtShort" << "aµßb" << "" << "AµßB";
-        QTest::newRow("separator typed") << "txtName" << "A|B" << "" << "AB";
-        QTest::newRow("separator pasted") << "txtSurename" << "" << "x|y" << "";
-        QTest::newRow("outside Windows-1252") << "txtName" << "AŁB" << "" << "AB";
-        QTest::newRow("euro sign is fine") << "txtSurename" << "5€" << "" << "5€";
-        QTest::newRow("short code limit") << "txtShort" << QString(20, 'q') << "" << QString(16, 'Q');
-        QTest::newRow("name limit") << "txtName" << QString(120, 'n') << "" << QString(100, 'n');
-    }
-    void boxesTakeWhatTheFileCanHold()
-    {
-        QFETCH(QString, box);
-        QFETCH(QString, typed);
-        QFETCH(QString, pasted);
-        QFETCH(QString, expected);
-        RelayApp app(Ini({"Checked|Anna|Arm|AB"}));
-        app.load();
-        QString shown;
-        WhenModal<FrmNew>(&app.form, [&](FrmNew& form) {
-            auto* edit = form.findChild<QLineEdit*>(box);
-            TypeText(edit, typed);
-            if (!pasted.isEmpty()) {
-                QGuiApplication::clipboard()->setText(pasted);
-                QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
-            }
-            shown = edit->text();
-        });
-        QTest::mouseClick(app.form.cmdNew, Qt::LeftButton);
-        QCOMPARE(shown, expected);
-        app.form.close();
+        QCOMPARE(RowEntry(app.row(1)), (OperatorEntry{"", "Jürgen", "Weiß", c.storedCode}));
     }
 
     void editWritesBackAsTyped_data()
@@ -220,7 +176,6 @@ private slots:
         QVERIFY(IsRowTicked(app.row(1)));
         QCOMPARE(app.form.lblOperator->text(), label);
         QCOMPARE(app.window.station().operatorShortCode(), stored.ShortCode);
-        app.form.close();
     }
 };
 

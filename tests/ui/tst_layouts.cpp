@@ -9,16 +9,8 @@
 #include "ui/FrmNew.h"
 #include "ui/FrmSettings.h"
 
-#include <QLabel>
-#include <QMenuBar>
-#include <QPainter>
-#include <QPushButton>
-#include <QScreen>
-#include <QSignalSpy>
-#include <QTest>
-#include <QTreeWidget>
-#include <functional>
-#include <memory>
+#include <QtTest>
+#include <QtWidgets>
 
 namespace {
 
@@ -54,7 +46,7 @@ void ShowActive(QWidget* window)
 // part of their container left visible (inside its border; for a group box
 // below its title and inside its frame: its contents rectangle), and the
 // captions too wide for their control. Their height is a matter of ink
-// (controlsShowWhole): a size hint rounds the line up, 19 pixels for the 18
+// (windowsShowWhole): a size hint rounds the line up, 19 pixels for the 18
 // of 11.25 pt. `visible` is what the containers above leave visible, in
 // window coordinates. A bare panel paints nothing of its own and may overlap
 // its container's edge, but it still clips what it holds.
@@ -140,30 +132,37 @@ private slots:
     void initTestCase() { RegisterTahoma(); }
     void cleanup()
     {
-        QStringList leftOpen;
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (window->isVisible()) {
-                leftOpen << window->objectName();
-                window->close();
-            }
-        }
-        QVERIFY2(leftOpen.isEmpty(), qPrintable("left open: " + leftOpen.join(", ")));
+        for (QWidget* window : QApplication::topLevelWidgets())
+            QVERIFY2(!window->isVisible(), qPrintable("left open: " + window->objectName()));
     }
 
-    void controlsShowWhole_data()
+    void windowsShowWhole_data()
     {
         QTest::addColumn<QString>("window");
         for (const char* window : {"frmMain", "frmNew", "frmEdit", "frmSettings"})
             QTest::newRow(window) << window;
     }
-    void controlsShowWhole()
+    // Fixed in size, without a maximise button, with an icon; the main window
+    // centred on the screen, a dialog over the main window wherever that is.
+    void windowsShowWhole()
     {
         QFETCH(QString, window);
-        const auto form = MakeWindow(window);
+        FrmMain main;
+        main.show();
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY((main.frameGeometry().center() - screen.center()).manhattanLength() <= 2);
+        main.move(10, 20);
+        const auto dialog = window == "frmMain" ? nullptr : MakeWindow(window, &main);
+        QWidget* form = dialog ? dialog.get() : &main;
         form->show();
+        QVERIFY((form->frameGeometry().center() - main.frameGeometry().center()).manhattanLength() <= 2);
+        QVERIFY(form->minimumSize() == form->maximumSize() && form->size() == form->minimumSize());
+        QVERIFY(!(form->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(!form->windowIcon().isNull());
+
         QStringList cutOff;
-        FindCutOff(form.get(), form->rect(), cutOff);
-        if (auto* main = qobject_cast<QMainWindow*>(form.get())) {
+        FindCutOff(form, form->rect(), cutOff);
+        if (auto* main = qobject_cast<QMainWindow*>(form)) {
             for (QAction* action : main->menuBar()->actions()) {
                 if (!main->menuBar()->rect().contains(main->menuBar()->actionGeometry(action)))
                     cutOff << "menu " + action->text();
@@ -177,24 +176,26 @@ private slots:
             if ((!label && !button) || !control->isVisible())
                 continue;
             const int line = control->fontMetrics().height();
-            const QRect box(control->mapTo(form.get(), QPoint()), control->size());
+            const QRect box(control->mapTo(form, QPoint()), control->size());
             const auto setText = [&](const QString& text) { label ? label->setText(text) : button->setText(text); };
-            cutOff << CutOffText(form.get(), box.adjusted(0, -line, 0, line) & form->rect(), setText, control->font(),
+            cutOff << CutOffText(form, box.adjusted(0, -line, 0, line) & form->rect(), setText, control->font(),
                                  control->width(), label ? label->alignment() : Qt::AlignCenter, control->objectName());
         }
-        if (auto* main = qobject_cast<FrmMain*>(form.get())) {
+        if (auto* main = qobject_cast<FrmMain*>(form)) {
             QTreeWidget* list = main->lstOperator;
             auto* row = new QTreeWidgetItem(list);
             const QRect cell = list->visualItemRect(row);
             const auto setText = [row](const QString& text) { row->setText(1, text); };
-            cutOff << CutOffText(form.get(), QRect(list->viewport()->mapTo(form.get(), cell.topLeft()), cell.size()),
+            cutOff << CutOffText(form, QRect(list->viewport()->mapTo(form, cell.topLeft()), cell.size()),
                                  setText, list->font(), cell.width(), Qt::AlignLeft, "lstOperator row");
         }
         cutOff.removeAll(QString());
         QVERIFY2(cutOff.isEmpty(), qPrintable(cutOff.join("; ")));
+        form->close();
+        main.close();
     }
 
-    void boldCaptionsLookBold_data() { controlsShowWhole_data(); }
+    void boldCaptionsLookBold_data() { windowsShowWhole_data(); }
     void boldCaptionsLookBold()
     {
         QFETCH(QString, window);
@@ -213,29 +214,6 @@ private slots:
             QVERIFY2(ratio > 1.2, qPrintable(QString("%1 \"%2\": %3").arg(control->objectName(), caption).arg(ratio)));
         }
         QVERIFY(bold > 0);
-    }
-
-    // Fixed in size, no maximise button, an icon; the main window centred on
-    // the screen, a dialog over the main window wherever that is.
-    void windowsAreFixedAndCentred_data() { controlsShowWhole_data(); }
-    void windowsAreFixedAndCentred()
-    {
-        QFETCH(QString, window);
-        FrmMain main;
-        main.show();
-        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        QVERIFY((main.frameGeometry().center() - screen.center()).manhattanLength() <= 2);
-        main.move(10, 20);
-        const auto form = window == "frmMain" ? nullptr : MakeWindow(window, &main);
-        QWidget* shown = form ? form.get() : &main;
-        shown->show();
-        QVERIFY((shown->frameGeometry().center() - main.frameGeometry().center()).manhattanLength() <= 2);
-        QCOMPARE(shown->minimumSize(), shown->maximumSize());
-        QCOMPARE(shown->size(), shown->minimumSize());
-        QVERIFY(!(shown->windowFlags() & Qt::WindowMaximizeButtonHint));
-        QVERIFY(!shown->windowIcon().isNull());
-        shown->close();
-        main.close();
     }
 
     void keys_data()
