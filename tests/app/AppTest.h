@@ -144,24 +144,15 @@ public:
         const QPoint at = checkBox ? QPoint(cell.left() + 10, cell.center().y()) : cell.center();
         QTest::mouseClick(form.lstOperator->viewport(), Qt::LeftButton, {}, at);
     }
-    // Clicks a menu as a user does: the entry on the menu bar, then the item
-    // of the menu that opens, found by their captions.
-    void chooseMenu(const QString& entry, const QString& item = {}) const
+    // Clicks `action` where the user sees it: on the menu bar, or in "Datei"
+    // opened from the menu bar.
+    void choose(QAction* action) const
     {
         QMenuBar* bar = form.menuBar();
-        for (QAction* action : bar->actions()) {
-            if (action->text() == entry)
-                QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(action).center());
-        }
-        if (item.isEmpty())
-            return;
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        QVERIFY(menu);
-        QVERIFY(QTest::qWaitForWindowExposed(menu));
-        for (QAction* action : menu->actions()) {
-            if (action->text() == item)
-                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
-        }
+        const bool inFile = !bar->actions().contains(action);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(inFile ? form.mnuFile->menuAction() : action).center());
+        if (inFile && QTest::qWaitForWindowExposed(form.mnuFile))
+            QTest::mouseClick(form.mnuFile, Qt::LeftButton, {}, form.mnuFile->actionGeometry(action).center());
     }
     // The lamp as the user sees it: `color` over most of its face and behind
     // its labels, which must not paint their own background.

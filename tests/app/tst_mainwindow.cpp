@@ -27,6 +27,7 @@ QByteArray LocalPort(quint16 port)
     return "[Local]\r\nLocalPort=" + QByteArray::number(port) + "\r\n";
 }
 
+struct Load { QByteArray localPort; QString marker; QStringList messages; };
 struct Tick { QStringList markers; QString action, ticked, onDuty, label; QStringList saved; };
 struct Delete { QStringList markers; int selected; bool yes; QString left; bool relaying; QString label; };
 
@@ -40,25 +41,23 @@ private slots:
 
     void loadStartsRelayingWithSettingsFile_data()
     {
-        QTest::addColumn<QByteArray>("localPort"); // "free", "taken": such a port; "none": no Settings.ini
-        QTest::addColumn<QString>("marker");
-        QTest::addColumn<QStringList>("messages");
-        QTest::newRow("no Settings.ini: nothing starts") << QByteArray("none") << "Checked" << QStringList{};
-        QTest::newRow("ticked, free port") << QByteArray("free") << "Checked" << QStringList{};
-        QTest::newRow("nobody ticked") << QByteArray("free") << "" << QStringList{NoOperator};
-        QTest::newRow("port taken") << QByteArray("taken") << "Checked" << QStringList{NoConnection};
+        // localPort "free", "taken": such a port; "none": no Settings.ini.
+        QTest::addColumn<Load>("l");
+        QTest::newRow("no Settings.ini: nothing starts") << Load{"none", "Checked", {}};
+        QTest::newRow("ticked, free port") << Load{"free", "Checked", {}};
+        QTest::newRow("nobody ticked") << Load{"free", "", {NoOperator}};
+        QTest::newRow("port taken") << Load{"taken", "Checked", {NoConnection}};
         // Without a ticked operator the stop request still needs the port.
-        QTest::newRow("empty, nobody ticked") << QByteArray() << "" << QStringList{NoOperator, NoConnection};
-        QTest::newRow("empty") << QByteArray() << "Checked" << QStringList{NoConnection};
-        QTest::newRow("letters") << QByteArray("abc") << "Checked" << QStringList{NoConnection};
-        QTest::newRow("beyond 32 bits") << QByteArray("4294967400") << "Checked" << QStringList{NoConnection};
-        QTest::newRow("beyond the port range") << QByteArray("70000") << "Checked" << QStringList{NoConnection};
+        QTest::newRow("empty, nobody ticked") << Load{"", "", {NoOperator, NoConnection}};
+        QTest::newRow("empty") << Load{"", "Checked", {NoConnection}};
+        QTest::newRow("letters") << Load{"abc", "Checked", {NoConnection}};
+        QTest::newRow("beyond 32 bits") << Load{"4294967400", "Checked", {NoConnection}};
+        QTest::newRow("beyond the port range") << Load{"70000", "Checked", {NoConnection}};
     }
     void loadStartsRelayingWithSettingsFile()
     {
-        QFETCH(QByteArray, localPort);
-        QFETCH(QString, marker);
-        QFETCH(QStringList, messages);
+        QFETCH(Load, l);
+        QByteArray localPort = l.localPort;
         QTcpServer taker; // holds the port in the row "taken"
         const quint16 port = quorin::test::freeLoopbackPort();
         if (localPort == "taken")
@@ -66,17 +65,17 @@ private slots:
         const bool file = localPort != "none";
         if (localPort == "free" || localPort == "taken")
             localPort = QByteArray::number(port);
-        RelayApp app(file ? "[Local]\r\nLocalPort=" + localPort + "\r\n" + Operators({"", marker}) : QByteArray());
+        RelayApp app(file ? "[Local]\r\nLocalPort=" + localPort + "\r\n" + Operators({"", l.marker}) : QByteArray());
         bool windowShownWithMessage = false;
         app.boxes.onShow = [&] { windowShownWithMessage |= app.form.isVisible(); };
         app.load();
 
         QCOMPARE(app.form.windowTitle(), QStringLiteral("Quorin Relay: Version 1.0.0"));
-        QCOMPARE(app.boxes.shown, messages);
+        QCOMPARE(app.boxes.shown, l.messages);
         QVERIFY(!windowShownWithMessage); // the load step's boxes come before the window
-        QVERIFY(app.listeningShown(file && messages.isEmpty()));
+        QVERIFY(app.listeningShown(file && l.messages.isEmpty()));
         if (localPort.toUShort() == port && !taker.isListening())
-            QCOMPARE(AcceptsConnections(port), messages.isEmpty());
+            QCOMPARE(AcceptsConnections(port), l.messages.isEmpty());
         app.form.close();
         QCOMPARE(QFile::exists(SettingsFilePath()), file); // an empty list creates no file
     }
@@ -215,7 +214,7 @@ private slots:
         if (how == "button")
             QTest::mouseClick(app.form.cmdClose, Qt::LeftButton);
         else if (how == "menu")
-            app.chooseMenu("Datei", "Beenden");
+            app.choose(app.form.mnuClose);
         else
             app.form.close();
 

@@ -18,7 +18,7 @@ template <class Steps>
 void OpenSettings(RelayApp& app, Steps steps)
 {
     WhenModal<FrmSettings>(&app.form, steps);
-    app.chooseMenu(QStringLiteral("Einstellungen"));
+    app.choose(app.form.mnuSettings);
 }
 
 // Ctrl+A (its text a control character, as X11 delivers it), Backspace, text.
