@@ -1,6 +1,6 @@
-// "Einstellungen", opened from the main window's menu: what it shows (the
-// file), the typing filter and the keys that pass it, and what Übernehmen,
-// OK and Abbrechen write, reload and stop.
+// "Einstellungen", opened from the main window's menu: the typing filter and
+// the keys that pass it; what it shows (the file), and what Übernehmen, OK
+// and Abbrechen write, reload and stop.
 
 #include "AppTest.h"
 #include "ui/FrmSettings.h"
@@ -20,6 +20,8 @@ void OpenSettings(RelayApp& app, Steps steps)
     WhenModal<FrmSettings>(&app.form, steps);
     app.choose(app.form.mnuSettings);
 }
+
+struct Press { QByteArray file; bool edit; QString button; bool readOnly; QStringList shown; QByteArray written; };
 
 // Ctrl+A (its text a control character, as X11 delivers it), Backspace, text.
 void Retype(QLineEdit* box, const QString& text)
@@ -96,85 +98,62 @@ private slots:
 
     void buttonsWriteReloadAndStop_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<bool>("readOnly");
-        QTest::newRow("Übernehmen") << "cmdApply" << false;
-        QTest::newRow("OK") << "cmdOK" << false;
-        QTest::newRow("Abbrechen") << "cmdClose" << false;
-        QTest::newRow("OK, file read-only: reported") << "cmdOK" << true;
+        // file: Settings.ini when the dialog opens, none: as loaded (relaying,
+        // LocalPort only); edit: all five boxes retyped; shown: the boxes as
+        // opened; written: the file after, none: unchanged.
+        QTest::addColumn<Press>("p");
+        const QByteArray typed = OnDuty + "[Local]\r\nLocalPort=1234\r\nLocalAET=RELAY\r\nDebugmode=0\r\n"
+                                          "[Archive]\r\nAET=ARCHIVE\r\nIP=10.0.0.5\r\nPort=104\r\n";
+        QTest::newRow("Übernehmen") << Press{{}, true, "cmdApply", false, {}, typed};
+        QTest::newRow("OK") << Press{{}, true, "cmdOK", false, {}, typed};
+        QTest::newRow("Abbrechen") << Press{{}, true, "cmdClose", false, {}, {}};
+        QTest::newRow("OK, file read-only: reported") << Press{{}, true, "cmdOK", true, {}, {}};
+        // Values replaced in place, the file's own lines and endings kept,
+        // missing keys appended; a longer port than typing allows shows whole.
+        QTest::newRow("OK untouched: values as the file has them")
+            << Press{"[Local]\nLocalAET = RELAY \n[Archive]\nAET=\"ARCH\"\nPort=123456\n", false, "cmdOK", false,
+                     {"ARCH", "", "123456", "RELAY", ""},
+                     "[Local]\nLocalAET = RELAY\nLocalPort=\r\nDebugmode=0\r\n[Archive]\nAET=ARCH\nPort=123456\nIP=\r\n"};
+        QTest::newRow("OK untouched: Debugmode the box cannot show")
+            << Press{"[Local]\r\nDebugmode=abc\r\n", false, "cmdOK", false, {"", "", "", "", ""},
+                     "[Local]\r\nDebugmode=abc\r\nLocalAET=\r\nLocalPort=\r\n[Archive]\r\nAET=\r\nIP=\r\nPort=\r\n"};
+        QTest::newRow("OK untouched: Debugmode greyed")
+            << Press{"[Local]\r\nDebugmode=2\r\n", false, "cmdOK", false, {"", "", "", "", ""},
+                     "[Local]\r\nDebugmode=2\r\nLocalAET=\r\nLocalPort=\r\n[Archive]\r\nAET=\r\nIP=\r\nPort=\r\n"};
     }
     void buttonsWriteReloadAndStop()
     {
-        QFETCH(QString, button);
-        QFETCH(bool, readOnly);
-        const bool abbrechen = button == "cmdClose";
+        QFETCH(Press, p);
         const quint16 port = quorin::test::freeLoopbackPort();
         RelayApp app(Relaying(port));
         app.load();
+        if (!p.file.isEmpty())
+            app.writeSettings(p.file); // changed since the load: the dialog shows the file
         const QByteArray before = app.settingsFile();
-        if (readOnly)
+        if (p.readOnly)
             QVERIFY(QFile::setPermissions(SettingsFilePath(), QFile::ReadOwner));
         OpenSettings(app, [&](FrmSettings& form) {
-            QCOMPARE(form.txtLocPort->text(), QString::number(port));
-            Retype(form.txtAET, QStringLiteral("ARCHIVE"));
-            Retype(form.txtIP, QStringLiteral("10.0.0.5"));
-            Retype(form.txtPort, QStringLiteral("104"));
-            Retype(form.txtLocAET, QStringLiteral("RELAY"));
-            Retype(form.txtLocPort, QStringLiteral("1234"));
-            QTest::mouseClick(form.findChild<QPushButton*>(button), Qt::LeftButton);
-            QCOMPARE(form.isVisible(), button == "cmdApply");
-            QVERIFY(!form.cmdApply->isEnabled() || abbrechen);
-        });
-        const bool written = !abbrechen && !readOnly;
-        QCOMPARE(app.settingsFile(), written ? OnDuty + "[Local]\r\nLocalPort=1234\r\nLocalAET=RELAY\r\nDebugmode=0\r\n"
-                                                        "[Archive]\r\nAET=ARCHIVE\r\nIP=10.0.0.5\r\nPort=104\r\n"
-                                             : before);
-        QCOMPARE(RelaySettings().LocalPort, written ? "1234" : QString::number(port)); // reloaded
-        QCOMPARE(RelaySettings().ArchiveAET, written ? "ARCHIVE" : "");
-        QVERIFY(app.listeningShown(abbrechen));
-        QCOMPARE(AcceptsConnections(port), abbrechen); // stopped on the port it listened on
-        QCOMPARE(app.boxes.shown, readOnly ? QStringList{Box("Quorin Relay: Fehler", "Die Einstellungen konnten nicht "
-                                                             "gespeichert werden.", MessageIcon::Error)}
-                                           : QStringList{});
-    }
-
-    void okWritesBackWhatTheFileHolds_data()
-    {
-        QTest::addColumn<QByteArray>("file"); // as it is when the dialog opens
-        QTest::addColumn<QStringList>("shown");
-        QTest::addColumn<QByteArray>("written");
-        // Values replaced in place, the file's own lines and endings kept,
-        // missing keys appended; a longer port than typing allows shows whole.
-        QTest::newRow("values as the file has them")
-            << QByteArray("[Local]\nLocalAET = RELAY \n[Archive]\nAET=\"ARCH\"\nPort=123456\n")
-            << QStringList{"ARCH", "", "123456", "RELAY", ""}
-            << QByteArray("[Local]\nLocalAET = RELAY\nLocalPort=\r\nDebugmode=0\r\n[Archive]\nAET=ARCH\nPort=123456\n"
-                          "IP=\r\n");
-        QTest::newRow("Debugmode the box cannot show") << QByteArray("[Local]\r\nDebugmode=abc\r\n")
-                                                      << QStringList{"", "", "", "", ""}
-                                                      << QByteArray("[Local]\r\nDebugmode=abc\r\nLocalAET=\r\n"
-                                                                    "LocalPort=\r\n[Archive]\r\nAET=\r\nIP=\r\nPort=\r\n");
-        QTest::newRow("Debugmode greyed") << QByteArray("[Local]\r\nDebugmode=2\r\n") << QStringList{"", "", "", "", ""}
-                                          << QByteArray("[Local]\r\nDebugmode=2\r\nLocalAET=\r\nLocalPort=\r\n"
-                                                        "[Archive]\r\nAET=\r\nIP=\r\nPort=\r\n");
-    }
-    void okWritesBackWhatTheFileHolds()
-    {
-        QFETCH(QByteArray, file);
-        QFETCH(QStringList, shown);
-        QFETCH(QByteArray, written);
-        RelayApp app(Relaying(quorin::test::freeLoopbackPort()));
-        app.load();
-        app.writeSettings(file); // changed since the load
-        OpenSettings(app, [&](FrmSettings& form) {
-            QCOMPARE(QStringList({form.txtAET->text(), form.txtIP->text(), form.txtPort->text(),
-                                  form.txtLocAET->text(), form.txtLocPort->text()}),
-                     shown);
+            const QList<QLineEdit*> boxes{form.txtAET, form.txtIP, form.txtPort, form.txtLocAET, form.txtLocPort};
+            const QStringList values{"ARCHIVE", "10.0.0.5", "104", "RELAY", "1234"};
+            for (int i = 0; i < 5; ++i) {
+                QCOMPARE(boxes[i]->text(), p.shown.isEmpty() ? (i == 4 ? QString::number(port) : "") : p.shown[i]);
+                if (p.edit)
+                    Retype(boxes[i], values[i]);
+            }
             QVERIFY(!form.chkDebug->isVisible());
-            QTest::keyClick(form.txtAET, Qt::Key_Return);
+            QTest::mouseClick(form.findChild<QPushButton*>(p.button), Qt::LeftButton);
+            QCOMPARE(form.isVisible(), p.button == "cmdApply");
+            QVERIFY(!form.cmdApply->isEnabled() || p.button == "cmdClose");
         });
-        QCOMPARE(app.settingsFile(), written);
-        QCOMPARE(RelaySettings().LocalPort, QString()); // written empty, read back empty, not as 109
+        QCOMPARE(app.settingsFile(), p.written.isEmpty() ? before : p.written);
+        // Reloaded: an emptied LocalPort is read back empty, not as 109.
+        QCOMPARE(RelaySettings().LocalPort, p.written.isEmpty() ? QString::number(port) : p.edit ? "1234" : "");
+        QCOMPARE(RelaySettings().ArchiveAET, p.written.isEmpty() ? "" : p.edit ? "ARCHIVE" : p.shown[0]);
+        QVERIFY(app.listeningShown(p.button == "cmdClose"));
+        QCOMPARE(AcceptsConnections(port), p.button == "cmdClose"); // stopped on the port it listened on
+        QCOMPARE(app.boxes.shown, p.readOnly ? QStringList{Box("Quorin Relay: Fehler", "Die Einstellungen konnten nicht "
+                                                               "gespeichert werden.", MessageIcon::Error)}
+                                             : QStringList{});
     }
 };
 
