@@ -34,14 +34,6 @@ QString Caption(const QWidget* control)
     return QString();
 }
 
-void ShowActive(QWidget* window)
-{
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-    window->activateWindow(); // without a window manager nobody else does
-    QVERIFY(QTest::qWaitForWindowActive(window));
-}
-
 // Names the shown widgets below `container` that are not wholly inside the
 // part of their container left visible (inside its border; for a group box
 // below its title and inside its frame: its contents rectangle), and the
@@ -241,7 +233,9 @@ private slots:
         QFETCH(QStringList, tabOrder);
         QFETCH(QString, defaultButton);
         const auto form = MakeWindow(window);
-        ShowActive(form.get());
+        form->show();
+        form->activateWindow(); // without a window manager nobody else does
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
         QStringList visited{QApplication::focusWidget()->objectName()};
         for (int step = 0; step < tabOrder.size(); ++step) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
