@@ -117,6 +117,9 @@ private slots:
         QTest::newRow("OK untouched: Debugmode the box cannot show")
             << Press{"[Local]\r\nDebugmode=abc\r\n", false, "cmdOK", false, {"", "", "", "", ""},
                      "[Local]\r\nDebugmode=abc\r\nLocalAET=\r\nLocalPort=\r\n[Archive]\r\nAET=\r\nIP=\r\nPort=\r\n"};
+        QTest::newRow("OK untouched: Debugmode ticked")
+            << Press{"[Local]\r\nDebugmode=1\r\n", false, "cmdOK", false, {"", "", "", "", ""},
+                     "[Local]\r\nDebugmode=1\r\nLocalAET=\r\nLocalPort=\r\n[Archive]\r\nAET=\r\nIP=\r\nPort=\r\n"};
         QTest::newRow("OK untouched: Debugmode greyed")
             << Press{"[Local]\r\nDebugmode=2\r\n", false, "cmdOK", false, {"", "", "", "", ""},
                      "[Local]\r\nDebugmode=2\r\nLocalAET=\r\nLocalPort=\r\n[Archive]\r\nAET=\r\nIP=\r\nPort=\r\n"};
