@@ -1,113 +1,38 @@
-// The relay end to end in the real main window: storescu sends to the
-// listener the window started, storescp is the archive. The stamp is the
-// operator on duty at each image's moment, the debug log tells what happened,
-// and a failing archive shows one transfer message and fails its senders.
+// The relay end to end in the program as main() builds it: storescu sends to
+// the listener the window started, storescp is the archive. The stamp is the
+// operator on duty at each image's moment, the debug log says what happened,
+// and failing images show one transfer message while their senders hear of it.
 
-#include "AppTestFolder.h"
-#include "RecordingMessageBoxes.h"
-#include "TypeText.h"
-#include "app/MainWindow.h"
-#include "operators/EditOperatorDialog.h"
-#include "operators/OperatorListView.h"
-#include "operators/OperatorSelection.h"
-#include "settings/AppPaths.h"
-#include "settings/RelaySettings.h"
-#include "ui/ControlState.h"
+#include "AppTest.h"
 #include "ui/FrmEdit.h"
-#include "ui/FrmMain.h"
 
 #include "ArchivePeers.h"
 #include "DicomTools.h"
-#include "EventLoopWait.h"
-#include "LoopbackPorts.h"
 #include "TestImages.h"
-
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QProcess>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QTreeWidget>
-#include <QtTest>
 
 using namespace quorin::test;
 
 namespace {
 
-const QString TransferFailed = QStringLiteral("Es ist ein Fehler bei der Übertragung aufgetreten.");
+const QString TransferFailed = Box("Quorin Relay: Fehler", "Es ist ein Fehler bei der Übertragung aufgetreten.",
+                                   MessageIcon::Error);
+const QString LineC(49, QLatin1Char('-'));
 
-QString DumpText(const QString& file)
+QString Dumped(const QString& file, const QString& tag)
 {
-    return runTool(QStringLiteral("dcmdump"), {QStringLiteral("+L"), file}).output;
+    const QRegularExpression line(QStringLiteral(R"(\(%1\) .. \[([^\]]*)\])").arg(QRegularExpression::escape(tag)));
+    return line.match(runTool(QStringLiteral("dcmdump"), {QStringLiteral("+L"), file}).output).captured(1);
 }
 
-QString OperatorsName(const QString& file)
+QByteArray RelayIni(quint16 relayPort, const QByteArray& archivePort, const QByteArray& debugmode)
 {
-    const QRegularExpression line(QStringLiteral(R"(\(0008,1070\) PN \[([^\]]*)\])"));
-    return line.match(DumpText(file)).captured(1);
+    return "[Archive]\r\nAET=ARCHIVE\r\nIP=127.0.0.1\r\nPort=" + archivePort + "\r\n[Local]\r\nLocalAET=RELAY\r\n"
+           "LocalPort=" + QByteArray::number(relayPort) + "\r\nDebugmode=" + debugmode + "\r\n"
+           "[Operator]\r\nOperatorCount=2\r\nOperator1=Checked|Anna|Arm|AA\r\nOperator2=|Bert|Bo|BB\r\n";
 }
 
-} // namespace
-
-class tst_ImageRelay : public QObject {
-    Q_OBJECT
-
-private slots:
-    void init();
-    void cleanup();
-
-    void stampsTheOperatorOnDutyAtEachImage();
-    void debugLinesFollowEachImage();
-    void failingArchiveShowsOneMessageAndFailsItsSenders();
-    void unusableArchivePortFailsTheImageAfterLineA();
-
-private:
-    void startRelay(quint16 archivePort, const QByteArray& debugmode, const QByteArray& archivePortText = {});
-    QStringList debugLines() const;
-
-    std::unique_ptr<AppTestFolder> m_folder;
-    std::unique_ptr<TestImages> m_images;
-    RecordingMessageBoxes m_boxes;
-    std::unique_ptr<FrmMain> m_form;
-    std::unique_ptr<MainWindow> m_window;
-    quint16 m_relayPort = 0;
-};
-
-void tst_ImageRelay::init()
-{
-    m_folder = std::make_unique<AppTestFolder>();
-    QVERIFY(m_folder->isValid());
-    m_boxes = RecordingMessageBoxes{};
-    m_images = std::make_unique<TestImages>(m_folder->path());
-}
-
-void tst_ImageRelay::cleanup()
-{
-    m_window.reset();
-    m_form.reset();
-    m_folder.reset();
-}
-
-void tst_ImageRelay::startRelay(quint16 archivePort, const QByteArray& debugmode, const QByteArray& archivePortText)
-{
-    m_relayPort = freeLoopbackPort();
-    QFile settings(SettingsFilePath());
-    QVERIFY(settings.open(QIODevice::WriteOnly));
-    settings.write("[Archive]\r\nAET=ARCHIVE\r\nIP=127.0.0.1\r\nPort="
-                   + (archivePortText.isNull() ? QByteArray::number(archivePort) : archivePortText)
-                   + "\r\n[Local]\r\nLocalAET=RELAY\r\nLocalPort=" + QByteArray::number(m_relayPort)
-                   + "\r\nDebugmode=" + debugmode
-                   + "\r\n[Operator]\r\nOperatorCount=2\r\nOperator1=Checked|Anna|Arm|AA\r\nOperator2=|Bert|Bo|BB\r\n");
-    settings.close();
-    m_form = std::make_unique<FrmMain>();
-    m_window = std::make_unique<MainWindow>(*m_form, m_boxes);
-    m_window->load();
-    QCOMPARE(m_form->cmdStartStop->text(), QStringLiteral("Stop"));
-}
-
-QStringList tst_ImageRelay::debugLines() const
+// The debug log's lines without their time stamps.
+QStringList DebugLines()
 {
     QFile log(DebugLogPath());
     if (!log.open(QIODevice::ReadOnly))
@@ -119,107 +44,95 @@ QStringList tst_ImageRelay::debugLines() const
     return lines;
 }
 
-void tst_ImageRelay::stampsTheOperatorOnDutyAtEachImage()
-{
-    StorescpArchive archive;
-    QVERIFY(archive.start());
-    startRelay(archive.port(), "0");
-    const QStringList images = m_images->series(QStringLiteral("ct"), 3);
+} // namespace
 
-    QVERIFY(storescu(m_relayPort, {images[0]}).succeeded());
-    OnOperatorItemCheck(m_form->lstOperator, m_window->station(), OperatorRow(m_form->lstOperator, 1));
-    QVERIFY(storescu(m_relayPort, {images[1]}).succeeded());
+class tst_ImageRelay : public QObject {
+    Q_OBJECT
 
-    // Editing the operator on duty changes the stamp of the next image.
-    FrmEdit edit(m_form.get());
-    new EditOperatorDialog(edit, OperatorRow(m_form->lstOperator, 1), m_window->station());
-    edit.txtShort->clear();
-    TypeText(edit.txtShort, QStringLiteral("b2"));
-    QTest::mouseClick(edit.cmdOpEdit, Qt::LeftButton);
-    QVERIFY(storescu(m_relayPort, {images[2]}).succeeded());
+private slots:
+    void stampsTheOperatorOnDutyAtEachImage()
+    {
+        StorescpArchive archive;
+        QVERIFY(archive.start());
+        const quint16 relayPort = freeLoopbackPort();
+        RelayApp app(RelayIni(relayPort, QByteArray::number(archive.port()), "0"));
+        app.load();
+        const QStringList images = TestImages(app.folder.path()).series(QStringLiteral("ct"), 3);
 
-    const QStringList stored = archive.storedFiles();
-    QCOMPARE(stored.size(), 3);
-    QStringList stamps;
-    for (const QString& file : stored)
-        stamps.append(OperatorsName(file));
-    stamps.sort();
-    QCOMPARE(stamps, (QStringList{"AA", "BB", "b2"}));
-    QVERIFY(m_boxes.shown.isEmpty());
-    QVERIFY(!QFile::exists(DebugLogPath())); // Debugmode 0 writes nothing
-}
+        QVERIFY(storescu(relayPort, {images[0]}).succeeded());
+        app.clickRow(1, true);
+        QVERIFY(storescu(relayPort, {images[1]}).succeeded());
+        WhenModal<FrmEdit>(&app.form, [](FrmEdit& form) { // the short code of the operator on duty
+            TypeText(form.txtShort, QStringLiteral("2"));
+            QTest::mouseClick(form.cmdOpEdit, Qt::LeftButton);
+        });
+        QTest::mouseClick(app.form.cmdEdit, Qt::LeftButton);
+        QVERIFY(storescu(relayPort, {images[2]}).succeeded());
 
-void tst_ImageRelay::debugLinesFollowEachImage()
-{
-    StorescpArchive archive;
-    QVERIFY(archive.start());
-    startRelay(archive.port(), "01");
-    const QString image = m_images->make(QStringLiteral("one.dcm"));
+        QStringList stamps;
+        for (const QString& file : archive.storedFiles())
+            stamps.append(Dumped(file, QStringLiteral("0008,1070")));
+        stamps.sort();
+        QCOMPARE(stamps, (QStringList{"AA", "BB", "BB2"}));
+        QVERIFY(app.boxes.shown.isEmpty());
+        QVERIFY(!QFile::exists(DebugLogPath())); // Debugmode 0 writes nothing
+    }
 
-    QVERIFY(storescu(m_relayPort, {image}).succeeded());
-    QVERIFY(waitUntil([&] { return debugLines().size() == 3; }, 5000));
+    // Lines A and B for each image, C only for one the archive took.
+    void debugLinesAndTheTransferMessage()
+    {
+        StorescpArchive archive;
+        const quint16 relayPort = freeLoopbackPort(), downPort = freeLoopbackPort();
+        RelayApp app(RelayIni(relayPort, QByteArray::number(downPort), "01")); // 1 as a number; nobody listens there
+        app.load();
+        const QStringList images = TestImages(app.folder.path()).series(QStringLiteral("ct"), 2);
+        const auto lineA = [](const QString& image) {
+            return QStringLiteral("Change Attribut (Images: %1 | New Attribut: AA)").arg(Dumped(image, "0008,0018"));
+        };
+        const auto lineB = [](quint16 port) { return QStringLiteral("Send to ARCHIVE - 127.0.0.1 - %1").arg(port); };
 
-    const QString uid = QRegularExpression(QStringLiteral(R"(\(0008,0018\) UI \[([^\]]*)\])"))
-                            .match(DumpText(image)).captured(1);
-    QCOMPARE(debugLines(), (QStringList{
-        QStringLiteral("Change Attribut (Images: %1 | New Attribut: AA)").arg(uid),
-        QStringLiteral("Send to ARCHIVE - 127.0.0.1 - %1").arg(archive.port()),
-        QString(49, QLatin1Char('-'))}));
-}
+        QVERIFY(!storescu(relayPort, {images[0]}).succeeded());
+        QTRY_COMPARE(app.boxes.shown, QStringList{TransferFailed});
+        QVERIFY(app.listeningShown(true));
+        QCOMPARE(DebugLines(), (QStringList{lineA(images[0]), lineB(downPort)}));
 
-void tst_ImageRelay::failingArchiveShowsOneMessageAndFailsItsSenders()
-{
-    StorescpArchive archive;
-    const quint16 archivePort = freeLoopbackPort(); // nothing listens there yet
-    startRelay(archivePort, "1");
-    const QStringList images = m_images->series(QStringLiteral("ct"), 4);
+        // The archive comes back: the next image goes through, no new message.
+        QVERIFY(archive.start());
+        RelaySettings().ArchivePort = QString::number(archive.port());
+        QVERIFY(storescu(relayPort, {images[1]}).succeeded());
+        QCOMPARE(archive.storedFiles().size(), 1);
+        QTRY_COMPARE(DebugLines(), (QStringList{lineA(images[0]), lineB(downPort), lineA(images[1]),
+                                                lineB(archive.port()), LineC}));
+        QCOMPARE(app.boxes.shown.size(), 1);
+    }
 
-    // While the first message is open, the next images fail too: no second box.
-    m_boxes.onShow = [] { waitFor(1500); };
-    const ToolRun failed = storescu(m_relayPort, images.mid(0, 3));
-    QVERIFY2(!failed.succeeded(), qPrintable(failed.output));
-    QCOMPARE(m_boxes.texts(), QStringList{TransferFailed});
-    QCOMPARE(m_boxes.shown.first().title, QStringLiteral("Quorin Relay: Fehler"));
-    QCOMPARE(m_boxes.shown.first().icon, MessageIcon::Error);
-    QCOMPARE(BackColor(m_form->picOp), ColorGreen);
-    QCOMPARE(m_form->cmdStartStop->text(), QStringLiteral("Stop"));
-    // Lines A and B for each failed image, never line C.
-    QVERIFY(!debugLines().contains(QString(49, QLatin1Char('-'))));
+    // The box is held open while the sender's further images fail: they are
+    // answered at once and show no second box. Once it is closed, the next
+    // failure shows it again.
+    void oneTransferMessageWhileImagesKeepFailing()
+    {
+        const quint16 relayPort = freeLoopbackPort();
+        RelayApp app(RelayIni(relayPort, "abc", "1")); // fails after line A
+        app.load();
+        const QStringList images = TestImages(app.folder.path()).series(QStringLiteral("ct"), 3);
+        std::unique_ptr<RunningTool> sender;
+        bool answeredWhileOpen = false;
+        app.boxes.onShow = [&] { answeredWhileOpen = QTest::qWaitFor([&] { return sender->done(); }, 30000); };
+        // On after a failure (storescu halts by default), and telling each response.
+        sender = startStorescu(relayPort, images, {QStringLiteral("--no-halt"), QStringLiteral("-v")});
+        QTRY_VERIFY_WITH_TIMEOUT(sender->done() && !app.boxes.shown.isEmpty(), 30000);
+        QVERIFY(answeredWhileOpen);
+        QCOMPARE(sender->result(0).output.count(QStringLiteral("Refused: OutOfResources")), 3);
+        QCOMPARE(app.boxes.shown, QStringList{TransferFailed});
+        const QStringList lines = DebugLines();
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines.first().startsWith(QStringLiteral("Change Attribut (Images: ")));
 
-    // The archive comes back: the next image goes through, no new message.
-    m_boxes.onShow = nullptr;
-    QVERIFY(archive.start());
-    RelaySettings().ArchivePort = QString::number(archive.port());
-    QVERIFY(storescu(m_relayPort, {images[3]}).succeeded());
-    QCOMPARE(archive.storedFiles().size(), 1);
-    QCOMPARE(m_boxes.shown.size(), 1);
-}
-
-void tst_ImageRelay::unusableArchivePortFailsTheImageAfterLineA()
-{
-    startRelay(0, "1", "abc");
-    const QString image = m_images->make(QStringLiteral("one.dcm"));
-
-    // The sender hears of the failure while the message is still open.
-    QProcess sender;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("TCP_NODELAY"), QStringLiteral("1"));
-    sender.setProcessEnvironment(environment);
-    bool answeredWhileBoxOpen = false;
-    m_boxes.onShow = [&] {
-        answeredWhileBoxOpen = waitUntil([&] { return sender.state() == QProcess::NotRunning; }, 10000);
-    };
-    sender.start(QStringLiteral("storescu"), {QStringLiteral("-aec"), QStringLiteral("RELAY"),
-                                              QStringLiteral("127.0.0.1"), QString::number(m_relayPort), image});
-    QVERIFY(waitUntil([&] { return !m_boxes.shown.isEmpty(); }, 10000));
-    QVERIFY(answeredWhileBoxOpen);
-    QVERIFY(sender.exitCode() != 0 || sender.readAll().contains("Failed"));
-
-    QCOMPARE(m_boxes.texts(), QStringList{TransferFailed});
-    const QStringList lines = debugLines();
-    QCOMPARE(lines.size(), 1);
-    QVERIFY(lines.first().startsWith(QStringLiteral("Change Attribut (Images: ")));
-}
+        app.boxes.onShow = nullptr;
+        QVERIFY(!storescu(relayPort, {images[0]}).succeeded());
+        QTRY_COMPARE(app.boxes.shown.size(), 2);
+    }
+};
 
 QTEST_MAIN(tst_ImageRelay)
 #include "tst_imagerelay.moc"

@@ -1,31 +1,35 @@
-// The main window's start-up (with and without Settings.ini, the automatic
-// start), the start/stop action against a real listener, and the close
-// sequence that saves the operator list.
+// The main window from outside: the load step and its automatic start, the
+// start/stop button against a real listener, the ticks of the operator list,
+// delete, and the close sequence that saves the list.
 
-#include "AppTestFolder.h"
-#include "RecordingMessageBoxes.h"
-#include "app/MainWindow.h"
-#include "operators/OperatorListView.h"
-#include "operators/OperatorSelection.h"
-#include "settings/AppPaths.h"
-#include "settings/RelaySettings.h"
-#include "ui/ControlState.h"
-#include "ui/FrmMain.h"
-
-#include <QAction>
-#include <QFile>
-#include <QLabel>
-#include <QPushButton>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QTemporaryDir>
-#include <QTreeWidget>
-#include <QtTest>
+#include "AppTest.h"
 
 namespace {
 
-const QString NoConnection = QStringLiteral("Es konnte keine Verbindung hergestellt werden.");
-const QString NoOperator = QStringLiteral("Sie müssen einen Operator auswählen.");
+const QString NoConnection = Box("Quorin Relay: Keine Verbindung", "Es konnte keine Verbindung hergestellt werden.",
+                                  MessageIcon::Error);
+const QString NoOperator = Box("Quorin Relay: Kein Operator ausgewählt.", "Sie müssen einen Operator auswählen.",
+                               MessageIcon::Information);
+const QString NobodyOnDuty = QStringLiteral("Kein Operator ausgewählt");
+
+// Settings.ini's operator section: one row per marker, named after the table.
+QByteArray Operators(const QStringList& markers)
+{
+    static const char* const rows[] = {"|Anna|Arm|AA", "|||nn", "|Cleo|Cole|CC", "|Dora|Dux|DD"};
+    QByteArray section = "[Operator]\r\nOperatorCount=" + QByteArray::number(markers.size()) + "\r\n";
+    for (int i = 0; i < markers.size(); ++i)
+        section += "Operator" + QByteArray::number(i + 1) + "=" + markers[i].toUtf8() + rows[i] + "\r\n";
+    return section;
+}
+
+QByteArray LocalPort(quint16 port)
+{
+    return "[Local]\r\nLocalPort=" + QByteArray::number(port) + "\r\n";
+}
+
+struct Load { QByteArray localPort; QString marker; QStringList messages; };
+struct Tick { QStringList markers; QString action, ticked, onDuty, label; QStringList saved; };
+struct Delete { QStringList markers; int selected; bool yes; QString left; bool relaying; QString label; };
 
 } // namespace
 
@@ -33,230 +37,194 @@ class tst_MainWindow : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void cleanup() { QVERIFY2(!AnyWindowOpen(), "a window was left open"); }
 
-    void startsEmptyAndStoppedWithoutSettingsFile();
-    void automaticStartAtLoad_data();
-    void automaticStartAtLoad();
-    void startStopStartOnTheSamePort();
-    void startWithUnusableLocalPort_data();
-    void startWithUnusableLocalPort();
-    void closingSavesTheList_data();
-    void closingSavesTheList();
-    void closingReportsAFailedSave();
-    void emptyListSaveKeepsDeletedOperatorsDeleted();
-
-private:
-    void writeSettings(const QByteArray& content) { QVERIFY(m_folder->writeSettings(content)); }
-    QByteArray settingsFile() const { return m_folder->settingsFile(); }
-    void loadWindow();
-
-    std::unique_ptr<AppTestFolder> m_folder;
-    RecordingMessageBoxes m_boxes;
-    std::unique_ptr<FrmMain> m_form;
-    std::unique_ptr<MainWindow> m_window;
-    std::unique_ptr<QTcpServer> m_blocker;
-};
-
-void tst_MainWindow::init()
-{
-    m_folder = std::make_unique<AppTestFolder>();
-    QVERIFY(m_folder->isValid());
-    m_boxes = RecordingMessageBoxes{};
-}
-
-void tst_MainWindow::cleanup()
-{
-    m_window.reset();
-    m_form.reset();
-    m_blocker.reset();
-    m_folder.reset();
-    QVERIFY2(!AnyWindowOpen(), "a window was left open");
-}
-
-void tst_MainWindow::loadWindow()
-{
-    m_window.reset();
-    m_form = std::make_unique<FrmMain>();
-    m_window = std::make_unique<MainWindow>(*m_form, m_boxes);
-    m_window->load();
-}
-
-void tst_MainWindow::startsEmptyAndStoppedWithoutSettingsFile()
-{
-    loadWindow();
-    QCOMPARE(m_form->windowTitle(), QStringLiteral("Quorin Relay: Version 1.0.0"));
-    QCOMPARE(BackColor(m_form->picOp), ColorRed);
-    QCOMPARE(m_form->cmdStartStop->text(), QStringLiteral("Start"));
-    QCOMPARE(OperatorRowCount(m_form->lstOperator), 0);
-    QCOMPARE(m_form->lblOperator->text(), QStringLiteral("Kein Operator ausgewählt"));
-    QVERIFY(m_boxes.shown.isEmpty());
-    QVERIFY(!m_window->station().server());
-    QCOMPARE(RelaySettings().LocalPort, QString()); // settings not loaded
-    QVERIFY(!QFile::exists(SettingsFilePath()));
-}
-
-void tst_MainWindow::automaticStartAtLoad_data()
-{
-    QTest::addColumn<QString>("marker");
-    QTest::addColumn<bool>("portInUse");
-    QTest::addColumn<QStringList>("expectedMessages");
-    QTest::addColumn<int>("expectedLamp");
-    QTest::addColumn<QString>("expectedCaption");
-
-    QTest::newRow("active operator, free port") << "Checked" << false << QStringList{} << ColorGreen << "Stop";
-    QTest::newRow("no active operator") << "" << false << QStringList{NoOperator} << ColorRed << "Start";
-    QTest::newRow("port in use") << "Checked" << true << QStringList{NoConnection} << ColorRed << "Start";
-}
-
-void tst_MainWindow::automaticStartAtLoad()
-{
-    QFETCH(QString, marker);
-    QFETCH(bool, portInUse);
-    QFETCH(QStringList, expectedMessages);
-    QFETCH(int, expectedLamp);
-    QFETCH(QString, expectedCaption);
-
-    quint16 port = FreeLoopbackPort();
-    if (portInUse) {
-        m_blocker = std::make_unique<QTcpServer>();
-        QVERIFY(m_blocker->listen(QHostAddress::Any, 0));
-        port = m_blocker->serverPort();
+    void loadStartsRelayingWithSettingsFile_data()
+    {
+        // localPort "free", "taken": such a port; "none": no Settings.ini.
+        QTest::addColumn<Load>("l");
+        QTest::newRow("no Settings.ini: nothing starts") << Load{"none", "Checked", {}};
+        QTest::newRow("ticked, free port") << Load{"free", "Checked", {}};
+        QTest::newRow("nobody ticked") << Load{"free", "", {NoOperator}};
+        QTest::newRow("port taken") << Load{"taken", "Checked", {NoConnection}};
+        // Without a ticked operator the stop request still needs the port.
+        QTest::newRow("empty, nobody ticked") << Load{"", "", {NoOperator, NoConnection}};
+        QTest::newRow("empty") << Load{"", "Checked", {NoConnection}};
+        QTest::newRow("letters") << Load{"abc", "Checked", {NoConnection}};
+        QTest::newRow("beyond 32 bits") << Load{"4294967400", "Checked", {NoConnection}};
+        QTest::newRow("beyond the port range") << Load{"70000", "Checked", {NoConnection}};
     }
-    writeSettings("[Local]\r\nLocalPort=" + QByteArray::number(port) + "\r\n[Operator]\r\nOperatorCount=2\r\n"
-                  "Operator1=|Anna|Arm|AA\r\nOperator2=" + marker.toLatin1() + "|Bert|Bo|BB\r\n");
-    bool windowVisibleDuringMessage = false;
-    m_boxes.onShow = [&] { windowVisibleDuringMessage = m_form->isVisible(); };
+    void loadStartsRelayingWithSettingsFile()
+    {
+        QFETCH(Load, l);
+        QByteArray localPort = l.localPort;
+        QTcpServer taker; // holds the port in the row "taken"
+        const quint16 port = quorin::test::freeLoopbackPort();
+        if (localPort == "taken")
+            QVERIFY(taker.listen(QHostAddress::Any, port));
+        const bool file = localPort != "none";
+        if (localPort == "free" || localPort == "taken")
+            localPort = QByteArray::number(port);
+        RelayApp app(file ? "[Local]\r\nLocalPort=" + localPort + "\r\n" + Operators({"", l.marker}) : QByteArray());
+        bool windowShownWithMessage = false;
+        app.boxes.onShow = [&] { windowShownWithMessage |= app.form.isVisible(); };
+        app.load();
 
-    loadWindow();
+        QCOMPARE(app.form.windowTitle(), QStringLiteral("Quorin Relay: Version 1.0.0"));
+        QCOMPARE(app.boxes.shown, l.messages);
+        QVERIFY(!windowShownWithMessage); // the load step's boxes come before the window
+        QVERIFY(app.listeningShown(file && l.messages.isEmpty()));
+        if (localPort.toUShort() == port && !taker.isListening())
+            QCOMPARE(AcceptsConnections(port), l.messages.isEmpty());
+        app.form.close();
+        QCOMPARE(QFile::exists(SettingsFilePath()), file); // an empty list creates no file
+    }
 
-    QCOMPARE(m_boxes.texts(), expectedMessages);
-    QVERIFY(!windowVisibleDuringMessage);
-    QCOMPARE(BackColor(m_form->picOp), expectedLamp);
-    QCOMPARE(m_form->cmdStartStop->text(), expectedCaption);
-    QVERIFY(m_window->station().server());
-    if (!portInUse)
-        QCOMPARE(AcceptsConnections(port), expectedCaption == QLatin1String("Stop"));
-}
+    void startStopOpensAndClosesTheListener()
+    {
+        const quint16 port = quorin::test::freeLoopbackPort();
+        RelayApp app(LocalPort(port) + Operators({"Checked"}));
+        app.load();
+        QVERIFY(app.listeningShown(true));
 
-void tst_MainWindow::startStopStartOnTheSamePort()
-{
-    const quint16 port = FreeLoopbackPort();
-    writeSettings("[Local]\r\nLocalPort=" + QByteArray::number(port)
-                  + "\r\n[Operator]\r\nOperatorCount=1\r\nOperator1=Checked|Anna|Arm|AA\r\n");
-    loadWindow();
-    QCOMPARE(m_form->cmdStartStop->text(), QStringLiteral("Stop"));
+        QTest::mouseClick(app.form.cmdStartStop, Qt::LeftButton);
+        QVERIFY(app.listeningShown(false));
+        QVERIFY(!AcceptsConnections(port));
 
-    QTest::mouseClick(m_form->cmdStartStop, Qt::LeftButton);
-    QCOMPARE(m_form->cmdStartStop->text(), QStringLiteral("Start"));
-    QCOMPARE(BackColor(m_form->picOp), ColorRed);
-    QVERIFY(!AcceptsConnections(port));
+        QTest::keyClick(app.form.lstOperator, Qt::Key_Return); // Enter presses the default button
+        QVERIFY(app.listeningShown(true));
+        QVERIFY(AcceptsConnections(port));
+        QVERIFY(app.boxes.shown.isEmpty());
+    }
 
-    QTest::mouseClick(m_form->cmdStartStop, Qt::LeftButton);
-    QCOMPARE(m_form->cmdStartStop->text(), QStringLiteral("Stop"));
-    QCOMPARE(BackColor(m_form->picOp), ColorGreen);
-    QVERIFY(AcceptsConnections(port));
-    QVERIFY(m_boxes.shown.isEmpty());
-}
+    void ticksKeepOneOperatorOnDuty_data()
+    {
+        // action: "box <row>", "space <row>", "row <row>"; ticked: x per ticked row.
+        QTest::addColumn<Tick>("t");
+        const QStringList none{"", "", ""}, twoMarked{"Checked", "", "Checked"}, second{"", "Checked", ""};
+        const QStringList others{"checked", "CHECKED", "Checked "};
+        QTest::newRow("load: none marked") << Tick{none, "", "---", "", NobodyOnDuty, none};
+        QTest::newRow("load: the last marked is on duty") << Tick{twoMarked, "", "x-x", "CC", "Cleo Cole", twoMarked};
+        QTest::newRow("load: other spellings no marker, kept") << Tick{others, "", "---", "", NobodyOnDuty, others};
+        // Empty names: the label is the joining blank alone.
+        QTest::newRow("mouse tick: the only one") << Tick{twoMarked, "box 1", "-x-", "nn", " ", second};
+        QTest::newRow("Space tick: the only one") << Tick{twoMarked, "space 1", "-x-", "nn", " ", second};
+        QTest::newRow("unticking the one on duty: ticked again")
+            << Tick{{"Checked", "", ""}, "box 0", "x--", "AA", "Anna Arm", {"Checked", "", ""}};
+        QTest::newRow("click on a row: no tick") << Tick{none, "row 0", "---", "", NobodyOnDuty, none};
+    }
+    void ticksKeepOneOperatorOnDuty()
+    {
+        QFETCH(Tick, t);
+        RelayApp app(Operators(t.markers));
+        app.load();
+        const int row = t.action.section(' ', 1).toInt();
+        app.form.cmdEdit->setEnabled(false);
+        app.form.cmdDel->setEnabled(false);
+        if (t.action.startsWith("space")) {
+            app.form.lstOperator->setCurrentItem(app.row(row));
+            QTest::keyClick(app.form.lstOperator, Qt::Key_Space);
+        } else if (!t.action.isEmpty()) {
+            app.clickRow(row, t.action.startsWith("box"));
+            QVERIFY(app.form.cmdEdit->isEnabled() && app.form.cmdDel->isEnabled()); // a click enables both
+        }
+        QString ticked;
+        for (int i = 0; i < t.markers.size(); ++i)
+            ticked += IsRowTicked(app.row(i)) ? 'x' : '-';
+        QCOMPARE(ticked, t.ticked);
+        QVERIFY(t.action.isEmpty() || app.row(row)->isSelected());
+        QCOMPARE(app.window.station().operatorShortCode(), t.onDuty);
+        QCOMPARE(app.form.lblOperator->text(), t.label);
+        app.form.close(); // the list goes to Settings.ini as it is
+        QCOMPARE(app.settingsFile(), Operators(t.saved));
+    }
 
-void tst_MainWindow::startWithUnusableLocalPort_data()
-{
-    QTest::addColumn<QByteArray>("localPortLine");
-    QTest::addColumn<bool>("ticked");
-    QTest::addColumn<QStringList>("expectedMessages");
+    void deleteAsksAndKeepsTheRest_data()
+    {
+        // selected -1: nothing; left: the short codes, * the selected row.
+        QTest::addColumn<Delete>("d");
+        const QStringList thirdOnDuty{"", "", "Checked", ""};
+        QTest::newRow("No keeps it") << Delete{thirdOnDuty, 1, false, "AA *nn CC DD", true, "Cleo Cole"};
+        QTest::newRow("the last row is selected after") << Delete{thirdOnDuty, 1, true, "AA CC *DD", true, "Cleo Cole"};
+        QTest::newRow("the one on duty: relaying stops") << Delete{{"Checked", ""}, 0, true, "*nn", false, NobodyOnDuty};
+        QTest::newRow("the only row: Edit and Delete off") << Delete{{""}, 0, true, "", false, NobodyOnDuty};
+        QTest::newRow("nothing selected: nothing asked, no dialog")
+            << Delete{{"", ""}, -1, true, "AA nn", false, NobodyOnDuty};
+    }
+    void deleteAsksAndKeepsTheRest()
+    {
+        QFETCH(Delete, d);
+        const quint16 port = quorin::test::freeLoopbackPort();
+        RelayApp app(LocalPort(port) + Operators(d.markers));
+        app.load();
+        app.boxes.shown.clear();
+        if (d.selected >= 0)
+            app.clickRow(d.selected);
+        app.boxes.answers.enqueue(d.yes ? MessageAnswer::Yes : MessageAnswer::No);
+        QTest::mouseClick(app.form.cmdDel, Qt::LeftButton);
 
-    // Without a ticked operator the stop request still needs the port.
-    QTest::newRow("empty, nobody ticked") << QByteArray("LocalPort=") << false
-                                          << QStringList{NoOperator, NoConnection};
-    QTest::newRow("empty, ticked") << QByteArray("LocalPort=") << true << QStringList{NoConnection};
-    QTest::newRow("letters, ticked") << QByteArray("LocalPort=abc") << true << QStringList{NoConnection};
-    QTest::newRow("beyond 32 bits") << QByteArray("LocalPort=4294967400") << true << QStringList{NoConnection};
-    QTest::newRow("out of port range") << QByteArray("LocalPort=70000") << true << QStringList{NoConnection};
-}
+        QCOMPARE(app.boxes.shown, d.selected < 0 ? QStringList{} : QStringList{Box("Quorin Relay: Wirklich löchen?",
+                     "Wollen Sie den Operator wirklich löschen?", MessageIcon::Question, MessageButtons::YesNo)});
+        bool editOpened = false;
+        WhenModal<QDialog>(&app.form, [&](QDialog&) { editOpened = true; });
+        if (d.selected < 0)
+            QTest::mouseClick(app.form.cmdEdit, Qt::LeftButton);
+        QVERIFY(!editOpened);
+        QStringList rows;
+        for (int i = 0; i < OperatorRowCount(app.form.lstOperator); ++i)
+            rows << (app.row(i)->isSelected() ? "*" : "") + app.row(i)->text(ShortCodeColumn);
+        QCOMPARE(rows.join(' '), d.left);
+        QCOMPARE(app.form.cmdEdit->isEnabled(), !d.left.isEmpty());
+        QCOMPARE(app.form.cmdDel->isEnabled(), !d.left.isEmpty());
+        QVERIFY(app.listeningShown(d.relaying));
+        QCOMPARE(AcceptsConnections(port), d.relaying);
+        QCOMPARE(app.form.lblOperator->text(), d.label);
+        app.form.close();
+        QVERIFY(app.settingsFile().contains("OperatorCount=" + QByteArray::number(rows.size())));
+    }
 
-void tst_MainWindow::startWithUnusableLocalPort()
-{
-    QFETCH(QByteArray, localPortLine);
-    QFETCH(bool, ticked);
-    QFETCH(QStringList, expectedMessages);
+    void deleteBeforeAnyStartCompletes()
+    {
+        RelayApp app; // no Settings.ini: no listener, no LocalPort
+        app.load();
+        LoadOperatorRows(app.form.lstOperator, app.window.station(), {{"Checked", "Anna", "Arm", "AA"}});
+        QTest::mouseClick(app.form.cmdDel, Qt::LeftButton);
+        QCOMPARE(OperatorRowCount(app.form.lstOperator), 0);
+        QCOMPARE(app.form.lblOperator->text(), NobodyOnDuty);
+    }
 
-    writeSettings("[Local]\r\n" + localPortLine + "\r\n[Operator]\r\nOperatorCount=1\r\nOperator1="
-                  + (ticked ? "Checked" : "") + "|Anna|Arm|AA\r\n");
-    loadWindow();
+    void closingSavesTheList_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("readOnly");
+        QTest::newRow("Beenden button") << "button" << false;
+        QTest::newRow("Datei, Beenden") << "menu" << false;
+        QTest::newRow("title bar") << "title bar" << false;
+        QTest::newRow("read-only file: reported") << "title bar" << true;
+    }
+    void closingSavesTheList()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, readOnly);
+        RelayApp app(Operators({"Checked", ""}));
+        app.load();
+        app.clickRow(1, true);
+        if (readOnly)
+            QVERIFY(QFile::setPermissions(SettingsFilePath(), QFile::ReadOwner));
+        if (how == "button")
+            QTest::mouseClick(app.form.cmdClose, Qt::LeftButton);
+        else if (how == "menu")
+            app.choose(app.form.mnuClose);
+        else
+            app.form.close();
 
-    QCOMPARE(m_boxes.texts(), expectedMessages);
-    QCOMPARE(m_boxes.shown.last().title, QStringLiteral("Quorin Relay: Keine Verbindung"));
-    QCOMPARE(m_boxes.shown.last().icon, MessageIcon::Error);
-    QCOMPARE(BackColor(m_form->picOp), ColorRed);
-    QCOMPARE(m_form->cmdStartStop->text(), QStringLiteral("Start"));
-}
-
-void tst_MainWindow::closingSavesTheList_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::newRow("cmdClose") << "cmdClose";
-    QTest::newRow("mnuClose") << "mnuClose";
-    QTest::newRow("title bar") << "titlebar";
-}
-
-void tst_MainWindow::closingSavesTheList()
-{
-    QFETCH(QString, how);
-    writeSettings("; kept\r\n[Operator]\r\nOperatorCount=2\r\nOperator1=Checked|Anna|Arm|AA|extra\r\n"
-                  "Operator2=|Bert|Bo|BB\r\nOperator3=|Old|Entry|OE\r\n");
-    loadWindow();
-    m_boxes.shown.clear();
-    m_form->show();
-    OnOperatorItemCheck(m_form->lstOperator, m_window->station(), OperatorRow(m_form->lstOperator, 1));
-
-    if (how == QLatin1String("cmdClose"))
-        QTest::mouseClick(m_form->cmdClose, Qt::LeftButton);
-    else if (how == QLatin1String("mnuClose"))
-        m_form->mnuClose->trigger();
-    else
-        m_form->close();
-
-    QVERIFY(!m_form->isVisible());
-    QCOMPARE(settingsFile(), QByteArray("; kept\r\n[Operator]\r\nOperatorCount=2\r\nOperator1=|Anna|Arm|AA\r\n"
-                                        "Operator2=Checked|Bert|Bo|BB\r\nOperator3=|Old|Entry|OE\r\n"));
-    QVERIFY(m_boxes.shown.isEmpty());
-}
-
-void tst_MainWindow::closingReportsAFailedSave()
-{
-    const QByteArray before("[Operator]\r\nOperatorCount=1\r\nOperator1=|Anna|Arm|AA\r\n");
-    writeSettings(before);
-    loadWindow();
-    OnOperatorItemCheck(m_form->lstOperator, m_window->station(), OperatorRow(m_form->lstOperator, 0));
-    m_boxes.shown.clear();
-    QVERIFY(QFile::setPermissions(SettingsFilePath(), QFile::ReadOwner | QFile::ReadGroup));
-
-    m_form->show();
-    m_form->close();
-
-    QVERIFY(!m_form->isVisible());
-    QCOMPARE(m_boxes.texts(), QStringList{"Die Operatorliste konnte nicht gespeichert werden."});
-    QCOMPARE(m_boxes.shown.first().title, QStringLiteral("Quorin Relay: Fehler"));
-    QCOMPARE(m_boxes.shown.first().icon, MessageIcon::Error);
-    QCOMPARE(settingsFile(), before);
-}
-
-void tst_MainWindow::emptyListSaveKeepsDeletedOperatorsDeleted()
-{
-    // Without a file nothing is created, so the next start stays quiet.
-    loadWindow();
-    m_form->show();
-    m_form->close();
-    QVERIFY(!QFile::exists(SettingsFilePath()));
-
-    writeSettings("[Operator]\r\nOperatorCount=1\r\nOperator1=|Anna|Arm|AA\r\n");
-    loadWindow();
-    m_form->lstOperator->clear();
-    m_form->show();
-    m_form->close();
-    QCOMPARE(settingsFile(), QByteArray("[Operator]\r\nOperatorCount=0\r\nOperator1=|Anna|Arm|AA\r\n"));
-}
+        QVERIFY(!app.form.isVisible());
+        QCOMPARE(app.settingsFile(), Operators(readOnly ? QStringList{"Checked", ""} : QStringList{"", "Checked"}));
+        QCOMPARE(app.boxes.shown, readOnly ? QStringList{Box("Quorin Relay: Fehler", "Die Operatorliste konnte nicht "
+                                                             "gespeichert werden.", MessageIcon::Error)}
+                                           : QStringList{});
+    }
+};
 
 QTEST_MAIN(tst_MainWindow)
 #include "tst_mainwindow.moc"

@@ -1,0 +1,182 @@
+#pragma once
+// What the window tests share: the program built as main() builds it, over a
+// temporary program folder; message boxes recorded (the seam) or real; keys
+// and clicks as a user gives them; driving a modal window from inside its
+// own event loop.
+
+#include "app/MainWindow.h"
+#include "operators/OperatorListView.h"
+#include "settings/AppPaths.h"
+#include "settings/RelaySettings.h"
+#include "ui/FrmMain.h"
+#include "ui/MessageBoxes.h"
+
+#include "LoopbackPorts.h"
+
+#include <QtNetwork>
+#include <QtTest>
+#include <QtWidgets>
+
+// A message box as one line: "title | text | icon", and " | Ja, Nein" for a
+// Yes/No box.
+inline QString Box(const QString& title, const QString& text, MessageIcon icon,
+                   MessageButtons buttons = MessageButtons::Ok)
+{
+    static const char* const icons[] = {"Information", "Error", "Question"};
+    return title + " | " + text + " | " + icons[int(icon)] + (buttons == MessageButtons::YesNo ? " | Ja, Nein" : "");
+}
+
+// Records every box and answers from a queue (Ok, or Yes for a Yes/No box,
+// when the queue is empty); `onShow` runs while the "box" is open.
+class RecordingMessageBoxes : public MessageBoxes {
+public:
+    MessageAnswer show(const QString& title, const QString& text, MessageIcon icon, MessageButtons buttons) override
+    {
+        shown.append(Box(title, text, icon, buttons));
+        if (onShow)
+            onShow();
+        if (!answers.isEmpty())
+            return answers.dequeue();
+        return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+    }
+    QStringList shown;
+    QQueue<MessageAnswer> answers;
+    std::function<void()> onShow;
+};
+
+// Types key by key, as a user does; unlike QTest::keyClicks also characters
+// beyond ASCII (ü, €, Ł).
+inline void TypeText(QWidget* widget, const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(widget, c.toLatin1());
+            continue;
+        }
+        QTest::sendKeyEvent(QTest::Press, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+inline bool AcceptsConnections(quint16 port)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    return socket.waitForConnected(2000);
+}
+
+inline bool AnyWindowOpen()
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.cbegin(), windows.cend(), [](const QWidget* w) { return w->isVisible(); });
+}
+
+// Activates `window` as a desktop's window manager does when it appears or
+// when a message box over it closes.
+inline bool Activate(QWidget* window)
+{
+    window->activateWindow();
+    return QTest::qWaitForWindowActive(window);
+}
+
+// Runs `steps` on the next modal window of type T once it is active, from
+// inside its own event loop (dialogs and message boxes run exec()). Whatever
+// the steps leave open is closed, so a failed check never hangs the test.
+template <class T, class Steps>
+void WhenModal(QObject* owner, Steps steps)
+{
+    auto* poll = new QTimer(owner);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, steps] {
+        auto* window = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!window || !window->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        [&] {
+            QVERIFY(Activate(window));
+            steps(*window);
+        }();
+        if (window->isVisible())
+            window->close();
+    });
+    poll->start(10);
+}
+
+// The program as main() builds it (FrmMain with MainWindow) over a temporary
+// program folder (Settings.ini and the log) holding `settingsIni`, none when
+// empty. load() runs the load step and shows the window.
+class RelayApp {
+public:
+    explicit RelayApp(const QByteArray& settingsIni = {}, bool realBoxes = false)
+        : window(form, realBoxes ? static_cast<MessageBoxes&>(qtBoxes) : boxes)
+    {
+        SetProgramFolderOverride(folder.path());
+        RelaySettings() = RelaySettingsValues{};
+        if (!settingsIni.isEmpty())
+            writeSettings(settingsIni);
+    }
+    ~RelayApp()
+    {
+        QFile::setPermissions(SettingsFilePath(), QFile::ReadOwner | QFile::WriteOwner); // a test may have locked it
+        SetProgramFolderOverride(QString());
+    }
+    void load()
+    {
+        window.load();
+        form.show();
+        QVERIFY(Activate(&form));
+    }
+    void writeSettings(const QByteArray& content)
+    {
+        QFile file(SettingsFilePath());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    }
+    QByteArray settingsFile() const
+    {
+        QFile file(SettingsFilePath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    QTreeWidgetItem* row(int index) const { return OperatorRow(form.lstOperator, index); }
+    void clickRow(int index, bool checkBox = false) const
+    {
+        const QRect cell = form.lstOperator->visualItemRect(row(index));
+        // The check indicator sits at the left edge of the first cell.
+        const QPoint at = checkBox ? QPoint(cell.left() + 10, cell.center().y()) : cell.center();
+        QTest::mouseClick(form.lstOperator->viewport(), Qt::LeftButton, {}, at);
+    }
+    // Clicks `action` where the user sees it: on the menu bar, or in "Datei"
+    // opened from the menu bar.
+    void choose(QAction* action) const
+    {
+        QMenuBar* bar = form.menuBar();
+        const bool inFile = !bar->actions().contains(action);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(inFile ? form.mnuFile->menuAction() : action).center());
+        if (inFile && QTest::qWaitForWindowExposed(form.mnuFile))
+            QTest::mouseClick(form.mnuFile, Qt::LeftButton, {}, form.mnuFile->actionGeometry(action).center());
+    }
+    // The lamp as the user sees it: `color` over most of its face and behind
+    // its labels, which must not paint their own background.
+    bool lampShows(Qt::GlobalColor color) const
+    {
+        const QImage lamp = form.picOp->grab().toImage();
+        for (const QRect& area : {form.picOp->contentsRect(), form.Label1->geometry(), form.lblOperator->geometry()}) {
+            int lit = 0;
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x)
+                    lit += lamp.pixelColor(x, y) == QColor(color);
+            if (lit <= area.width() * area.height() / 2)
+                return false;
+        }
+        return true;
+    }
+    bool listeningShown(bool listening) const
+    {
+        return form.cmdStartStop->text() == (listening ? "Stop" : "Start") && lampShows(listening ? Qt::green : Qt::red);
+    }
+
+    QTemporaryDir folder;
+    RecordingMessageBoxes boxes;
+    QtMessageBoxes qtBoxes;
+    FrmMain form;
+    MainWindow window;
+};
