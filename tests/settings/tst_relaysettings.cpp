@@ -1,9 +1,13 @@
+// The settings LoadSettings reads from Settings.ini in the program folder,
+// the numbers taken from them at use, and the lines of Log/Debug.txt there.
+
 #include "settings/AppPaths.h"
+#include "settings/DebugLog.h"
 #include "settings/NumberText.h"
 #include "settings/RelaySettings.h"
 #include "tests/settings/TestFiles.h"
 
-#include <QCoreApplication>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -11,100 +15,62 @@ class tst_RelaySettings : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    QDateTime m_now;
 
-    void loadFrom(const QByteArray& file)
-    {
-        if (!file.isNull())
-            QVERIFY(TestFiles::write(SettingsFilePath(), file));
-        RelaySettings() = {};
-        LoadSettings();
-    }
+    QString path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
 
 private slots:
-    void init()
+    void initTestCase()
     {
         QVERIFY(m_dir.isValid());
         SetProgramFolderOverride(m_dir.path());
-        QFile::remove(SettingsFilePath());
+        SetDebugLogClock([this] { return m_now; });
     }
 
-    void cleanupTestCase()
+    void init()
     {
-        SetProgramFolderOverride({});
+        QFile::remove(path("Settings.ini"));
+        QDir(path("Log")).removeRecursively();
+        QFile::remove(path("Log"));
     }
 
-    void paths()
+    void load_data()
     {
-        SetProgramFolderOverride(m_dir.path() + QStringLiteral("/"));
-        QCOMPARE(ProgramFolder(), m_dir.path());
-        QCOMPARE(SettingsFilePath(), m_dir.path() + QStringLiteral("/Settings.ini"));
-        QCOMPARE(DebugLogFolder(), m_dir.path() + QStringLiteral("/Log"));
-        QCOMPARE(DebugLogPath(), m_dir.path() + QStringLiteral("/Log/Debug.txt"));
-        SetProgramFolderOverride({});
-        QCOMPARE(ProgramFolder(), QCoreApplication::applicationDirPath());
+        QTest::addColumn<QByteArray>("file"); // null: no file
+        QTest::addColumn<QStringList>("values"); // archive AET, IP, Port; LocalAET, LocalPort, Debugmode
+        QTest::newRow("no file") << QByteArray() << QStringList{"", "", "", "", "109", "0"};
+        QTest::newRow("text as it is") << QByteArray("[archive]\r\naet=ARCHIVE\r\nIP=10.0.0.5\r\nPort=0104\r\n"
+                                                     "[LOCAL]\r\nLocalAET=RELAY\r\nLOCALPORT=\r\nDebugmode= 1 \r\n")
+                                       << QStringList{"ARCHIVE", "10.0.0.5", "0104", "RELAY", "", "1"};
     }
 
-    void defaults_data()
-    {
-        QTest::addColumn<QByteArray>("file");
-        QTest::newRow("no file") << QByteArray();
-        QTest::newRow("only the operator section") << QByteArray("[Operator]\r\nOperator1=|A|B|C\r\nOperatorCount=1\r\n");
-    }
-
-    void defaults()
+    void load()
     {
         QFETCH(QByteArray, file);
-        loadFrom(file);
+        QFETCH(QStringList, values);
+        if (!file.isNull())
+            QVERIFY(TestFiles::write(path("Settings.ini"), file));
+        LoadSettings();
         const RelaySettingsValues& s = RelaySettings();
-        QCOMPARE(s.ArchiveAET, QString());
-        QCOMPARE(s.ArchiveIP, QString());
-        QCOMPARE(s.ArchivePort, QString());
-        QCOMPARE(s.LocalAET, QString());
-        QCOMPARE(s.LocalPort, QStringLiteral("109"));
-        QCOMPARE(s.Debugmode, QStringLiteral("0"));
-    }
-
-    void values()
-    {
-        loadFrom("[archive]\r\naet=ARCHIVE\r\nIP=10.0.0.5\r\nPort=104\r\n"
-                 "[LOCAL]\r\nLocalAET=RELAY\r\nLOCALPORT=\r\nDebugmode= 1 \r\n");
-        const RelaySettingsValues& s = RelaySettings();
-        QCOMPARE(s.ArchiveAET, QStringLiteral("ARCHIVE"));
-        QCOMPARE(s.ArchiveIP, QStringLiteral("10.0.0.5"));
-        QCOMPARE(s.ArchivePort, QStringLiteral("104"));
-        QCOMPARE(s.LocalAET, QStringLiteral("RELAY"));
-        QCOMPARE(s.LocalPort, QString()); // present but empty: not the default
-        QCOMPARE(s.Debugmode, QStringLiteral("1"));
+        QCOMPARE((QStringList{s.ArchiveAET, s.ArchiveIP, s.ArchivePort, s.LocalAET, s.LocalPort, s.Debugmode}), values);
     }
 
     void numbers_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("int32"); // "-" when no number
+        QTest::addColumn<QString>("int32"); // "-": no number
         QTest::addColumn<QString>("int16");
         QTest::addColumn<QString>("debug"); // "on", "off" or "-"
-
-        QTest::newRow("plain") << "104" << "104" << "104" << "off";
-        QTest::newRow("leading zeros") << "0104" << "104" << "104" << "off";
-        QTest::newRow("one") << "1" << "1" << "1" << "on";
-        QTest::newRow("one with zeros and blanks") << " 01 " << "1" << "1" << "on";
-        QTest::newRow("plus sign") << "+1" << "1" << "1" << "on";
-        QTest::newRow("minus one") << "-1" << "-1" << "-1" << "off";
+        QTest::newRow("zeros and blanks") << " 0104 " << "104" << "104" << "off";
+        QTest::newRow("one, sign and zeros") << "+01" << "1" << "1" << "on";
         QTest::newRow("16-bit maximum") << "32767" << "32767" << "32767" << "off";
         QTest::newRow("beyond 16 bits") << "32768" << "32768" << "-" << "off";
         QTest::newRow("16-bit minimum") << "-32768" << "-32768" << "-32768" << "off";
-        QTest::newRow("32-bit maximum") << "2147483647" << "2147483647" << "-" << "off";
-        QTest::newRow("beyond 32 bits") << "2147483648" << "-" << "-" << "off";
         QTest::newRow("32-bit minimum") << "-2147483648" << "-2147483648" << "-" << "off";
-        QTest::newRow("huge") << "100000000000000000000001" << "-" << "-" << "off";
-        QTest::newRow("empty") << "" << "-" << "-" << "-";
-        QTest::newRow("blank") << "  " << "-" << "-" << "-";
-        QTest::newRow("sign alone") << "-" << "-" << "-" << "-";
-        QTest::newRow("letters") << "abc" << "-" << "-" << "-";
-        QTest::newRow("trailing letter") << "104a" << "-" << "-" << "-";
-        QTest::newRow("inner blank") << "1 0" << "-" << "-" << "-";
-        QTest::newRow("fraction") << "1.5" << "-" << "-" << "-";
-        QTest::newRow("non-ASCII digits") << "١" << "-" << "-" << "-";
+        QTest::newRow("beyond 32 bits") << "2147483648" << "-" << "-" << "off";
+        QTest::newRow("2^64 + 104, no wrap-around") << "18446744073709551720" << "-" << "-" << "off";
+        for (const char* text : {"", "  ", "-", "104a", "1 0", "1.5", "\xD9\xA1" /* Arabic one */})
+            QTest::addRow("not a number: \"%s\"", text) << text << "-" << "-" << "-";
     }
 
     void numbers()
@@ -118,6 +84,32 @@ private slots:
         QCOMPARE(show(ToInt16(text)), int16);
         const std::optional<bool> on = IsDebugModeOn(text);
         QCOMPARE(on ? QString::fromLatin1(*on ? "on" : "off") : QStringLiteral("-"), debug);
+    }
+
+    void debugLines()
+    {
+        // The first line makes the folder and the file; each line is appended.
+        const auto line = [this](QTime time, const QString& text) {
+            m_now = QDateTime(QDate(2026, 12, 5), time);
+            return WriteDebugLine(text);
+        };
+        QVERIFY(line(QTime(14, 3, 7), QStringLiteral("Send to ARCHIVE - 10.0.0.5 - 104")));
+        QVERIFY(line(QTime(0, 0, 0, 999), QStringLiteral("Jürgen € Ā"))); // midnight: the date alone
+        QVERIFY(line(QTime(0, 0, 1), QString()));
+        QVERIFY(line(QTime(23, 59, 59), QStringLiteral("x")));
+        QCOMPARE(TestFiles::read(path("Log/Debug.txt")),
+                 QByteArray("05.12.2026 14:03:07 - Send to ARCHIVE - 10.0.0.5 - 104\r\n05.12.2026 - J\xFCrgen \x80 ?\r\n"
+                            "05.12.2026 00:00:01 - \r\n05.12.2026 23:59:59 - x\r\n"));
+    }
+
+    void debugLineFailures()
+    {
+        QVERIFY(TestFiles::write(path("Log"), "not a folder"));
+        QVERIFY(!WriteDebugLine(QStringLiteral("x")));
+        QCOMPARE(TestFiles::read(path("Log")), QByteArray("not a folder"));
+        QVERIFY(QFile::remove(path("Log")));
+        QVERIFY(QDir().mkpath(path("Log/Debug.txt"))); // a folder where the file should be
+        QVERIFY(!WriteDebugLine(QStringLiteral("x")));
     }
 };
 

@@ -1,68 +1,67 @@
-// A save killed at any moment leaves Settings.ini as one complete file:
-// either the one before the save or the one the save writes, never a mix or
-// a truncated file. The writer replaces the file through a temporary file
-// and a rename; where the file system supports unnamed temporary files
-// (O_TMPFILE) a crash leaves nothing else behind, elsewhere it may leave its
-// temporary file ("Settings.ini.XXXXXX") beside it. Such leftovers must stay
-// at one per crash and must not disturb the next save.
+// A save killed at any moment leaves Settings.ini as one complete file: the
+// one before the save or the one it writes, never a mix or a truncated file.
+// Saves go through a temporary file and a rename; where the file system has
+// no unnamed temporary files (O_TMPFILE) a crash may leave its temporary file
+// "Settings.ini.XXXXXX" beside it: at most one per crash, and the next save
+// is not disturbed by it. The child that is killed is this program, started
+// with --save-loop <Settings.ini>.
 
 #include "operators/OperatorStorage.h"
-#include "settings/ProfileStrings.h"
-#include "tests/settings/SaveCrashList.h"
 #include "tests/settings/TestFiles.h"
 
 #include <QDir>
-#include <QHash>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <cstdio>
 
 namespace {
 
-constexpr int Kills = 20;
-constexpr int MaxDelayMs = 50;
-constexpr int WaitMs = 30000;
-
-// The file before the first save: an operator section with fewer rows than
-// the saves write, between other sections, so that the first save inserts
-// lines and the later ones replace values.
+// Before the first save: fewer operator rows than a save writes, between
+// other sections, so that the first save inserts lines and later ones
+// replace values.
 const QByteArray Initial("[Archive]\r\nAET=ARCHIVE\r\n[Operator]\r\nOperatorCount=1\r\n"
                          "Operator1=Checked|Alt|Alt|AA\r\n[Local]\r\nLocalPort=104\r\n");
+
+// Save n writes list n % 2: long, so that a save takes a while; the two
+// lists differ in every row, so that a mix of both is neither.
+QList<OperatorEntry> List(int n)
+{
+    QList<OperatorEntry> list;
+    for (int row = 1; row <= 3000; ++row)
+        list.append({QString(), QStringLiteral("Run%1").arg(n % 2), QStringLiteral("Nachname%1").arg(row),
+                     QStringLiteral("K%1").arg(row)});
+    return list;
+}
+
+// The child: saves until it is killed (or a minute has passed). It says so
+// after its first complete save, so that the kills land among the saves.
+int SaveLoop(const QString& path)
+{
+    QElapsedTimer clock;
+    clock.start();
+    for (int n = 1; clock.elapsed() < 60000; ++n) {
+        if (!WriteOperatorEntries(path, List(n))) {
+            std::fprintf(stderr, "save %d failed\n", n);
+            return 1;
+        }
+        if (n == 1) {
+            std::puts("saving");
+            std::fflush(stdout);
+        }
+    }
+    return 0;
+}
 
 } // namespace
 
 class tst_SaveCrash : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;     // the writer's folder
-    QTemporaryDir m_scratch; // where the expected files are made
-    QString m_ini;
-    QHash<int, QByteArray> m_expected; // run -> the complete file of that save
-
-    // The complete file that saving SaveCrash::List(run) over Initial gives:
-    // every save writes the same keys, so the saves before it do not matter.
-    QByteArray expectedFile(int run)
-    {
-        if (!m_expected.contains(run)) {
-            const QString path = m_scratch.filePath(QStringLiteral("run%1.ini").arg(run));
-            if (!TestFiles::write(path, Initial) || !WriteOperatorEntries(path, SaveCrash::List(run)))
-                return {};
-            m_expected.insert(run, TestFiles::read(path));
-        }
-        return m_expected.value(run);
-    }
-
-    // The run whose save the file claims to be, or 0.
-    int claimedRun()
-    {
-        static const QRegularExpression runName(QStringLiteral("^Run(\\d+)$"));
-        const QString first = ReadIniString(QStringLiteral("Operator"), QStringLiteral("Operator1"), QString(), m_ini, 256);
-        const QRegularExpressionMatch match = runName.match(OperatorEntry::parse(first).FirstName);
-        return match.hasMatch() ? match.captured(1).toInt() : 0;
-    }
+    QTemporaryDir m_dir;
 
     QStringList leftovers() const
     {
@@ -71,55 +70,48 @@ class tst_SaveCrash : public QObject {
         return names;
     }
 
-    // Starts the writer, waits for its first complete save, lets it save for
-    // a while and kills it.
-    void killWriterAfter(int delayMs)
-    {
-        QProcess writer;
-        writer.start(QStringLiteral(SAVECRASH_WRITER), {m_ini});
-        QVERIFY2(writer.waitForStarted(WaitMs), qPrintable(writer.errorString()));
-        QVERIFY2(writer.waitForReadyRead(WaitMs), writer.readAllStandardError().constData());
-        QThread::msleep(delayMs);
-        writer.kill(); // SIGKILL to the writer we started
-        QVERIFY(writer.waitForFinished(WaitMs));
-        QCOMPARE(writer.exitStatus(), QProcess::CrashExit);
-    }
-
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_dir.isValid());
-        QVERIFY(m_scratch.isValid());
-        m_ini = m_dir.filePath(QStringLiteral("Settings.ini"));
-    }
-
     void killedSavesLeaveOneCompleteFile()
     {
-        QVERIFY(TestFiles::write(m_ini, Initial));
-        const quint32 seed = QRandomGenerator::global()->generate();
-        qInfo("delay seed %u", seed);
-        QRandomGenerator delays(seed);
-        for (int kill = 1; kill <= Kills; ++kill) {
-            killWriterAfter(int(delays.bounded(MaxDelayMs + 1)));
-            if (QTest::currentTestFailed())
-                return;
-            const int run = claimedRun();
-            QVERIFY2(run > 0, qPrintable(QStringLiteral("kill %1: no complete save").arg(kill)));
-            QVERIFY2(TestFiles::read(m_ini) == expectedFile(run),
-                     qPrintable(QStringLiteral("kill %1: not exactly the file of save %2").arg(kill).arg(run)));
+        QVERIFY(m_dir.isValid());
+        const QString ini = m_dir.filePath(QStringLiteral("Settings.ini"));
+        QByteArrayList complete; // the file of list 0, of list 1
+        for (int n : {0, 1}) {
+            QVERIFY(TestFiles::write(ini, Initial) && WriteOperatorEntries(ini, List(n)));
+            complete.append(TestFiles::read(ini));
+        }
+        QVERIFY(TestFiles::write(ini, Initial));
+
+        for (int kill = 1; kill <= 20; ++kill) {
+            QProcess child;
+            child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--save-loop"), ini});
+            QVERIFY2(child.waitForReadyRead(30000), qPrintable(child.errorString() + child.readAllStandardError()));
+            QThread::msleep(QRandomGenerator::global()->bounded(51)); // 0..50 ms into the saves
+            child.kill(); // SIGKILL to the child started here
+            QVERIFY(child.waitForFinished(30000));
+            QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+
+            QVERIFY2(complete.contains(TestFiles::read(ini)), qPrintable(QStringLiteral("kill %1").arg(kill)));
             const QStringList left = leftovers();
             QVERIFY2(left.size() <= kill, qPrintable(left.join(QLatin1Char(' '))));
             for (const QString& name : left)
                 QVERIFY2(name.startsWith(QStringLiteral("Settings.ini.")), qPrintable(name));
         }
 
-        // A save after the crashes is not disturbed by what they left.
-        const QStringList before = leftovers();
-        QVERIFY(WriteOperatorEntries(m_ini, SaveCrash::List(1)));
-        QCOMPARE(TestFiles::read(m_ini), expectedFile(1));
-        QCOMPARE(leftovers(), before);
+        const QStringList left = leftovers();
+        QVERIFY(WriteOperatorEntries(ini, List(0)));
+        QCOMPARE(TestFiles::read(ini), complete[0]);
+        QCOMPARE(leftovers(), left);
     }
 };
 
-QTEST_GUILESS_MAIN(tst_SaveCrash)
+int main(int argc, char** argv)
+{
+    if (argc == 3 && qstrcmp(argv[1], "--save-loop") == 0)
+        return SaveLoop(QString::fromLocal8Bit(argv[2]));
+    QCoreApplication app(argc, argv);
+    tst_SaveCrash test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_savecrash.moc"
