@@ -1,0 +1,33 @@
+#pragma once
+// The forward of an image while it arrives (cut-through): the stamped head,
+// then the rest of the data set passed on fragment by fragment. Whether an
+// image can go this way is settled before its first byte goes to the
+// archive; when it cannot, the caller receives the rest and stores and
+// forwards it.
+
+#include "dicom/ForwardResult.h"
+
+struct ForwardRequest;
+
+namespace quorin::dicom {
+
+class ArchiveSession;
+class DataSetHead;
+class SenderFragments;
+
+struct CutThroughOutcome {
+    enum class Way {
+        Answered,        // result holds the outcome (the archive's, or a relay failure)
+        StoreAndForward, // nothing went to the archive: receive the rest, then forward
+        SenderGone,      // the sender went mid-image; the archive association was aborted
+    };
+    Way way = Way::Answered;
+    ForwardResult result;
+};
+
+// Never throws. The sender's fragments may be left unread after an answer
+// (the archive failed): the caller reads and drops them.
+CutThroughOutcome forwardWhileArriving(DataSetHead& head, SenderFragments& fragments, const ForwardRequest& request,
+                                       ArchiveSession& archive);
+
+} // namespace quorin::dicom
