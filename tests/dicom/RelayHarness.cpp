@@ -2,11 +2,15 @@
 
 #include "EventLoopWait.h"
 #include "LoopbackPorts.h"
+#include "dicom/internal/RelayPaths.h"
 
 #include <QCoreApplication>
 #include <QDir>
 
-RelayHarness::RelayHarness() = default;
+RelayHarness::RelayHarness()
+{
+    applyCutThroughFromEnvironment();
+}
 
 RelayHarness::~RelayHarness()
 {
@@ -50,6 +54,13 @@ void RelayHarness::onImage(std::shared_ptr<ToolkitConnection>, std::shared_ptr<T
     image->ImageAttributes().PutAttribute(8, 4208, m_stamp);
     image->ForwardImage(QStringLiteral("127.0.0.1"), m_archivePort, QStringLiteral("QUORIN"), m_archiveAE,
                         this, [this](const ForwardResult& result) { m_results << result; });
+}
+
+void applyCutThroughFromEnvironment()
+{
+    const QByteArray cutThrough = qgetenv("QUORIN_CUT_THROUGH");
+    if (!cutThrough.isEmpty())
+        quorin::dicom::setCutThroughEnabled(cutThrough != "0");
 }
 
 QString relayTemporaryFolder()

@@ -53,6 +53,11 @@ private:
     QList<ForwardResult> m_results;
 };
 
+// QUORIN_CUT_THROUGH=0 (or 1) in the environment switches cut-through off
+// (or on) for the relays of a test run, so CTest runs the relay tests on
+// both paths; called by the relay harnesses.
+void applyCutThroughFromEnvironment();
+
 // The folder the relay keeps received images in while they are relayed.
 QString relayTemporaryFolder();
 // Files left in it.

@@ -68,14 +68,14 @@ private slots:
         QVERIFY2(waitForNoTemporaryFiles(), qPrintable(leftoverTemporaryFiles().join(u' ')));
     }
 
-    void senderVanishingRaisesNothing_data()
+    void senderVanishingReportsNothing_data()
     {
         QTest::addColumn<qint64>("cutAfterBytes");
         QTest::newRow("inside the association request") << qint64(40);
         QTest::newRow("inside the image's pixel data") << qint64(1000000);
     }
 
-    void senderVanishingRaisesNothing()
+    void senderVanishingReportsNothing()
     {
         QFETCH(qint64, cutAfterBytes);
         LoopbackProxy proxy(m_relay->port(), cutAfterBytes);
@@ -84,7 +84,7 @@ private slots:
         QVERIFY(proxy.hasCut());
         QVERIFY(!run.succeeded());
         QVERIFY(waitForNoTemporaryFiles());
-        QCOMPARE(m_relay->imagesRaised(), 0);
+        QVERIFY(m_relay->results().isEmpty()); // raised only when passed on while arriving
         verifyNextImageIsRelayed();
         QCOMPARE(m_archive->storedFiles().size(), 1);
     }

@@ -1,6 +1,7 @@
 #include "AppRelayStation.h"
 
 #include "LoopbackPorts.h"
+#include "RelayHarness.h"
 #include "settings/RelaySettings.h"
 #include "ui/ControlState.h"
 
@@ -10,6 +11,7 @@ AppRelayStation::AppRelayStation()
     : m_relay(&m_operatorLabel, m_boxes)
 {
     setOperator(QStringLiteral("AB"));
+    applyCutThroughFromEnvironment();
 }
 
 AppRelayStation::~AppRelayStation()
