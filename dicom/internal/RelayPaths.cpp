@@ -6,7 +6,7 @@ namespace quorin::dicom {
 
 namespace {
 // Atomic: workers read and count while a test or benchmark switches or reads.
-std::atomic<bool> g_cutThrough{false};
+std::atomic<bool> g_cutThrough{true};
 std::atomic<std::uint64_t> g_cutThroughCount{0};
 std::atomic<std::uint64_t> g_storeAndForwardCount{0};
 } // namespace

@@ -16,6 +16,7 @@ struct StorescpOptions {
     bool acceptUnknownSopClasses = false; // -pm
     bool refuseAssociations = false; // --refuse
     bool verbose = false; // -v: one "Association Received" line per association
+    bool concurrent = false; // --fork +uf: serves associations at once, as busy archives do
 };
 
 // storescp +B -pdu 131072 -od <folder> <port>: stores bit for bit what arrives.
