@@ -20,7 +20,7 @@ struct RelayPathCounts {
 void setCutThroughEnabled(bool enabled);
 bool cutThroughEnabled();
 
-// Images sent to the archive so far (whatever its answer), per way.
+// Images forwarded so far (whatever the outcome), per way.
 RelayPathCounts relayPathCounts();
 void countRelayPath(RelayPath path);
 
