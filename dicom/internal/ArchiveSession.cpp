@@ -96,6 +96,7 @@ std::optional<ForwardResult> ArchiveSession::passOn(const ImageKind& kind, const
     if (id == 0)
         return std::nullopt;
     const auto progress = [&data] { return data.lastProgress(); };
+    data.sendOn(m_association, id);
     SendOutcome outcome = storeData(id, kind.sopClassUid.c_str(), sopInstanceUid, &data, progress);
     // As in store(), and only while all that went out is still at hand.
     if (outcome.associationLost && !outcome.timedOut && reused && data.restartable()) {
@@ -106,6 +107,7 @@ std::optional<ForwardResult> ArchiveSession::passOn(const ImageKind& kind, const
         if ((id = exactContext(kind)) == 0)
             return std::nullopt;
         data.restart();
+        data.sendOn(m_association, id);
         outcome = storeData(id, kind.sopClassUid.c_str(), sopInstanceUid, &data, progress);
     }
     if (data.failure() != PassThroughDataSet::Failure::None)

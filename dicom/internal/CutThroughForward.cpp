@@ -14,13 +14,15 @@ namespace {
 
 using Way = CutThroughOutcome::Way;
 
-CutThroughOutcome forward(DataSetHead& head, SenderFragments& fragments, const ForwardRequest& request,
-                          ArchiveSession& archive)
+CutThroughOutcome forward(DataSetHead& head, DcmDataset* parsedHead, SenderFragments& fragments,
+                          const ForwardRequest& request, ArchiveSession& archive)
 {
     if (request.archiveIP.trimmed().isEmpty() || request.archivePort < 1 || request.archivePort > 65535)
         return {Way::Answered, relayFailure(QStringLiteral("invalid archive address"))};
     QString why;
-    std::optional<StampedHead> stamped = stampHead(head, request.changes, why);
+    std::optional<StampedHead> stamped;
+    if (parsedHead)
+        stamped = stampHead(head, *parsedHead, request.changes, why);
     if (!stamped)
         return {Way::StoreAndForward, {}};
     const ImageKind kind{stamped->sopClassUid.c_str(), DcmXfer(head.syntax()).getXferID()};
@@ -38,11 +40,11 @@ CutThroughOutcome forward(DataSetHead& head, SenderFragments& fragments, const F
 
 } // namespace
 
-CutThroughOutcome forwardWhileArriving(DataSetHead& head, SenderFragments& fragments, const ForwardRequest& request,
-                                       ArchiveSession& archive)
+CutThroughOutcome forwardWhileArriving(DataSetHead& head, DcmDataset* parsedHead, SenderFragments& fragments,
+                                       const ForwardRequest& request, ArchiveSession& archive)
 {
     try {
-        return forward(head, fragments, request, archive);
+        return forward(head, parsedHead, fragments, request, archive);
     } catch (...) {
         archive.abort();
         return {Way::Answered, relayFailure(QStringLiteral("relay error"))};

@@ -7,6 +7,9 @@
 
 #include "dicom/ForwardResult.h"
 
+#include <dcmtk/config/osconfig.h>
+#include <dcmtk/dcmdata/dcdatset.h>
+
 struct ForwardRequest;
 
 namespace quorin::dicom {
@@ -25,9 +28,10 @@ struct CutThroughOutcome {
     ForwardResult result;
 };
 
+// `parsedHead`: the head as readHead() gave it (null: store and forward).
 // Never throws. The sender's fragments may be left unread after an answer
 // (the archive failed): the caller reads and drops them.
-CutThroughOutcome forwardWhileArriving(DataSetHead& head, SenderFragments& fragments, const ForwardRequest& request,
-                                       ArchiveSession& archive);
+CutThroughOutcome forwardWhileArriving(DataSetHead& head, DcmDataset* parsedHead, SenderFragments& fragments,
+                                       const ForwardRequest& request, ArchiveSession& archive);
 
 } // namespace quorin::dicom

@@ -1,8 +1,11 @@
 #pragma once
 // A data set the toolkit sends to the archive while it arrives: the stamped
 // head, the bytes that followed it in its fragment, then each further
-// fragment of the sender as it comes, copied into the toolkit's outgoing
-// P-DATA as the archive's PDU size allows. It is read from the sender only as
+// fragment of the sender as it comes. The toolkit's outgoing P-DATA buffer
+// takes the last piece (the toolkit marks it last) and what follows a
+// partly filled buffer; every other fragment goes from the sender's P-DATA
+// buffer straight to the archive (DUL_WritePDVs, in pieces the archive's PDU
+// size allows), without a copy. It is read from the sender only as
 // fast as the archive takes it, so memory stays flat; each fragment goes
 // through the element header reader first, and the last one is held back
 // (the transfer fails, the archive association is aborted and the archive
@@ -12,6 +15,7 @@
 
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmdata/dcdatset.h>
+#include <dcmtk/dcmnet/assoc.h>
 
 #include <chrono>
 #include <vector>
@@ -38,6 +42,10 @@ public:
     OFBool canWriteXfer(const E_TransferSyntax, const E_TransferSyntax = EXS_Unknown) override { return OFTrue; }
     OFBool isEmpty(const OFBool = OFTrue) override { return OFFalse; }
 
+    // The association and context the toolkit sends on: fragments that need
+    // no copy are written there directly.
+    void sendOn(T_ASC_Association* archive, T_ASC_PresentationContextID contextId);
+
     Failure failure() const { return m_failure; }
     // Nothing read from the sender has gone out yet, so it can all be sent
     // again on a new association (start over with restart()).
@@ -49,6 +57,7 @@ public:
 
 private:
     bool nextPiece();
+    bool writeDirectly();
 
     const std::vector<char> m_stampedHead;
     DataSetHead& m_head;
@@ -57,7 +66,11 @@ private:
     const char* m_piece = nullptr;
     std::size_t m_pieceLeft = 0;
     int m_pieceIndex = 0; // 0 stamped head, 1 the rest of the head's fragment, 2 and on live fragments
+    bool m_pieceIsLast = false;
     bool m_readLive = false;
+    T_ASC_Association* m_archive = nullptr;
+    T_ASC_PresentationContextID m_contextId = 0;
+    offile_off_t m_bufferSize = -1; // the toolkit's buffer, measured while empty at the first write
     Failure m_failure = Failure::None;
     std::chrono::steady_clock::time_point m_lastProgress = std::chrono::steady_clock::now();
 };

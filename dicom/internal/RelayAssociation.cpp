@@ -12,6 +12,7 @@
 #include "dicom/internal/ReceivedDataSetStream.h"
 #include "dicom/internal/RelayPaths.h"
 #include "dicom/internal/SenderFragments.h"
+#include "dicom/internal/StampedHead.h"
 
 #include <dcmtk/dcmnet/dimse.h>
 
@@ -159,12 +160,16 @@ OFCondition RelayAssociation::storeAndForwardRest(T_DIMSE_C_StoreRQ& request, T_
 OFCondition RelayAssociation::relayWhileArriving(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
                                                  DataSetHead& head, SenderFragments& fragments)
 {
+    // The head is read by the toolkit while the handler decides.
+    std::unique_ptr<DcmDataset> parsedHead;
     const std::optional<ForwardRequest> decision
-        = awaitDecision(*m_link, connection(), QString::fromLatin1(request.AffectedSOPInstanceUID), m_stop);
+        = awaitDecision(*m_link, connection(), QString::fromLatin1(request.AffectedSOPInstanceUID), m_stop,
+                        [&] { parsedHead = readHead(head); });
     ForwardResult result = relayFailure(QStringLiteral("the image was not forwarded"));
     std::optional<ReceivedDataSet> received;
     if (decision) {
-        const CutThroughOutcome outcome = forwardWhileArriving(head, fragments, *decision, m_archive);
+        const CutThroughOutcome outcome
+            = forwardWhileArriving(head, parsedHead.get(), fragments, *decision, m_archive);
         if (outcome.way == CutThroughOutcome::Way::SenderGone)
             return DUL_PEERABORTEDASSOCIATION; // no one to answer, nothing to report
         result = outcome.result;
@@ -177,14 +182,16 @@ OFCondition RelayAssociation::relayWhileArriving(T_DIMSE_C_StoreRQ& request, T_A
             result = receiving.good() ? forwardReceived(*received, *decision, m_archive)
                                       : relayFailure(QStringLiteral("cannot keep the received image"));
         }
-        decision->reportResult(result);
     }
     // The archive failed or the image was let go before its end: the rest
     // is read and dropped so the sender can be answered.
     const OFCondition draining = fragments.discardRest();
-    if (draining.bad())
-        return draining;
-    return sendSTOREResponse(contextId, request, result.status);
+    const OFCondition answered = draining.good() ? sendSTOREResponse(contextId, request, result.status) : draining;
+    // The handler hears the outcome once the sender has: its line C comes
+    // after the answer, which waits for nothing on the GUI thread.
+    if (decision)
+        decision->reportResult(result);
+    return answered;
 }
 
 // The data set that follows the command, byte for byte as it arrives; the

@@ -15,7 +15,7 @@ namespace {
 const E_EncodingType kSequenceEncoding = EET_ExplicitLength;
 const DcmTagKey kGroupLength(0x0008, 0x0000);
 
-bool readHead(DcmDataset& dataset, const DataSetHead& head)
+bool readInto(DcmDataset& dataset, const DataSetHead& head)
 {
     DcmInputBufferStream stream;
     stream.setBuffer(head.bytes().data(), offile_off_t(head.headSize()));
@@ -75,14 +75,21 @@ bool write(DcmDataset& dataset, E_TransferSyntax syntax, std::vector<char>& byte
 
 } // namespace
 
-std::optional<StampedHead> stampHead(const DataSetHead& head, const QList<ToolkitAttributeSet::Change>& changes,
-                                     QString& why)
+std::unique_ptr<DcmDataset> readHead(const DataSetHead& head)
 {
-    DcmDataset dataset;
-    if (!readHead(dataset, head) || !sameElements(dataset, head.reader().headTags())) {
-        why = QStringLiteral("the toolkit reads the head otherwise");
-        return std::nullopt;
+    try {
+        auto dataset = std::make_unique<DcmDataset>();
+        if (!readInto(*dataset, head) || !sameElements(*dataset, head.reader().headTags()))
+            return nullptr;
+        return dataset;
+    } catch (...) {
+        return nullptr;
     }
+}
+
+std::optional<StampedHead> stampHead(const DataSetHead& head, DcmDataset& dataset,
+                                     const QList<ToolkitAttributeSet::Change>& changes, QString& why)
+{
     why = applyChanges(dataset, changes);
     if (!why.isEmpty())
         return std::nullopt;

@@ -11,6 +11,7 @@
 
 #include <QList>
 #include <QString>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -24,10 +25,15 @@ struct StampedHead {
     OFString sopInstanceUid;
 };
 
-// Nothing when the change cannot be made in the head alone (a tag after it,
-// a stamp that needs the whole data set recoded) or the toolkit reads the
-// head otherwise than the element header reader did; `why` says which.
-std::optional<StampedHead> stampHead(const DataSetHead& head, const QList<ToolkitAttributeSet::Change>& changes,
-                                     QString& why);
+// The head as the toolkit reads it, before the changes are known (the
+// worker reads it while the handler decides). Null when the toolkit reads
+// other elements than the element header reader saw. Never throws.
+std::unique_ptr<DcmDataset> readHead(const DataSetHead& head);
+
+// Applies the changes to `parsed` (from readHead) and writes it out. Nothing
+// when a change cannot be made in the head alone (a tag after it, a stamp
+// that needs the whole data set recoded); `why` says which.
+std::optional<StampedHead> stampHead(const DataSetHead& head, DcmDataset& parsed,
+                                     const QList<ToolkitAttributeSet::Change>& changes, QString& why);
 
 } // namespace quorin::dicom
