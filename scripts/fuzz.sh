@@ -11,7 +11,7 @@ seconds="${FUZZ_SECONDS:-60}"
 
 cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
     -DQUORIN_FUZZ=ON -DQUORIN_BUILD_TESTS=OFF -DQUORIN_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" -j2 --target fuzz_ini fuzz_operators
+cmake --build "$build" -j2 --target fuzz_ini fuzz_operators fuzz_element_headers
 
 # Every save syncs the file to disk; in memory that costs nothing, and the
 # targets run about five times as many inputs in the same time.
@@ -21,7 +21,7 @@ fi
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 status=0
-for target in ini operators; do
+for target in ini operators element_headers; do
     corpus="$build/corpus/$target"
     artifacts="$build/artifacts/$target"
     log="$build/fuzz_$target.log"

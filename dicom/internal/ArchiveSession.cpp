@@ -4,6 +4,7 @@
 #include "dicom/internal/DimseStatus.h"
 #include "dicom/internal/NetworkTimeouts.h"
 #include "dicom/internal/OutgoingImage.h"
+#include "dicom/internal/PassThroughDataSet.h"
 
 #include <dcmtk/dcmdata/dcxfer.h>
 #include <dcmtk/dcmnet/dimse.h>
@@ -39,14 +40,14 @@ void addContexts(T_ASC_Parameters* params, const std::vector<ProposedContext>& c
     }
 }
 
-T_DIMSE_C_StoreRQ storeRequest(T_ASC_Association* association, const OutgoingImage& image)
+T_DIMSE_C_StoreRQ storeRequest(T_ASC_Association* association, const OFString& sopClassUid,
+                               const OFString& sopInstanceUid)
 {
     T_DIMSE_C_StoreRQ request;
     std::memset(&request, 0, sizeof(request));
     request.MessageID = association->nextMsgID++;
-    OFStandard::strlcpy(request.AffectedSOPClassUID, image.sopClassUid().c_str(),
-                        sizeof(request.AffectedSOPClassUID));
-    OFStandard::strlcpy(request.AffectedSOPInstanceUID, image.sopInstanceUid().c_str(),
+    OFStandard::strlcpy(request.AffectedSOPClassUID, sopClassUid.c_str(), sizeof(request.AffectedSOPClassUID));
+    OFStandard::strlcpy(request.AffectedSOPInstanceUID, sopInstanceUid.c_str(),
                         sizeof(request.AffectedSOPInstanceUID));
     request.DataSetType = DIMSE_DATASET_PRESENT;
     request.Priority = DIMSE_PRIORITY_MEDIUM;
@@ -65,30 +66,84 @@ ArchiveSession::~ArchiveSession()
 ForwardResult ArchiveSession::store(OutgoingImage& image, const ArchiveAddress& address)
 {
     const ImageKind kind{image.sopClassUid().c_str(), DcmXfer(image.originalSyntax()).getXferID()};
-    m_proposal.remember(kind);
-    const bool reused = isOpenFor(address, kind);
-    if (!reused) {
-        release();
-        const QString failure = associate(address);
-        if (!failure.isEmpty())
-            return relayFailure(failure);
-    }
+    bool reused = false;
+    const QString failure = openFor(address, kind, reused);
+    if (!failure.isEmpty())
+        return relayFailure(failure);
     SendOutcome outcome = send(image);
     if (outcome.associationLost && !outcome.timedOut && reused) {
         // The kept association may have died while idle (archive restarted,
         // idle timeout): one fresh attempt. Not after a time limit ran out:
         // the archive hangs, and a second wait would outlast the sender's.
         drop(false);
-        const QString failure = associate(address);
-        if (!failure.isEmpty())
-            return relayFailure(failure);
+        const QString again = associate(address);
+        if (!again.isEmpty())
+            return relayFailure(again);
         outcome = send(image);
     }
+    settle(outcome);
+    return outcome.result;
+}
+
+std::optional<ForwardResult> ArchiveSession::passOn(const ImageKind& kind, const OFString& sopInstanceUid,
+                                                    PassThroughDataSet& data, const ArchiveAddress& address)
+{
+    bool reused = false;
+    const QString failure = openFor(address, kind, reused);
+    if (!failure.isEmpty())
+        return relayFailure(failure);
+    T_ASC_PresentationContextID id = exactContext(kind);
+    if (id == 0)
+        return std::nullopt;
+    const auto progress = [&data] { return data.lastProgress(); };
+    data.sendOn(m_association, id);
+    SendOutcome outcome = storeData(id, kind.sopClassUid.c_str(), sopInstanceUid, &data, progress);
+    // As in store(), and only while all that went out is still at hand.
+    if (outcome.associationLost && !outcome.timedOut && reused && data.restartable()) {
+        drop(false);
+        const QString again = associate(address);
+        if (!again.isEmpty())
+            return relayFailure(again);
+        if ((id = exactContext(kind)) == 0)
+            return std::nullopt;
+        data.restart();
+        data.sendOn(m_association, id);
+        outcome = storeData(id, kind.sopClassUid.c_str(), sopInstanceUid, &data, progress);
+    }
+    if (data.failure() != PassThroughDataSet::Failure::None)
+        outcome.timedOut = false; // the archive is fine: tell it to discard the image
+    if (data.failure() == PassThroughDataSet::Failure::DataSetEnds)
+        outcome.result = relayFailure(QStringLiteral("the data set does not end where its elements do"));
+    settle(outcome);
+    return outcome.result;
+}
+
+QString ArchiveSession::openFor(const ArchiveAddress& address, const ImageKind& kind, bool& reused)
+{
+    m_proposal.remember(kind);
+    reused = isOpenFor(address, kind);
+    if (reused)
+        return QString();
+    release();
+    return associate(address);
+}
+
+void ArchiveSession::settle(const SendOutcome& outcome)
+{
     if (outcome.timedOut)
         abandon();
     else if (outcome.associationLost)
         drop(false);
-    return outcome.result;
+}
+
+T_ASC_PresentationContextID ArchiveSession::exactContext(const ImageKind& kind) const
+{
+    const T_ASC_PresentationContextID id = ASC_findAcceptedPresentationContextID(
+        m_association, kind.sopClassUid.c_str(), kind.transferSyntaxUid.c_str());
+    T_ASC_PresentationContext context;
+    if (id == 0 || ASC_findAcceptedPresentationContext(m_association->params, id, &context).bad())
+        return 0;
+    return kind.transferSyntaxUid == context.acceptedTransferSyntax ? id : 0;
 }
 
 void ArchiveSession::release()
@@ -162,22 +217,28 @@ ArchiveSession::SendOutcome ArchiveSession::send(OutgoingImage& image)
     if (!image.prepareFor(DcmXfer(context.acceptedTransferSyntax).getXfer()))
         return {relayFailure(image.error()), false};
 
-    T_DIMSE_C_StoreRQ request = storeRequest(m_association, image);
+    const auto started = Clock::now();
+    return storeData(id, image.sopClassUid(), image.sopInstanceUid(), image.dataset(), [started] { return started; });
+}
+
+ArchiveSession::SendOutcome ArchiveSession::storeData(T_ASC_PresentationContextID id, const OFString& sopClassUid,
+                                                      const OFString& sopInstanceUid, DcmDataset* data,
+                                                      const std::function<Clock::time_point()>& progressSince)
+{
+    T_DIMSE_C_StoreRQ request = storeRequest(m_association, sopClassUid, sopInstanceUid);
     T_DIMSE_C_StoreRSP response;
     std::memset(&response, 0, sizeof(response));
     DcmDataset* statusDetail = nullptr;
     const ArchiveTimeLimits limits = archiveTimeLimits();
-    const auto started = std::chrono::steady_clock::now();
-    const OFCondition sent = DIMSE_storeUser(m_association, id, &request, nullptr, image.dataset(),
-                                             nullptr, nullptr, DIMSE_NONBLOCKING, limits.dimseSeconds,
-                                             &response, &statusDetail);
+    const OFCondition sent = DIMSE_storeUser(m_association, id, &request, nullptr, data, nullptr, nullptr,
+                                             DIMSE_NONBLOCKING, limits.dimseSeconds, &response, &statusDetail);
     delete statusDetail;
     if (sent.bad()) {
         // The answer's wait reports its own condition; a stalled write only a
         // plain I/O error, told apart from a connection found closed (which
-        // fails at once) by how long it took.
+        // fails at once) by how long the transfer has not moved.
         const bool timedOut = sent == DIMSE_NODATAAVAILABLE
-            || std::chrono::steady_clock::now() - started >= std::chrono::seconds(limits.sendSeconds);
+            || Clock::now() - progressSince() >= std::chrono::seconds(limits.sendSeconds);
         return {relayFailure(QStringLiteral("the transfer to the archive failed: %1").arg(conditionText(sent))),
                 true, timedOut};
     }

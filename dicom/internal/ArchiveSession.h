@@ -10,13 +10,18 @@
 
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmnet/assoc.h>
+#include <dcmtk/dcmdata/dcdatset.h>
 
 #include <QString>
+#include <chrono>
+#include <functional>
+#include <optional>
 #include <vector>
 
 namespace quorin::dicom {
 
 class OutgoingImage;
+class PassThroughDataSet;
 
 struct ArchiveAddress {
     QString host;
@@ -37,8 +42,17 @@ public:
     // or a relay failure when the archive could not be reached or asked.
     ForwardResult store(OutgoingImage& image, const ArchiveAddress& address);
 
+    // Stores a data set of `kind` while it arrives (cut-through); nothing,
+    // with nothing sent, when the archive does not take `kind` in its own
+    // transfer syntax (the image is then stored and forwarded). A transfer
+    // broken off by `data` itself aborts the association.
+    std::optional<ForwardResult> passOn(const ImageKind& kind, const OFString& sopInstanceUid,
+                                        PassThroughDataSet& data, const ArchiveAddress& address);
+
     // Ends the association to the archive, if any.
     void release();
+    // Aborts it: the archive discards an image it got part of.
+    void abort() { drop(false); }
 
 private:
     struct SendOutcome {
@@ -48,10 +62,21 @@ private:
         bool timedOut = false;
     };
 
+    using Clock = std::chrono::steady_clock;
+
+    // Keeps or opens an association for `kind`; a failure text, else empty.
+    QString openFor(const ArchiveAddress& address, const ImageKind& kind, bool& reused);
     bool isOpenFor(const ArchiveAddress& address, const ImageKind& kind);
     QString associate(const ArchiveAddress& address);
     QString requestAssociation(T_ASC_Parameters* params);
+    T_ASC_PresentationContextID exactContext(const ImageKind& kind) const;
     SendOutcome send(OutgoingImage& image);
+    // One C-STORE; `progressSince` tells, after a failed write, since when
+    // the transfer has not moved.
+    SendOutcome storeData(T_ASC_PresentationContextID id, const OFString& sopClassUid,
+                          const OFString& sopInstanceUid, DcmDataset* data,
+                          const std::function<Clock::time_point()>& progressSince);
+    void settle(const SendOutcome& outcome);
     void drop(bool graceful);
     // Closes the connection without a word: an archive that hangs would
     // neither read an A-ABORT nor close its end, and the toolkit's abort

@@ -157,6 +157,16 @@ DcmTag tagForText(quint16 group, quint16 element)
 
 } // namespace
 
+bool stampRecodesDataset(DcmDataset& dataset, const QString& value)
+{
+    const QByteArray utf8 = value.toUtf8();
+    if (isAscii(utf8))
+        return false;
+    const OFString charset = declaredCharset(dataset);
+    OFString encoded;
+    return !usesCodeExtensions(charset) && (charset.empty() || !encodeIn(charset, utf8, encoded));
+}
+
 QString stampAttribute(DcmDataset& dataset, quint16 group, quint16 element, const QString& value)
 {
     OFString bytes;

@@ -20,4 +20,9 @@ namespace quorin::dicom {
 // success, else what went wrong.
 QString stampAttribute(DcmDataset& dataset, quint16 group, quint16 element, const QString& value);
 
+// Whether stampAttribute would recode the whole dataset for `value`: text
+// beyond ASCII that the declared character set (if any) cannot carry and
+// no code extensions are in use.
+bool stampRecodesDataset(DcmDataset& dataset, const QString& value);
+
 } // namespace quorin::dicom

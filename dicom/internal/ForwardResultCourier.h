@@ -15,7 +15,7 @@ class ForwardResultCourier : public QObject {
 public:
     // Call on the context's thread. `done` runs there later, once, unless the
     // context is destroyed first. The returned function may be called from
-    // any thread, once.
+    // any thread, once; dropped uncalled, `done` never runs.
     static std::function<void(const ForwardResult&)>
     connect(QObject* context, std::function<void(const ForwardResult&)> done);
 

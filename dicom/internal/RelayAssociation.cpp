@@ -2,12 +2,17 @@
 
 #include "dicom/ToolkitConnection.h"
 #include "dicom/internal/ContextNegotiation.h"
+#include "dicom/internal/CutThroughForward.h"
+#include "dicom/internal/DataSetHead.h"
 #include "dicom/internal/DimseStatus.h"
 #include "dicom/internal/WorkerHandOff.h"
 #include "dicom/internal/NetworkTimeouts.h"
 #include "dicom/internal/PeerLiveness.h"
 #include "dicom/internal/ReceivedDataSet.h"
 #include "dicom/internal/ReceivedDataSetStream.h"
+#include "dicom/internal/RelayPaths.h"
+#include "dicom/internal/SenderFragments.h"
+#include "dicom/internal/StampedHead.h"
 
 #include <dcmtk/dcmnet/dimse.h>
 
@@ -103,10 +108,30 @@ OFCondition RelayAssociation::handleIncomingCommand(T_DIMSE_Message* message,
     }
 }
 
+// Cut-through wherever it is safe: the head read, the image raised, the rest
+// passed on as it arrives. Store and forward for what cannot be passed on
+// unread (big endian, deflated), a head the relay cannot rewrite alone, and
+// whatever the decision rules out (see CutThroughForward).
 OFCondition RelayAssociation::handleStore(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId)
 {
+    const E_TransferSyntax syntax = acceptedSyntax(m_association, contextId);
+    if (!cutThroughEnabled() || !DataSetHead::syntaxPassable(syntax) || request.DataSetType == DIMSE_DATASET_NULL)
+        return storeAndForward(request, contextId, syntax);
+    SenderFragments fragments(m_association, contextId);
+    DataSetHead head(syntax);
+    const OFCondition reading = head.read(fragments);
+    if (reading.bad())
+        return reading; // sender gone or breaking the rules: the association ends
+    if (!head.passable())
+        return storeAndForwardRest(request, contextId, head, fragments);
+    return relayWhileArriving(request, contextId, head, fragments);
+}
+
+OFCondition RelayAssociation::storeAndForward(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
+                                              E_TransferSyntax syntax)
+{
     // Freed (memory, temporary file) on every path when this scope ends, after the answer.
-    ReceivedDataSet received(acceptedSyntax(m_association, contextId));
+    ReceivedDataSet received(syntax);
     const OFCondition receiving = receiveDataSet(request, contextId, received);
     quint16 status = kStatusRelayFailure;
     if (receiving.good())
@@ -117,6 +142,56 @@ OFCondition RelayAssociation::handleStore(T_DIMSE_C_StoreRQ& request, T_ASC_Pres
     // (So is a temporary file that could not be written: the toolkit read
     // the rest of the image and dropped it.)
     return sendSTOREResponse(contextId, request, status);
+}
+
+// The head is read already: it goes first into the received data set.
+OFCondition RelayAssociation::storeAndForwardRest(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
+                                                  DataSetHead& head, SenderFragments& fragments)
+{
+    ReceivedDataSet received(head.syntax());
+    received.append(head.bytes().data(), head.bytes().size());
+    const OFCondition receiving = receiveRemaining(fragments, received);
+    if (receiving.bad() && receiving != DIMSE_OUTOFRESOURCES)
+        return receiving;
+    const quint16 status = receiving.good() ? relayReceived(request, received) : kStatusRelayFailure;
+    return sendSTOREResponse(contextId, request, status);
+}
+
+OFCondition RelayAssociation::relayWhileArriving(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
+                                                 DataSetHead& head, SenderFragments& fragments)
+{
+    // The head is read by the toolkit while the handler decides.
+    std::unique_ptr<DcmDataset> parsedHead;
+    const std::optional<ForwardRequest> decision
+        = awaitDecision(*m_link, connection(), QString::fromLatin1(request.AffectedSOPInstanceUID), m_stop,
+                        [&] { parsedHead = readHead(head); });
+    ForwardResult result = relayFailure(QStringLiteral("the image was not forwarded"));
+    std::optional<ReceivedDataSet> received;
+    if (decision) {
+        const CutThroughOutcome outcome
+            = forwardWhileArriving(head, parsedHead.get(), fragments, *decision, m_archive);
+        if (outcome.way == CutThroughOutcome::Way::SenderGone)
+            return DUL_PEERABORTEDASSOCIATION; // no one to answer, nothing to report
+        result = outcome.result;
+        if (outcome.way == CutThroughOutcome::Way::StoreAndForward) {
+            received.emplace(head.syntax());
+            received->append(head.bytes().data(), head.bytes().size());
+            const OFCondition receiving = receiveRemaining(fragments, *received);
+            if (receiving.bad() && receiving != DIMSE_OUTOFRESOURCES)
+                return receiving;
+            result = receiving.good() ? forwardReceived(*received, *decision, m_archive)
+                                      : relayFailure(QStringLiteral("cannot keep the received image"));
+        }
+    }
+    // The archive failed or the image was let go before its end: the rest
+    // is read and dropped so the sender can be answered.
+    const OFCondition draining = fragments.discardRest();
+    const OFCondition answered = draining.good() ? sendSTOREResponse(contextId, request, result.status) : draining;
+    // The handler hears the outcome once the sender has: its line C comes
+    // after the answer, which waits for nothing on the GUI thread.
+    if (decision)
+        decision->reportResult(result);
+    return answered;
 }
 
 // The data set that follows the command, byte for byte as it arrives; the

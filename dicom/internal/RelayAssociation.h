@@ -15,8 +15,10 @@ struct ToolkitConnection;
 
 namespace quorin::dicom {
 
+class DataSetHead;
 class ListenerLink;
 class ReceivedDataSet;
+class SenderFragments;
 class WorkerStop;
 
 class RelayAssociation : private DcmThreadSCP {
@@ -37,6 +39,12 @@ private:
                                       const DcmPresentationContextInfo& context) override;
 
     OFCondition handleStore(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId);
+    OFCondition storeAndForward(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
+                                E_TransferSyntax syntax);
+    OFCondition storeAndForwardRest(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
+                                    DataSetHead& head, SenderFragments& fragments);
+    OFCondition relayWhileArriving(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
+                                   DataSetHead& head, SenderFragments& fragments);
     OFCondition receiveDataSet(const T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
                                ReceivedDataSet& received);
     quint16 relayReceived(const T_DIMSE_C_StoreRQ& request, const ReceivedDataSet& received);

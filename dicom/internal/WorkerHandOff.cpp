@@ -6,7 +6,7 @@
 #include "dicom/internal/ListenerLink.h"
 #include "dicom/internal/NetworkTimeouts.h"
 #include "dicom/internal/OutgoingImage.h"
-#include "dicom/internal/ToolkitImageChannel.h"
+#include "dicom/internal/RelayPaths.h"
 #include "dicom/internal/WorkerStop.h"
 
 #include <memory>
@@ -35,6 +35,7 @@ ForwardResult forward(OutgoingImage* image, const ForwardRequest& request, Archi
         return relayFailure(image->error());
     const ArchiveAddress address{request.archiveIP.trimmed(), request.archivePort, request.localAET,
                                  request.archiveAET};
+    countRelayPath(RelayPath::StoreAndForward);
     return archive.store(*image, address);
 }
 
@@ -53,21 +54,38 @@ ForwardResult forwardCatchingAll(OutgoingImage* image, const ForwardRequest& req
 
 } // namespace
 
+std::optional<ForwardRequest> awaitDecision(ListenerLink& link, std::shared_ptr<ToolkitConnection> connection,
+                                            const QString& sopInstanceUid, WorkerStop& stop,
+                                            const std::function<void()>& meanwhile)
+{
+    auto channel = std::make_shared<ToolkitImageChannel>(sopInstanceUid);
+    if (!link.raise(std::move(connection), std::make_shared<ToolkitImage>(channel)))
+        return std::nullopt;
+    if (meanwhile)
+        meanwhile();
+    // A stop gives the image up as its handler would.
+    stop.setWake([channel] { channel->release(); });
+    std::optional<ForwardRequest> request = channel->waitForDecision(kImageDecisionTimeout);
+    stop.setWake({});
+    return request;
+}
+
+ForwardResult forwardReceived(const ReceivedDataSet& received, const ForwardRequest& request, ArchiveSession& archive)
+{
+    const std::unique_ptr<OutgoingImage> image = parse(received);
+    return forwardCatchingAll(image.get(), request, archive);
+}
+
 quint16 handOffImage(ListenerLink& link, std::shared_ptr<ToolkitConnection> connection,
                      const QString& sopInstanceUid, const ReceivedDataSet& received, ArchiveSession& archive,
                      WorkerStop& stop)
 {
-    auto channel = std::make_shared<ToolkitImageChannel>(sopInstanceUid);
-    if (!link.raise(std::move(connection), std::make_shared<ToolkitImage>(channel)))
-        return kStatusRelayFailure;
     // Parsed while the handler decides: the decision needs nothing from the
     // parsed image, and this thread would only wait. The changes are
     // applied once the decision is in.
-    const std::unique_ptr<OutgoingImage> image = parse(received);
-    // A stop gives the image up as its handler would.
-    stop.setWake([channel] { channel->release(); });
-    const std::optional<ForwardRequest> request = channel->waitForDecision(kImageDecisionTimeout);
-    stop.setWake({});
+    std::unique_ptr<OutgoingImage> image;
+    const std::optional<ForwardRequest> request
+        = awaitDecision(link, std::move(connection), sopInstanceUid, stop, [&] { image = parse(received); });
     if (!request)
         return kStatusRelayFailure;
     const ForwardResult result = forwardCatchingAll(image.get(), *request, archive);

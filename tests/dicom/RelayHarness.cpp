@@ -1,10 +1,16 @@
 #include "RelayHarness.h"
 
 #include "LoopbackPorts.h"
+#include "dicom/internal/RelayPaths.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QTest>
+
+RelayHarness::RelayHarness()
+{
+    applyCutThroughFromEnvironment();
+}
 
 bool RelayHarness::start()
 {
@@ -41,6 +47,13 @@ void RelayHarness::setArchive(quint16 port, const QString& aeTitle)
 bool RelayHarness::waitForResults(int count, int timeoutMs) const
 {
     return QTest::qWaitFor([&] { return m_results.size() >= count; }, timeoutMs);
+}
+
+void applyCutThroughFromEnvironment()
+{
+    const QByteArray cutThrough = qgetenv("QUORIN_CUT_THROUGH");
+    if (!cutThrough.isEmpty())
+        quorin::dicom::setCutThroughEnabled(cutThrough != "0");
 }
 
 QString relayTemporaryFolder()

@@ -14,6 +14,7 @@ class RelayHarness : public QObject {
 public:
     enum class Decision { Forward, LetGo }; // LetGo: drop the image without forwarding
 
+    RelayHarness();
     ~RelayHarness() override { stop(); }
 
     // Opens the listener on a free port; false when that failed.
@@ -44,6 +45,11 @@ private:
     int m_imagesRaised = 0;
     QList<ForwardResult> m_results;
 };
+
+// QUORIN_CUT_THROUGH=0 (or 1) in the environment switches cut-through off
+// (or on) for the relays of a test run, so CTest runs the relay tests on
+// both paths; called by the relay harnesses.
+void applyCutThroughFromEnvironment();
 
 // Files left in the folder the relay keeps received images in.
 QStringList leftoverTemporaryFiles();

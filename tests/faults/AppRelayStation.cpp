@@ -1,6 +1,7 @@
 #include "AppRelayStation.h"
 
 #include "LoopbackPorts.h"
+#include "RelayHarness.h"
 #include "settings/RelaySettings.h"
 
 namespace quorin::test {
@@ -16,6 +17,7 @@ AppRelayStation::AppRelayStation()
     });
     QObject::connect(&m_station, &RelayStation::ImageReceivedAsync, &m_relay, &ImageRelay::onImageReceived);
     setOperator(QStringLiteral("AB"));
+    applyCutThroughFromEnvironment();
 }
 
 AppRelayStation::~AppRelayStation()

@@ -32,6 +32,8 @@ bool StorescpArchive::start()
         arguments << QStringLiteral("--refuse");
     if (m_options.verbose)
         arguments << QStringLiteral("-v");
+    if (m_options.concurrent)
+        arguments << QStringLiteral("--fork") << QStringLiteral("+uf");
     m_process = std::make_unique<PeerProcess>(QStringLiteral("storescp"), arguments << QString::number(m_port));
     return m_folder.isValid() && m_process->start(m_port);
 }

@@ -25,6 +25,7 @@ struct StorescpOptions {
     bool acceptUnknownSopClasses = false; // -pm
     bool refuseAssociations = false;      // --refuse
     bool verbose = false;                 // -v: "Association Acknowledged" per association
+    bool concurrent = false;              // --fork +uf: serves associations at once, as busy archives do
 };
 
 // storescp +B -pdu 131072 -od <folder> <port>: stores bit for bit what arrives.

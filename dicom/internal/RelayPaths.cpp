@@ -1,0 +1,34 @@
+#include "dicom/internal/RelayPaths.h"
+
+#include <atomic>
+
+namespace quorin::dicom {
+
+namespace {
+// Atomic: workers read and count while a test or benchmark switches or reads.
+std::atomic<bool> g_cutThrough{true};
+std::atomic<std::uint64_t> g_cutThroughCount{0};
+std::atomic<std::uint64_t> g_storeAndForwardCount{0};
+} // namespace
+
+void setCutThroughEnabled(bool enabled)
+{
+    g_cutThrough = enabled;
+}
+
+bool cutThroughEnabled()
+{
+    return g_cutThrough;
+}
+
+RelayPathCounts relayPathCounts()
+{
+    return {g_cutThroughCount, g_storeAndForwardCount};
+}
+
+void countRelayPath(RelayPath path)
+{
+    ++(path == RelayPath::CutThrough ? g_cutThroughCount : g_storeAndForwardCount);
+}
+
+} // namespace quorin::dicom

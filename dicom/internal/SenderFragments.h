@@ -1,0 +1,40 @@
+#pragma once
+// The fragments of one data set as its sender's P-DATA brings them, read
+// one at a time through the toolkit's DUL layer, so that each can be passed
+// on before the next arrives. Each must be a data set fragment of the
+// command's presentation context, of even length.
+
+#include <dcmtk/config/osconfig.h>
+#include <dcmtk/dcmnet/assoc.h>
+#include <dcmtk/dcmnet/dul.h>
+
+namespace quorin::dicom {
+
+class ReceivedDataSet;
+
+class SenderFragments {
+public:
+    SenderFragments(T_ASC_Association* association, T_ASC_PresentationContextID contextId);
+
+    // The next fragment; its bytes stay valid until the next call. An error
+    // when the sender went, stayed silent too long or broke the rules.
+    OFCondition next(DUL_PDV& fragment);
+    // The last fragment has been read.
+    bool finished() const { return m_finished; }
+    // Reads and drops what is left, so the sender can be answered.
+    OFCondition discardRest();
+
+private:
+    OFCondition readFragment(DUL_PDV& fragment);
+
+    T_ASC_Association* m_association;
+    T_ASC_PresentationContextID m_contextId;
+    bool m_finished = false;
+};
+
+// Appends the fragments still to come to `received` and finishes it; an
+// error when the sender failed (DIMSE_OUTOFRESOURCES when the bytes could
+// not be kept, after all were read).
+OFCondition receiveRemaining(SenderFragments& fragments, ReceivedDataSet& received);
+
+} // namespace quorin::dicom
