@@ -1,5 +1,5 @@
-// Senders that misbehave in ways tests/dicom/tst_relayrobustness does not
-// cover (it covers a sender vanishing with a FIN and garbage instead of an
+// Senders that misbehave in ways tests/dicom/tst_relay does not cover (it
+// covers a sender vanishing with a FIN and garbage instead of an
 // association): an A-ABORT or a TCP reset in the middle of an image, a data
 // set cut off inside an element, an element whose declared length runs past
 // the end, and a transfer syntax the relay can neither pass on nor decode.
