@@ -1,21 +1,38 @@
 #pragma once
-// Waiting in tests keeps this thread's event loop running: a relay living in
-// the test process raises its images on this thread.
+// Waiting while a relay lives in the same process: it raises its images on
+// this thread, so the wait runs a real event loop. QTest::qWaitFor sleeps
+// 10 ms between its rounds of events, which would hold every image up to
+// 10 ms and turn a benchmark of 400 images into one of the test's sleeps.
 
-#include <QTest>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <functional>
 
 namespace quorin::test {
 
-// Whether `done` became true within `timeoutMs`.
+// Whether `done` became true within `timeoutMs`; the condition is looked at
+// every millisecond, and queued work runs the moment it is posted.
 inline bool waitUntil(const std::function<bool()>& done, int timeoutMs)
 {
-    return QTest::qWaitFor(done, timeoutMs);
+    if (done())
+        return true;
+    const QDeadlineTimer deadline(timeoutMs);
+    QEventLoop loop;
+    QTimer check;
+    check.setInterval(1);
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done() || deadline.hasExpired())
+            loop.quit();
+    });
+    check.start();
+    loop.exec();
+    return done();
 }
 
 inline void waitFor(int ms)
 {
-    QTest::qWait(ms);
+    waitUntil([] { return false; }, ms);
 }
 
 } // namespace quorin::test
