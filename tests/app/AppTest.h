@@ -93,6 +93,9 @@ void WhenModal(QObject* owner, Steps steps)
         poll->stop();
         poll->deleteLater();
         [&] {
+            // The activation of the window that opened this one (a menu just
+            // closed, a click) may still be queued; it must not come after.
+            QCoreApplication::processEvents();
             QVERIFY(Activate(window));
             steps(*window);
         }();
