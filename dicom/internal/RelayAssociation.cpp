@@ -28,6 +28,13 @@ E_TransferSyntax acceptedSyntax(T_ASC_Association* association, T_ASC_Presentati
     return DcmXfer(context.acceptedTransferSyntax).getXfer();
 }
 
+// The head, read already, then the rest of the data set as it arrives.
+OFCondition receiveAfterHead(const DataSetHead& head, SenderFragments& fragments, ReceivedDataSet& received)
+{
+    received.append(head.bytes().data(), head.bytes().size());
+    return receiveRemaining(fragments, received);
+}
+
 } // namespace
 
 RelayAssociation::RelayAssociation(std::shared_ptr<ListenerLink> link, WorkerStop& stop)
@@ -149,8 +156,7 @@ OFCondition RelayAssociation::storeAndForwardRest(T_DIMSE_C_StoreRQ& request, T_
                                                   DataSetHead& head, SenderFragments& fragments)
 {
     ReceivedDataSet received(head.syntax());
-    received.append(head.bytes().data(), head.bytes().size());
-    const OFCondition receiving = receiveRemaining(fragments, received);
+    const OFCondition receiving = receiveAfterHead(head, fragments, received);
     if (receiving.bad() && receiving != DIMSE_OUTOFRESOURCES)
         return receiving;
     const quint16 status = receiving.good() ? relayReceived(request, received) : kStatusRelayFailure;
@@ -175,8 +181,7 @@ OFCondition RelayAssociation::relayWhileArriving(T_DIMSE_C_StoreRQ& request, T_A
         result = outcome.result;
         if (outcome.way == CutThroughOutcome::Way::StoreAndForward) {
             received.emplace(head.syntax());
-            received->append(head.bytes().data(), head.bytes().size());
-            const OFCondition receiving = receiveRemaining(fragments, *received);
+            const OFCondition receiving = receiveAfterHead(head, fragments, *received);
             if (receiving.bad() && receiving != DIMSE_OUTOFRESOURCES)
                 return receiving;
             result = receiving.good() ? forwardReceived(*received, *decision, m_archive)
