@@ -15,24 +15,9 @@ namespace {
 
 bool load(DcmFileFormat& file, const QString& path)
 {
-    if (file.loadFile(QFile::encodeName(path).constData()).bad())
-        return false;
+    const bool loaded = file.loadFile(QFile::encodeName(path).constData()).good();
     file.loadAllDataIntoMemory();
-    return true;
-}
-
-QString printed(DcmObject& object)
-{
-    std::ostringstream text;
-    object.print(text, 0 /* full values */);
-    // Padding to even length is encoding, not content: a value rewritten by
-    // a decoder reads back with its pad blank, the original one without
-    // (and the printout's column alignment follows the value's length).
-    static const QRegularExpression padding(QStringLiteral(" +\\]"));
-    static const QRegularExpression alignment(QStringLiteral(" {2,}"));
-    return QString::fromStdString(text.str())
-        .replace(padding, QStringLiteral("]"))
-        .replace(alignment, QStringLiteral(" "));
+    return loaded;
 }
 
 } // namespace
@@ -57,9 +42,17 @@ QStringList datasetElements(const QString& file, const QList<TagNumbers>& withou
             delete dataset->remove(DCM_LossyImageCompression);
     }
     dataset->computeGroupLengthAndPadding(EGL_withoutGL, EPD_noChange);
+    // Padding to even length is encoding, not content: a value rewritten by
+    // a decoder reads back with its pad blank, the original one without
+    // (and the printout's column alignment follows the value's length).
+    static const QRegularExpression padding(QStringLiteral(" +\\]"));
+    static const QRegularExpression alignment(QStringLiteral(" {2,}"));
     QStringList elements;
-    for (unsigned long i = 0; i < dataset->card(); ++i)
-        elements << printed(*dataset->getElement(i));
+    for (unsigned long i = 0; i < dataset->card(); ++i) {
+        std::ostringstream text;
+        dataset->getElement(i)->print(text, 0 /* full values */);
+        elements << QString::fromStdString(text.str()).replace(padding, "]").replace(alignment, " ");
+    }
     return elements;
 }
 
@@ -79,7 +72,7 @@ QByteArray rawValue(const QString& file, quint16 group, quint16 element)
     Uint32 length = 0;
     if (load(format, file))
         format.getDataset()->findAndGetString(DcmTagKey(group, element), value, length);
-    QByteArray bytes = value ? QByteArray(value, int(length)) : QByteArray();
+    QByteArray bytes(value, value ? qsizetype(length) : 0);
     while (bytes.endsWith(' ') || bytes.endsWith('\0'))
         bytes.chop(1);
     return bytes;

@@ -1,11 +1,11 @@
 #include "RelayHarness.h"
 
+#include "EventLoopWait.h"
 #include "LoopbackPorts.h"
 #include "dicom/internal/RelayPaths.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QTest>
 
 RelayHarness::RelayHarness()
 {
@@ -46,7 +46,7 @@ void RelayHarness::setArchive(quint16 port, const QString& aeTitle)
 
 bool RelayHarness::waitForResults(int count, int timeoutMs) const
 {
-    return QTest::qWaitFor([&] { return m_results.size() >= count; }, timeoutMs);
+    return quorin::test::waitUntil([&] { return m_results.size() >= count; }, timeoutMs);
 }
 
 void applyCutThroughFromEnvironment()
@@ -58,7 +58,7 @@ void applyCutThroughFromEnvironment()
 
 QString relayTemporaryFolder()
 {
-    return QDir(QDir::tempPath()).filePath(QStringLiteral("quorinrelay-%1").arg(QCoreApplication::applicationPid()));
+    return QDir::temp().filePath(QStringLiteral("quorinrelay-%1").arg(QCoreApplication::applicationPid()));
 }
 
 QStringList leftoverTemporaryFiles()
@@ -68,5 +68,5 @@ QStringList leftoverTemporaryFiles()
 
 bool waitForNoTemporaryFiles(int timeoutMs)
 {
-    return QTest::qWaitFor([] { return leftoverTemporaryFiles().isEmpty(); }, timeoutMs);
+    return quorin::test::waitUntil([] { return leftoverTemporaryFiles().isEmpty(); }, timeoutMs);
 }

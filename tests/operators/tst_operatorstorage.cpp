@@ -5,7 +5,7 @@
 
 #include "operators/OperatorStorage.h"
 #include "settings/ProfileStrings.h"
-#include "tests/settings/TestFiles.h"
+#include "TestFiles.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -6,7 +6,7 @@
 
 #include "settings/Cp1252.h"
 #include "settings/ProfileStrings.h"
-#include "tests/settings/TestFiles.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -5,7 +5,7 @@
 #include "settings/DebugLog.h"
 #include "settings/NumberText.h"
 #include "settings/RelaySettings.h"
-#include "tests/settings/TestFiles.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -7,7 +7,7 @@
 // with --save-loop <Settings.ini>.
 
 #include "operators/OperatorStorage.h"
-#include "tests/settings/TestFiles.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>

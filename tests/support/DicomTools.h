@@ -5,30 +5,73 @@
 
 #include "PeerProcess.h"
 
+#include <QDir>
+#include <QFile>
 #include <memory>
 
 namespace quorin::test {
 
 // Runs `program`; kills it after `timeoutMs`.
-ToolRun runTool(const QString& program, const QStringList& arguments, int timeoutMs = 120000);
+inline ToolRun runTool(const QString& program, const QStringList& arguments, int timeoutMs = 120000)
+{
+    return RunningTool(program, arguments).result(timeoutMs);
+}
 
 // storescu -aet SENDER -aec <calledAE> <extra> 127.0.0.1 <port> <files>;
 // `extra` such as "-xs" makes it propose a compressed file's syntax.
-ToolRun storescu(quint16 port, const QStringList& files, const QStringList& extra = {},
-                 const QString& calledAE = QStringLiteral("RELAY"));
-std::unique_ptr<RunningTool> startStorescu(quint16 port, const QStringList& files, const QStringList& extra = {},
-                                           const QString& calledAE = QStringLiteral("RELAY"));
+inline std::unique_ptr<RunningTool> startStorescu(quint16 port, const QStringList& files,
+                                                  const QStringList& extra = {},
+                                                  const QString& calledAE = QStringLiteral("RELAY"))
+{
+    return std::make_unique<RunningTool>(QStringLiteral("storescu"),
+                                         QStringList{"-aet", "SENDER", "-aec", calledAE} + extra
+                                             + QStringList{"127.0.0.1", QString::number(port)} + files);
+}
+
+inline ToolRun storescu(quint16 port, const QStringList& files, const QStringList& extra = {},
+                        const QString& calledAE = QStringLiteral("RELAY"))
+{
+    return startStorescu(port, files, extra, calledAE)->result(120000);
+}
+
 // One storescu per group, all at once, each group on one association.
-QList<ToolRun> storescuInParallel(quint16 port, const QList<QStringList>& fileGroups, int timeoutMs = 600000);
+inline QList<ToolRun> storescuInParallel(quint16 port, const QList<QStringList>& fileGroups, int timeoutMs = 600000)
+{
+    std::vector<std::unique_ptr<RunningTool>> senders;
+    for (const QStringList& files : fileGroups)
+        senders.push_back(startStorescu(port, files));
+    QList<ToolRun> runs;
+    for (const auto& sender : senders)
+        runs << sender->result(timeoutMs);
+    return runs;
+}
 
 // Arguments that make storescu propose `sopClassUid` (uncompressed), which it
 // would not for a class it does not know; the profile is written to `folder`.
-QStringList storescuProposing(const QString& folder, const QString& sopClassUid);
+inline QStringList storescuProposing(const QString& folder, const QString& sopClassUid)
+{
+    QFile profile(QDir(folder).filePath(QStringLiteral("storescu-%1.cfg").arg(sopClassUid)));
+    if (profile.open(QIODevice::WriteOnly))
+        profile.write(QStringLiteral("[[TransferSyntaxes]]\n[Uncompressed]\nTransferSyntax1 = LittleEndianExplicit\n"
+                                     "TransferSyntax2 = LittleEndianImplicit\n\n[[PresentationContexts]]\n[Chosen]\n"
+                                     "PresentationContext1 = %1\\Uncompressed\n\n"
+                                     "[[Profiles]]\n[Chosen]\nPresentationContexts = Chosen\n")
+                          .arg(sopClassUid)
+                          .toLatin1());
+    return {QStringLiteral("-xf"), profile.fileName(), QStringLiteral("Chosen")};
+}
 
-ToolRun echoscu(quint16 port, const QString& calledAE = QStringLiteral("RELAY"));
+inline ToolRun echoscu(quint16 port, const QString& calledAE = QStringLiteral("RELAY"))
+{
+    return runTool(QStringLiteral("echoscu"), {"-aec", calledAE, "127.0.0.1", QString::number(port)});
+}
 
 // gdcmscu --store; it ends with an abort even when the store worked, so
 // judge it by what arrived.
-ToolRun gdcmscuStore(quint16 port, const QString& file);
+inline ToolRun gdcmscuStore(quint16 port, const QString& file)
+{
+    return runTool(QStringLiteral("gdcmscu"), {"--store", "--aetitle", "SENDER", "--call", "RELAY", "127.0.0.1",
+                                               QString::number(port), "-i", file});
+}
 
 } // namespace quorin::test

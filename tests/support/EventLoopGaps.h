@@ -26,11 +26,11 @@ public:
         m_sinceLastTick.start();
         m_timer.start();
     }
+    // A stall just before stop() counts too.
     void stop()
     {
-        tick(); // a stall just before stop() counts too
+        tick();
         m_timer.stop();
-        m_sinceLastTick.invalidate();
     }
     // The largest time between two firings (or from start() to the first), in ms.
     qint64 largestGapMs() const { return m_largestMs; }

@@ -15,24 +15,17 @@ namespace quorin::test {
 // every millisecond, and queued work runs the moment it is posted.
 inline bool waitUntil(const std::function<bool()>& done, int timeoutMs)
 {
-    if (done())
-        return true;
     const QDeadlineTimer deadline(timeoutMs);
     QEventLoop loop;
     QTimer check;
-    check.setInterval(1);
     QObject::connect(&check, &QTimer::timeout, &loop, [&] {
         if (done() || deadline.hasExpired())
             loop.quit();
     });
-    check.start();
-    loop.exec();
+    check.start(1);
+    if (!done())
+        loop.exec();
     return done();
-}
-
-inline void waitFor(int ms)
-{
-    waitUntil([] { return false; }, ms);
 }
 
 } // namespace quorin::test

@@ -3,10 +3,20 @@
 // TCP_NODELAY=1, its output collected in a file (a pipe nobody reads would
 // stall it), ended by its own PID.
 
+#include "EventLoopWait.h"
+
+#include <QFile>
+#include <QHostAddress>
 #include <QProcess>
-#include <QString>
+#include <QProcessEnvironment>
 #include <QStringList>
+#include <QTcpSocket>
 #include <QTemporaryFile>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace quorin::test {
 
@@ -19,24 +29,101 @@ struct ToolRun {
     bool succeeded() const { return finished && exitCode == 0; }
 };
 
+// True once something accepts a TCP connection at 127.0.0.1:port.
+inline bool waitForListeningPort(quint16 port, int timeoutMs, const QProcess* mustStayAlive = nullptr)
+{
+    const auto gone = [&] { return mustStayAlive && mustStayAlive->state() == QProcess::NotRunning; };
+    return waitUntil(
+               [&] {
+                   QTcpSocket socket;
+                   socket.connectToHost(QHostAddress::LocalHost, port);
+                   return gone() || socket.waitForConnected(200);
+               },
+               timeoutMs)
+           && !gone();
+}
+
 class PeerProcess {
 public:
-    PeerProcess(QString program, QStringList arguments, QString workingDirectory = QString());
-    ~PeerProcess();
+    PeerProcess(QString program, QStringList arguments, QString workingDirectory = QString())
+        : m_program(std::move(program))
+        , m_arguments(std::move(arguments))
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TCP_NODELAY"), QStringLiteral("1"));
+        m_process.setProcessEnvironment(environment);
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        if (m_outputFile.open())
+            m_process.setStandardOutputFile(m_outputFile.fileName());
+        m_process.setWorkingDirectory(workingDirectory);
+#ifdef Q_OS_UNIX
+        // The toolkit opens its sockets without close-on-exec: a tool that
+        // inherited the relay's archive connection kept it open after the
+        // relay released it, and storescp waited for that close before its
+        // next association (the relay gave up after 30 s, about once in
+        // twenty runs). The limit is asked here: only async-signal-safe
+        // calls in the child.
+        const int limit = int(sysconf(_SC_OPEN_MAX));
+        m_process.setChildProcessModifier([limit] {
+#if defined(__linux__) && defined(CLOSE_RANGE_CLOEXEC)
+            if (close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) == 0)
+                return;
+#endif
+            for (int fd = 3; fd < limit; ++fd) {
+                const int flags = fcntl(fd, F_GETFD);
+                if (flags >= 0)
+                    fcntl(fd, F_SETFD, flags | FD_CLOEXEC);
+            }
+        });
+#endif
+    }
+    ~PeerProcess() { stop(); }
     PeerProcess(const PeerProcess&) = delete;
     PeerProcess& operator=(const PeerProcess&) = delete;
 
     // Starts the program and, when `port` is not 0, waits until it accepts
     // TCP connections there. False when it did not start or never listened.
-    bool start(quint16 port = 0, int timeoutMs = 15000);
-    // SIGTERM, then SIGKILL after `graceMs`. Nothing when it is not running.
-    void stop(int graceMs = 5000);
+    bool start(quint16 port = 0, int timeoutMs = 15000)
+    {
+        m_process.start(m_program, m_arguments);
+        return m_process.waitForStarted(timeoutMs)
+               && (port == 0 || waitForListeningPort(port, timeoutMs, &m_process));
+    }
+
+    // SIGTERM (QProcess signals exactly the child it started), then SIGKILL
+    // after `graceMs`. Nothing when it is not running.
+    void stop(int graceMs = 5000)
+    {
+        if (!isRunning())
+            return;
+        m_process.terminate();
+        if (!m_process.waitForFinished(graceMs)) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+
     // Waits (event loop running) until it ends; kills it after `timeoutMs`.
-    ToolRun result(int timeoutMs = 120000);
+    ToolRun result(int timeoutMs = 120000)
+    {
+        ToolRun run;
+        run.finished = waitUntil([this] { return !isRunning(); }, timeoutMs)
+                       && m_process.error() != QProcess::FailedToStart;
+        stop(0);
+        run.output = output();
+        run.crashed = run.finished && m_process.exitStatus() == QProcess::CrashExit;
+        if (run.finished && !run.crashed)
+            run.exitCode = m_process.exitCode();
+        return run;
+    }
 
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
     qint64 pid() const { return m_process.processId(); }
-    QString output() const;
+    QString output() const
+    {
+        QFile file(m_outputFile.fileName());
+        return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
+    }
 
 private:
     QString m_program;
@@ -48,11 +135,12 @@ private:
 // A tool started at once in the background.
 class RunningTool : public PeerProcess {
 public:
-    RunningTool(const QString& program, const QStringList& arguments);
+    RunningTool(const QString& program, const QStringList& arguments)
+        : PeerProcess(program, arguments)
+    {
+        start();
+    }
     bool done() const { return !isRunning(); }
 };
-
-// True once something accepts a TCP connection at 127.0.0.1:port.
-bool waitForListeningPort(quint16 port, int timeoutMs, const QProcess* mustStayAlive = nullptr);
 
 } // namespace quorin::test

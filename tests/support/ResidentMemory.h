@@ -11,13 +11,11 @@ namespace quorin::test {
 inline qint64 residentKiB()
 {
     QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("VmRSS:"))
-                return line.mid(6).trimmed().split(' ').first().toLongLong();
-        }
-    }
-    return -1;
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray text = status.readAll();
+    const qsizetype at = text.indexOf("VmRSS:");
+    return at < 0 ? -1 : text.mid(at + 6, text.indexOf('\n', at) - at - 6).trimmed().split(' ').first().toLongLong();
 }
 
 // False in a build with AddressSanitizer: its quarantine keeps freed memory
@@ -27,14 +25,12 @@ constexpr bool residentGrowthTellsLeaks()
 #if defined(__SANITIZE_ADDRESS__)
     return false;
 #elif defined(__has_feature)
+    // Clang's way of telling; a nested #if, as GCC cannot parse the call.
 #if __has_feature(address_sanitizer)
     return false;
-#else
-    return true;
 #endif
-#else
-    return true;
 #endif
+    return true;
 }
 
 } // namespace quorin::test

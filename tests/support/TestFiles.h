@@ -1,5 +1,5 @@
 #pragma once
-// File helpers of the tests of the settings file and the operator list.
+// Whole files in and out, for tests that compare bytes.
 
 #include <QByteArray>
 #include <QFile>
@@ -7,6 +7,7 @@
 
 namespace TestFiles {
 
+// Empty when the file cannot be read.
 inline QByteArray read(const QString& path)
 {
     QFile file(path);
