@@ -1,6 +1,5 @@
 #include "RelayHarness.h"
 
-#include "EventLoopWait.h"
 #include "LoopbackPorts.h"
 #include "dicom/internal/RelayPaths.h"
 
@@ -36,17 +35,6 @@ void RelayHarness::stop()
     if (m_server)
         m_server->CloseListener(m_port);
     m_server.reset();
-}
-
-void RelayHarness::setArchive(quint16 port, const QString& aeTitle)
-{
-    m_archivePort = port;
-    m_archiveAE = aeTitle;
-}
-
-bool RelayHarness::waitForResults(int count, int timeoutMs) const
-{
-    return quorin::test::waitUntil([&] { return m_results.size() >= count; }, timeoutMs);
 }
 
 void applyCutThroughFromEnvironment()

@@ -3,6 +3,7 @@
 // port whose handler stamps (0008,1070) and forwards each image, recording
 // the outcome of every forward.
 
+#include "EventLoopWait.h"
 #include "dicom/ForwardResult.h"
 #include "dicom/ToolkitServer.h"
 
@@ -23,7 +24,11 @@ public:
     ToolkitServer& server() { return *m_server; }
     quint16 port() const { return m_port; }
 
-    void setArchive(quint16 port, const QString& aeTitle = QStringLiteral("ARCHIVE"));
+    void setArchive(quint16 port, const QString& aeTitle = QStringLiteral("ARCHIVE"))
+    {
+        m_archivePort = port;
+        m_archiveAE = aeTitle;
+    }
     void setStamp(const QString& stamp) { m_stamp = stamp; }
     void setDecision(Decision decision) { m_decision = decision; }
     // Called in the handler before the image is dealt with.
@@ -32,7 +37,10 @@ public:
     int imagesRaised() const { return m_imagesRaised; }
     const QList<ForwardResult>& results() const { return m_results; }
     // Waits (event loop running) until `count` forwards have reported back.
-    bool waitForResults(int count, int timeoutMs = 30000) const;
+    bool waitForResults(int count, int timeoutMs = 30000) const
+    {
+        return quorin::test::waitUntil([&] { return m_results.size() >= count; }, timeoutMs);
+    }
 
 private:
     std::unique_ptr<ToolkitServer> m_server;

@@ -91,26 +91,10 @@ class tst_Relay : public QObject {
     std::unique_ptr<TestImages> m_images;
     QString m_plain;
     QString m_large; // 6 MB: over the 4 MB the relay keeps in memory
-    QMap<QString, QString> m_samples;
+    QMap<QString, QString> m_samples; // by the kinds of relayedCopyMatchesTheDirectPath
     std::map<QString, std::unique_ptr<ArchivePeer>> m_archives;
     std::unique_ptr<RelayHarness> m_relay;
     int m_takes = 0;
-
-    QString sample(const QString& kind)
-    {
-        static const QMap<QString, QStringList> conversions{{"JPEG baseline", {"dcmcjpeg", "+eb"}},
-                                                            {"JPEG lossless", {"dcmcjpeg"}},
-                                                            {"RLE", {"dcmcrle"}},
-                                                            {"deflated", {"dcmconv", "+td"}}};
-        const QString name = kind + QStringLiteral(".dcm");
-        if (!m_samples.contains(kind)) {
-            m_samples[kind] = kind == "uncompressed" ? m_plain
-                : kind == "JPEG 2000"                 ? m_images->jpeg2000Relabelled(m_plain, name)
-                : kind == "private" ? m_images->make(name, recipe(64, 1, kPrivateSopClass))
-                                    : m_images->convert(conversions[kind].first(), m_plain, name, conversions[kind].mid(1));
-        }
-        return m_samples[kind];
-    }
 
     // "all": storescp +xa -pm, taking every syntax and unknown SOP classes;
     // "uncompressed": storescp taking uncompressed syntaxes of known classes;
@@ -180,7 +164,14 @@ private slots:
         m_images = std::make_unique<TestImages>(m_folder.path());
         m_plain = m_images->make(QStringLiteral("plain.dcm"));
         m_large = m_images->make(QStringLiteral("large.dcm"), recipe(1024, 3));
-        QVERIFY(!m_plain.isEmpty() && !m_large.isEmpty());
+        m_samples = {{"uncompressed", m_plain},
+                     {"JPEG baseline", m_images->convert("dcmcjpeg", m_plain, "baseline.dcm", {"+eb"})},
+                     {"JPEG lossless", m_images->convert("dcmcjpeg", m_plain, "lossless.dcm")},
+                     {"RLE", m_images->convert("dcmcrle", m_plain, "rle.dcm")},
+                     {"deflated", m_images->convert("dcmconv", m_plain, "deflated.dcm", {"+td"})},
+                     {"JPEG 2000", m_images->jpeg2000Relabelled(m_plain, "j2k.dcm")},
+                     {"private", m_images->make("private.dcm", recipe(64, 1, kPrivateSopClass))}};
+        QVERIFY(!m_large.isEmpty() && !m_samples.values().contains(QString()));
     }
 
     void init()
@@ -316,7 +307,7 @@ private slots:
         QVERIFY(peer);
         const QStringList files = image == "series" ? m_images->series("series", 20)
             : image == "charset" ? QStringList{m_images->make(QStringLiteral("charset-%1.dcm").arg(QTest::currentDataTag()))}
-                                 : QStringList{sample(image)};
+                                 : QStringList{m_samples[image]};
         if (image == "charset") {
             const ToolRun made = charsetImage({"write", files.first(), charset[0], charset[1]});
             QVERIFY2(made.succeeded(), qPrintable(made.output));
@@ -347,59 +338,53 @@ private slots:
         }
     }
 
-    // A sender's images share one archive association; the archive ends it
-    // between two images (here: restarts), and the relay opens a new one.
-    // Or the destination alternates between two archives.
-    void archiveAssociationFollowsTheDestination_data()
+    // What the handler meets on an association of several images: "kept":
+    // one archive association for all, reopened when the archive ended it
+    // between two (here: restarted); "alternating": the destination changes
+    // between images; "large": a small image waits in memory, one over 4 MB
+    // in a temporary file (removed afterwards: see cleanup()), unless it is
+    // passed on while it arrives, which needs no file.
+    void imagesGoWhereTheHandlerSendsThem_data()
     {
-        QTest::addColumn<bool>("alternate");
-        QTest::newRow("kept, reopened when the archive restarted") << false;
-        QTest::newRow("destination changes between images") << true;
+        QTest::addColumn<QString>("scenario");
+        QTest::newRow("kept archive association, reopened when it died") << "kept";
+        QTest::newRow("destination changes between images") << "alternating";
+        QTest::newRow("large image in a temporary file, small one in memory") << "large";
     }
 
-    void archiveAssociationFollowsTheDestination()
+    void imagesGoWhereTheHandlerSendsThem()
     {
-        QFETCH(bool, alternate);
+        QFETCH(QString, scenario);
         StorescpArchive first(StorescpOptions{.verbose = true});
         StorescpArchive second;
         QVERIFY(first.start() && second.start());
         m_relay->setArchive(first.port());
         qsizetype associationsBeforeRestart = 0;
+        QList<qsizetype> filesWhileWaiting;
         m_relay->setBeforeHandling([&] {
-            if (alternate) {
+            filesWhileWaiting << leftoverTemporaryFiles().size();
+            if (scenario == "alternating") {
                 m_relay->setArchive(m_relay->imagesRaised() % 2 ? first.port() : second.port());
-            } else if (m_relay->imagesRaised() == 3) {
+            } else if (scenario == "kept" && m_relay->imagesRaised() == 3) {
                 // Not "Received": the wait for its port counts as one too.
                 associationsBeforeRestart = first.output().count(QStringLiteral("Association Acknowledged"));
                 first.stop();
                 first.start();
             }
         });
-        const QStringList files = m_images->series(alternate ? "alternating" : "kept", 4);
+        const QStringList files = scenario == "large" ? QStringList{m_plain, m_large} : m_images->series(scenario, 4);
         const ToolRun run = storescu(m_relay->port(), files);
         QVERIFY2(run.succeeded(), qPrintable(run.output));
-        if (alternate) {
+        if (scenario == "alternating") {
             verifyArrivedStamped({files[0], files[2]}, first);
             verifyArrivedStamped({files[1], files[3]}, second);
         } else {
-            QCOMPARE(associationsBeforeRestart, qsizetype(1));
             verifyArrivedStamped(files, first);
         }
-    }
-
-    // While the handler decides, a small image waits in memory, one over
-    // 4 MB in a temporary file (removed afterwards: see cleanup()), unless
-    // it is passed on while it arrives, which needs no file.
-    void largeImageWaitsInATemporaryFileSmallOneInMemory()
-    {
-        ArchivePeer* archive = this->archive("uncompressed");
-        QVERIFY(archive);
-        QList<qsizetype> filesWhileWaiting;
-        m_relay->setBeforeHandling([&] { filesWhileWaiting << leftoverTemporaryFiles().size(); });
-        const ToolRun run = storescu(m_relay->port(), {m_plain, m_large});
-        QVERIFY2(run.succeeded(), qPrintable(run.output));
-        QCOMPARE(filesWhileWaiting, (QList<qsizetype>{0, quorin::dicom::cutThroughEnabled() ? 0 : 1}));
-        verifyArrivedStamped({m_plain, m_large}, *archive);
+        if (scenario == "kept")
+            QCOMPARE(associationsBeforeRestart, qsizetype(1));
+        if (scenario == "large")
+            QCOMPARE(filesWhileWaiting, (QList<qsizetype>{0, quorin::dicom::cutThroughEnabled() ? 0 : 1}));
     }
 
     // Only an image the archive stored is answered with success; every
