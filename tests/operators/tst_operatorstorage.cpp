@@ -56,8 +56,7 @@ private slots:
         QTest::addColumn<QByteArray>("count");
         QTest::addColumn<QList<OperatorEntry>>("entries");
         QTest::newRow("negative") << QByteArray("-1") << QList<OperatorEntry>{};
-        QTest::newRow("4: split at '|', missing fields and keys empty, Windows-1252")
-            << QByteArray("4")
+        QTest::newRow("4: split at '|', missing fields and keys empty, Windows-1252") << QByteArray("4")
             << QList<OperatorEntry>{{"x", "Y", "", ""}, {"Checked", "A", "B", "C"}, {"", "", "", ""},
                                     {"checked", "Änne", "Weiß", "ÄW"}};
     }
