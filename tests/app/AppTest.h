@@ -48,14 +48,9 @@ public:
 // beyond ASCII (ü, €, Ł).
 inline void TypeText(QWidget* widget, const QString& text)
 {
-    for (const QChar c : text) {
-        if (c.unicode() < 0x80) {
-            QTest::keyClick(widget, c.toLatin1());
-            continue;
-        }
-        QTest::sendKeyEvent(QTest::Press, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-        QTest::sendKeyEvent(QTest::Release, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, c.unicode() < 0x80 ? QTest::asciiToKey(char(c.unicode())) : Qt::Key_unknown,
+                            QString(c), Qt::NoModifier);
 }
 
 inline bool AcceptsConnections(quint16 port)
@@ -63,12 +58,6 @@ inline bool AcceptsConnections(quint16 port)
     QTcpSocket socket;
     socket.connectToHost(QHostAddress::LocalHost, port);
     return socket.waitForConnected(2000);
-}
-
-inline bool AnyWindowOpen()
-{
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    return std::any_of(windows.cbegin(), windows.cend(), [](const QWidget* w) { return w->isVisible(); });
 }
 
 // Activates `window` as a desktop's window manager does when it appears or
@@ -157,24 +146,22 @@ public:
         if (inFile && QTest::qWaitForWindowExposed(form.mnuFile))
             QTest::mouseClick(form.mnuFile, Qt::LeftButton, {}, form.mnuFile->actionGeometry(action).center());
     }
-    // The lamp as the user sees it: `color` over most of its face and behind
-    // its labels, which must not paint their own background.
-    bool lampShows(Qt::GlobalColor color) const
+    // Caption and lamp as the user sees them, the lamp's colour over most of
+    // its face and behind its labels, which must not paint their own
+    // background; and with `port`, a listener there or none.
+    bool listeningShown(bool listening, quint16 port = 0) const
     {
         const QImage lamp = form.picOp->grab().toImage();
-        for (const QRect& area : {form.picOp->contentsRect(), form.Label1->geometry(), form.lblOperator->geometry()}) {
-            int lit = 0;
+        const auto lit = [&](const QRect& area) {
+            int pixels = 0;
             for (int y = area.top(); y <= area.bottom(); ++y)
                 for (int x = area.left(); x <= area.right(); ++x)
-                    lit += lamp.pixelColor(x, y) == QColor(color);
-            if (lit <= area.width() * area.height() / 2)
-                return false;
-        }
-        return true;
-    }
-    bool listeningShown(bool listening) const
-    {
-        return form.cmdStartStop->text() == (listening ? "Stop" : "Start") && lampShows(listening ? Qt::green : Qt::red);
+                    pixels += lamp.pixelColor(x, y) == QColor(listening ? Qt::green : Qt::red);
+            return pixels > area.width() * area.height() / 2;
+        };
+        return form.cmdStartStop->text() == (listening ? "Stop" : "Start") && lit(form.picOp->contentsRect())
+               && lit(form.Label1->geometry()) && lit(form.lblOperator->geometry())
+               && (!port || AcceptsConnections(port) == listening);
     }
 
     QTemporaryDir folder;
