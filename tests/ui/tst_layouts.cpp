@@ -16,10 +16,8 @@ namespace {
 
 QString Caption(const QWidget* control)
 {
-    if (auto* label = qobject_cast<const QLabel*>(control))
-        return label->text();
-    auto* button = qobject_cast<const QAbstractButton*>(control);
-    return button ? button->text() : QString();
+    const bool captioned = qobject_cast<const QLabel*>(control) || qobject_cast<const QAbstractButton*>(control);
+    return captioned ? control->property("text").toString() : QString();
 }
 
 // `text` drawn black on white in `rect` of a white picture of `size`.
