@@ -1,8 +1,8 @@
 #pragma once
 // What the window tests share: the program built as main() builds it, over a
-// temporary program folder; message boxes recorded (the seam) or real; keys
-// and clicks as a user gives them; driving a modal window from inside its
-// own event loop.
+// temporary program folder, with its real message boxes, answered with a key
+// as a user does; keys and clicks as a user gives them; driving a modal
+// window from inside its own event loop.
 
 #include "app/MainWindow.h"
 #include "operators/OperatorListView.h"
@@ -26,23 +26,14 @@ inline QString Box(const QString& title, const QString& text, MessageIcon icon,
     return title + " | " + text + " | " + icons[int(icon)] + (buttons == MessageButtons::YesNo ? " | Ja, Nein" : "");
 }
 
-// Records every box and answers from a queue (Ok, or Yes for a Yes/No box,
-// when the queue is empty); `onShow` runs while the "box" is open.
-class RecordingMessageBoxes : public MessageBoxes {
-public:
-    MessageAnswer show(const QString& title, const QString& text, MessageIcon icon, MessageButtons buttons) override
-    {
-        shown.append(Box(title, text, icon, buttons));
-        if (onShow)
-            onShow();
-        if (!answers.isEmpty())
-            return answers.dequeue();
-        return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
-    }
-    QStringList shown;
-    QQueue<MessageAnswer> answers;
-    std::function<void()> onShow;
-};
+inline QString Box(const QMessageBox& box)
+{
+    const QMessageBox::Icon icon = box.icon();
+    return Box(box.windowTitle(), box.text(),
+               icon == QMessageBox::Critical ? MessageIcon::Error
+               : icon == QMessageBox::Question ? MessageIcon::Question : MessageIcon::Information,
+               box.buttons().size() == 2 && box.button(QMessageBox::No) ? MessageButtons::YesNo : MessageButtons::Ok);
+}
 
 // Types key by key, as a user does; unlike QTest::keyClicks also characters
 // beyond ASCII (ü, €, Ł).
@@ -96,21 +87,35 @@ void WhenModal(QObject* owner, Steps steps)
 
 // The program as main() builds it (FrmMain with MainWindow) over a temporary
 // program folder (Settings.ini and the log) holding `settingsIni`, none when
-// empty. load() runs the load step and shows the window.
+// empty. load() runs the load step and shows the window. Every message box
+// is activated, recorded in `shown` and answered with a key on the next of
+// `answers` (Yes or OK when none is left), unless it is the only one on
+// screen and `hold` says to keep it open.
 class RelayApp {
 public:
-    explicit RelayApp(const QByteArray& settingsIni = {}, bool realBoxes = false)
-        : window(form, realBoxes ? static_cast<MessageBoxes&>(qtBoxes) : boxes)
+    explicit RelayApp(const QByteArray& settingsIni = {}) : window(form, qtBoxes)
     {
         SetProgramFolderOverride(folder.path());
         RelaySettings() = RelaySettingsValues{};
         if (!settingsIni.isEmpty())
             writeSettings(settingsIni);
+        QObject::connect(&boxWatch, &QTimer::timeout, &boxWatch, [this] { answerBox(); });
+        boxWatch.start(10);
     }
-    ~RelayApp()
+    ~RelayApp() { SetProgramFolderOverride(QString()); }
+    void answerBox()
     {
-        QFile::setPermissions(SettingsFilePath(), QFile::ReadOwner | QFile::WriteOwner); // a test may have locked it
-        SetProgramFolderOverride(QString());
+        QWidgetList open = QApplication::topLevelWidgets();
+        open.removeIf([](const QWidget* w) { return !qobject_cast<const QMessageBox*>(w) || !w->isVisible(); });
+        mostBoxes = qMax(mostBoxes, int(open.size()));
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible() || (open.size() == 1 && hold && hold()))
+            return;
+        shown << Box(*box);
+        windowShownWithBox |= form.isVisible();
+        Activate(box);
+        const auto answer = !answers.isEmpty() ? answers.dequeue() : box->button(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
+        QTest::keyClick(box->button(answer), Qt::Key_Space);
     }
     void load()
     {
@@ -165,8 +170,13 @@ public:
     }
 
     QTemporaryDir folder;
-    RecordingMessageBoxes boxes;
     QtMessageBoxes qtBoxes;
     FrmMain form;
     MainWindow window;
+    QStringList shown;
+    QQueue<QMessageBox::StandardButton> answers;
+    std::function<bool()> hold;
+    int mostBoxes = 0; // on screen at once
+    bool windowShownWithBox = false;
+    QTimer boxWatch;
 };

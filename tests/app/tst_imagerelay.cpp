@@ -67,7 +67,7 @@ private slots:
         };
 
         QVERIFY(!storescu(relayPort, {images[0]}).succeeded());
-        QTRY_COMPARE(app.boxes.shown, QStringList{TransferFailed});
+        QTRY_COMPARE(app.shown, QStringList{TransferFailed});
         QVERIFY(app.listeningShown(true, relayPort));
         sent(0, "AA", downPort);
         QCOMPARE(DebugLines(), lines);
@@ -89,7 +89,7 @@ private slots:
         stamps.sort();
         QCOMPARE(stamps, (QStringList{"AA", "BB", "BB"}));
         QCOMPARE(DebugLines(), lines);
-        QCOMPARE(app.boxes.shown.size(), 1);
+        QCOMPARE(app.shown.size(), 1);
     }
 
     // The real box is held open while the sender's further images fail: they
@@ -98,40 +98,28 @@ private slots:
     void oneTransferMessageWhileImagesKeepFailing()
     {
         const quint16 relayPort = freeLoopbackPort();
-        RelayApp app(RelayIni(relayPort, "abc", "1"), true); // fails after line A
+        RelayApp app(RelayIni(relayPort, "abc", "1")); // fails after line A
         app.load();
         const QStringList images = TestImages(app.folder.path()).series(QStringLiteral("ct"), 3);
         // On after a failure (storescu halts by default), and telling each response.
         const auto sender = startStorescu(relayPort, images, {QStringLiteral("--no-halt"), QStringLiteral("-v")});
-        int most = 0; // boxes on screen at once
         bool answeredWhileOpen = false;
-        QStringList closed;
         const QDeadlineTimer deadline(30000);
-        QTimer watch; // holds a box open until the sender is done (at most 30 s), closes a second one at once
-        connect(&watch, &QTimer::timeout, &watch, [&] {
-            QWidgetList open = QApplication::topLevelWidgets();
-            open.removeIf([](const QWidget* w) { return !qobject_cast<const QMessageBox*>(w) || !w->isVisible(); });
-            most = qMax(most, int(open.size()));
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            answeredWhileOpen |= box && sender->done();
-            if (box && (open.size() > 1 || sender->done() || deadline.hasExpired())) {
-                const bool error = box->icon() == QMessageBox::Critical;
-                closed << Box(box->windowTitle(), box->text(), error ? MessageIcon::Error : MessageIcon::Information);
-                QTest::keyClick(box, Qt::Key_Return);
-            }
-        });
-        watch.start(10);
-        QTRY_VERIFY_WITH_TIMEOUT(sender->done() && !closed.isEmpty() && !QApplication::activeModalWidget(), 40000);
+        app.hold = [&] { // the box, held open until the sender is done (at most 30 s)
+            answeredWhileOpen |= sender->done();
+            return !sender->done() && !deadline.hasExpired();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(sender->done() && !app.shown.isEmpty() && !QApplication::activeModalWidget(), 40000);
         QVERIFY(answeredWhileOpen);
-        QCOMPARE(most, 1);
-        QCOMPARE(closed, QStringList{TransferFailed});
+        QCOMPARE(app.mostBoxes, 1);
+        QCOMPARE(app.shown, QStringList{TransferFailed});
         QCOMPARE(sender->result(0).output.count(QStringLiteral("Refused: OutOfResources")), 3);
         const QStringList lines = DebugLines();
         QCOMPARE(lines.size(), 3);
         QVERIFY(lines.first().startsWith(QStringLiteral("Change Attribut (Images: ")));
 
         QVERIFY(!storescu(relayPort, {images[0]}).succeeded());
-        QTRY_COMPARE(closed, (QStringList{TransferFailed, TransferFailed}));
+        QTRY_COMPARE(app.shown, (QStringList{TransferFailed, TransferFailed}));
     }
 };
 

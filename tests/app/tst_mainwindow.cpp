@@ -77,13 +77,11 @@ private slots:
         const QByteArray number = l.localPort == "free" || l.localPort == "taken" ? QByteArray::number(port) : l.localPort;
         const QByteArray ini = l.localPort == "none" ? QByteArray() : LocalPort(number) + Operators("-AA xnn", l.marker);
         RelayApp app(ini);
-        bool windowShownWithMessage = false;
-        app.boxes.onShow = [&] { windowShownWithMessage |= app.form.isVisible(); };
         app.load();
 
         QCOMPARE(app.form.windowTitle(), QStringLiteral("Quorin Relay: Version 1.0.0"));
-        QCOMPARE(app.boxes.shown, l.messages);
-        QVERIFY(!windowShownWithMessage); // the load step's boxes come before the window
+        QCOMPARE(app.shown, l.messages);
+        QVERIFY(!app.windowShownWithBox); // the load step's boxes come before the window
         const bool relaying = !ini.isEmpty() && l.messages.isEmpty();
         QVERIFY(app.listeningShown(relaying, l.localPort == "free" ? port : 0));
         if (relaying) {
@@ -91,7 +89,7 @@ private slots:
             QVERIFY(app.listeningShown(false, port));
             QTest::keyClick(app.form.lstOperator, Qt::Key_Return); // Enter presses the default button
             QVERIFY(app.listeningShown(true, port));
-            QCOMPARE(app.boxes.shown, QStringList());
+            QCOMPARE(app.shown, QStringList());
         }
         app.form.close();
         QCOMPARE(app.settingsFile(), ini); // saved as loaded; an empty list creates no file
@@ -126,7 +124,7 @@ private slots:
         const QByteArray loaded = LocalPort(QByteArray::number(port)) + Operators(s.loaded);
         RelayApp app(noFile ? QByteArray() : loaded);
         app.load();
-        app.boxes.shown.clear();
+        app.shown.clear();
         bool dialogOpened = false;
         WhenModal<QDialog>(&app.form, [&](QDialog&) { dialogOpened = true; });
         for (const QString& step : s.steps.section(", close", 0, 0).split(", ", Qt::SkipEmptyParts)) {
@@ -142,7 +140,7 @@ private slots:
                 app.form.lstOperator->setCurrentItem(app.row(row));
                 QTest::keyClick(app.form.lstOperator, Qt::Key_Space);
             } else if (what == "delete") {
-                app.boxes.answers.enqueue(arg == "yes" ? MessageAnswer::Yes : MessageAnswer::No);
+                app.answers.enqueue(arg == "yes" ? QMessageBox::Yes : QMessageBox::No);
                 QTest::mouseClick(app.form.cmdDel, Qt::LeftButton);
             } else if (what == "edit") {
                 QTest::mouseClick(app.form.cmdEdit, Qt::LeftButton);
@@ -173,7 +171,7 @@ private slots:
         else
             app.form.close();
         QVERIFY(!app.form.isVisible());
-        QCOMPARE(app.boxes.shown, s.shown);
+        QCOMPARE(app.shown, s.shown);
         // Rows of a longer list stay behind the count, unread.
         const QByteArray saved = s.steps.contains("read-only") ? loaded : LocalPort(QByteArray::number(port)) + Operators(s.rows);
         QCOMPARE(app.settingsFile().left(saved.size()), noFile ? QByteArray() : saved);
