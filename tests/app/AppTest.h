@@ -17,22 +17,15 @@
 #include <QtTest>
 #include <QtWidgets>
 
-// A message box as one line: "title | text | icon", and " | Ja, Nein" for a
+// A message box as one line: "title | text | icon", and " | Yes, No" for a
 // Yes/No box.
-inline QString Box(const QString& title, const QString& text, MessageIcon icon,
-                   MessageButtons buttons = MessageButtons::Ok)
+inline QString Line(const QMessageBox& box)
 {
-    static const char* const icons[] = {"Information", "Error", "Question"};
-    return title + " | " + text + " | " + icons[int(icon)] + (buttons == MessageButtons::YesNo ? " | Ja, Nein" : "");
-}
-
-inline QString Box(const QMessageBox& box)
-{
-    const QMessageBox::Icon icon = box.icon();
-    return Box(box.windowTitle(), box.text(),
-               icon == QMessageBox::Critical ? MessageIcon::Error
-               : icon == QMessageBox::Question ? MessageIcon::Question : MessageIcon::Information,
-               box.buttons().size() == 2 && box.button(QMessageBox::No) ? MessageButtons::YesNo : MessageButtons::Ok);
+    static const QHash<int, QString> icons{
+        {QMessageBox::Information, "Information"}, {QMessageBox::Critical, "Error"}, {QMessageBox::Question, "Question"}};
+    const auto buttons = box.standardButtons();
+    return box.windowTitle() + " | " + box.text() + " | " + icons.value(box.icon(), "?")
+           + (buttons == QMessageBox::Ok ? "" : buttons == (QMessageBox::Yes | QMessageBox::No) ? " | Yes, No" : " | ?");
 }
 
 // Types key by key, as a user does; unlike QTest::keyClicks also characters
@@ -111,7 +104,7 @@ public:
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box || !box->isVisible() || (open.size() == 1 && hold && hold()))
             return;
-        shown << Box(*box);
+        shown << Line(*box);
         windowShownWithBox |= form.isVisible();
         Activate(box);
         const auto answer = !answers.isEmpty() ? answers.dequeue() : box->button(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;

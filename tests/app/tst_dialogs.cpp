@@ -12,9 +12,8 @@
 
 namespace {
 
-const QString FillAll = Box("Quorin Relay: Fehler", "Bitte füllen Sie alle Felder aus.", MessageIcon::Information);
-const QString Taken = Box("Quorin Relay: Bereits vorhanden", "Dieser Kürzel ist bereits vergeben.",
-                          MessageIcon::Information);
+const QString FillAll = "Quorin Relay: Fehler | Bitte füllen Sie alle Felder aus. | Information";
+const QString Taken = "Quorin Relay: Bereits vorhanden | Dieser Kürzel ist bereits vergeben. | Information";
 
 // A Settings.ini with the relay listening on `port`, these operator rows,
 // and empty rows up to `count`.
@@ -77,8 +76,8 @@ private slots:
         QTest::newRow("surname empty") << Fill{{"Max", "", "MM"}, FillAll};
         QTest::newRow("short code empty") << Fill{{"Max", "Muster", ""}, FillAll};
         QTest::newRow("short code taken: focus to it") << Fill{{"Jürgen", "Weiß", "ab"}, Taken, "w", {"Jürgen", "Weiß", "AW"}};
-        QTest::newRow("list full") << Fill{{"Max", "Muster", "MM"}, Box("Quorin Relay: Fehler", "Die Operatorliste ist voll.",
-                                                                       MessageIcon::Information), "", {}, 32766};
+        QTest::newRow("list full")
+            << Fill{{"Max", "Muster", "MM"}, "Quorin Relay: Fehler | Die Operatorliste ist voll. | Information", "", {}, 32766};
         QTest::newRow("blanks count as filled") << Fill{{" ", " ", "NEW"}, "", "", {" ", " ", "NEW"}};
         QTest::newRow("other case is free") << Fill{{"Max", "Muster", "LO"}, "", "", {"Max", "Muster", "LO"}};
         QTest::newRow("trailing blank is free") << Fill{{"Max", "Muster", "AB "}, "", "", {"Max", "Muster", "AB "}};
@@ -252,9 +251,7 @@ private slots:
         QCOMPARE(RelaySettings().LocalPort, Value(after, "LocalPort"));
         QCOMPARE(RelaySettings().ArchiveAET, Value(after, "AET"));
         QVERIFY(app.listeningShown(p.button == "cmdClose", port)); // stopped on the port it listened on
-        QCOMPARE(app.shown, p.readOnly ? QStringList{Box("Quorin Relay: Fehler", "Die Einstellungen konnten nicht "
-                                                               "gespeichert werden.", MessageIcon::Error)}
-                                             : QStringList{});
+        QCOMPARE(app.shown.join(""), p.readOnly ? "Quorin Relay: Fehler | Die Einstellungen konnten nicht gespeichert werden. | Error" : "");
     }
 };
 
