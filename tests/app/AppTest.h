@@ -28,13 +28,17 @@ inline QString Line(const QMessageBox& box)
            + (buttons == QMessageBox::Ok ? "" : buttons == (QMessageBox::Yes | QMessageBox::No) ? " | Yes, No" : " | ?");
 }
 
-// Types key by key, as a user does; unlike QTest::keyClicks also characters
-// beyond ASCII (ü, €, Ł).
-inline void TypeText(QWidget* widget, const QString& text)
+// Types key by key into the focused control, as a user does; unlike
+// QTest::keyClicks also characters beyond ASCII (ü, €, Ł). Tab, Enter and
+// Delete ("\t", "\r", "\x7f") carry that control character as their text,
+// as X11 delivers them.
+inline void TypeText(const QString& text)
 {
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, widget, c.unicode() < 0x80 ? QTest::asciiToKey(char(c.unicode())) : Qt::Key_unknown,
-                            QString(c), Qt::NoModifier);
+    for (const QChar c : text) {
+        const ushort code = c.unicode();
+        const Qt::Key key = code == 0x7f ? Qt::Key_Delete : code < 0x80 ? QTest::asciiToKey(char(code)) : Qt::Key_unknown;
+        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), key, QString(c), Qt::NoModifier);
+    }
 }
 
 inline bool AcceptsConnections(quint16 port)

@@ -2,8 +2,8 @@
 // filled in key by key. "Neu anlegen" and "Operator ändern": what the boxes
 // take, the checks and their messages, the focus after a real message box,
 // what reaches the list. "Einstellungen": the typing filter and the keys
-// that pass it, what it shows (the file), and what Übernehmen, OK and
-// Abbrechen write, reload and stop.
+// that pass it (Tab, Enter, Delete), what it shows (the file), and what
+// Übernehmen, OK and Abbrechen write, reload and stop.
 
 #include "AppTest.h"
 #include "ui/FrmEdit.h"
@@ -25,41 +25,21 @@ QByteArray Ini(quint16 port, const QByteArrayList& rows, int count = -1)
     return ini + "[Local]\r\nLocalPort=" + QByteArray::number(port) + "\r\n";
 }
 
-// Ctrl+A (its text a control character, as X11 delivers it), then `text`
-// typed over the selection.
-void TypeOver(QLineEdit* box, const QString& text)
-{
-    QTest::sendKeyEvent(QTest::Click, box, Qt::Key_A, QString(QChar(1)), Qt::ControlModifier);
-    TypeText(box, text);
-}
-
 // The value of `key` in `ini`.
 QString Value(const QByteArray& ini, const QString& key)
 {
     return QRegularExpression("\n" + key + "=([^\r\n]*)").match("\n" + QString::fromLatin1(ini)).captured(1);
 }
 
-template <class Steps>
-void OpenSettings(RelayApp& app, Steps steps)
-{
-    WhenModal<FrmSettings>(&app.form, steps);
-    app.choose(app.form.mnuSettings);
-}
-
 // typed: first name, surname, short code ("paste " before a text pastes
 // it); correction: typed after a Backspace where the message leaves the
 // focus; stored: the row written, none when the dialog stays; rows: in the
 // list; dialog: "new", or "edit" closed with Enter or "Abbrechen".
-struct Fill {
-    QStringList typed;
-    QString message, correction = {};
-    QStringList stored = {};
-    int rows = 2;
-    QString dialog = QStringLiteral("new");
-};
+struct Fill { QStringList typed; QString message, correction = {}; QStringList stored = {}; int rows = 2; QString dialog = "new"; };
 // file: Settings.ini when the dialog opens, none: as loaded (relaying,
-// LocalPort only); typed: the five boxes typed over; shown: the boxes as
-// opened; written: the file after, none: unchanged.
+// LocalPort only); typed: into the five boxes, each reached with Tab, which
+// selects its text; button: pressed after, Enter: in the last box; shown:
+// the boxes as opened; written: the file after, none: unchanged.
 struct Press { QByteArray file; QStringList typed; QString button; bool readOnly; QStringList shown; QByteArray written; };
 
 } // namespace
@@ -121,7 +101,7 @@ private slots:
                 if (f.typed[i].startsWith("paste "))
                     key(Qt::Key_V, Qt::ControlModifier);
                 else
-                    TypeText(boxes[i], f.typed[i]);
+                    TypeText(f.typed[i]);
                 key(i < 2 ? Qt::Key_Tab : Qt::Key_Backtab, i < 2 ? Qt::NoModifier : Qt::ShiftModifier);
             }
             key(Qt::Key_Backtab, Qt::ShiftModifier);
@@ -138,7 +118,7 @@ private slots:
             if (f.correction.isEmpty())
                 return;
             key(Qt::Key_Backspace);
-            TypeText(QApplication::focusWidget(), f.correction);
+            TypeText(f.correction);
             key(Qt::Key_Return);
             QVERIFY(!form.isVisible());
         };
@@ -161,54 +141,25 @@ private slots:
         QCOMPARE(app.form.lblOperator->text(), edit ? f.stored[0] + ' ' + f.stored[1] : "Anna Arm");
     }
 
-    // Typed into every box in turn, Delete, Tab and Enter carry a control
-    // character as their text, as X11 delivers them; the filter lets them
-    // pass. Übernehmen joins the tab order once enabled.
-    void settingsKeysPassTheTypingFilter()
-    {
-        const auto press = [](Qt::Key key, char16_t text) {
-            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), key, QString(QChar(text)), Qt::NoModifier);
-        };
-        const quint16 port = quorin::test::freeLoopbackPort();
-        RelayApp app(Ini(port, {"Checked|Anna|Arm|AB"}));
-        app.load();
-        OpenSettings(app, [&](FrmSettings& form) {
-            QCOMPARE(form.windowTitle(), QStringLiteral("Einstellungen"));
-            QVERIFY(!form.cmdApply->isEnabled());
-            for (const char* name : {"txtAET", "txtIP", "txtPort", "txtLocAET", "txtLocPort", "cmdOK", "cmdApply", "cmdClose"}) {
-                QCOMPARE(QApplication::focusWidget()->objectName(), name);
-                if (auto* box = qobject_cast<QLineEdit*>(QApplication::focusWidget())) {
-                    TypeOver(box, QStringLiteral("12"));
-                    QTest::keyClick(box, Qt::Key_Home);
-                    press(Qt::Key_Delete, u'\x7f');
-                    QCOMPARE(box->text(), QStringLiteral("2"));
-                }
-                press(Qt::Key_Tab, u'\t');
-            }
-            QCOMPARE(QApplication::focusWidget(), form.txtAET);
-            press(Qt::Key_Return, u'\r');
-            QVERIFY(!form.isVisible());
-        });
-        QCOMPARE(RelaySettings().LocalPort, QStringLiteral("2")); // OK applied
-        QVERIFY(app.listeningShown(false, port));
-    }
-
-    void settingsButtonsWriteReloadAndStop_data()
+    void settingsDialogWritesReloadsAndStops_data()
     {
         QTest::addColumn<Press>("p");
-        const QByteArray onDuty = "[Operator]\r\nOperatorCount=1\r\nOperator1=Checked|Anna|Arm|AB\r\n";
-        const QStringList typed{"ARCHIVE", "10.0.0.5", "104", "RELAY", "1234"};
-        const QByteArray written = onDuty + "[Local]\r\nLocalPort=1234\r\nLocalAET=RELAY\r\nDebugmode=0\r\n"
-                                            "[Archive]\r\nAET=ARCHIVE\r\nIP=10.0.0.5\r\nPort=104\r\n";
-        QTest::newRow("Übernehmen") << Press{{}, typed, "cmdApply", false, {}, written};
-        QTest::newRow("OK") << Press{{}, typed, "cmdOK", false, {}, written};
+        const auto written = [](const QByteArrayList& v) { // archive AET, IP, port, local AET, port
+            return "[Operator]\r\nOperatorCount=1\r\nOperator1=Checked|Anna|Arm|AB\r\n[Local]\r\nLocalPort=" + v[4]
+                   + "\r\nLocalAET=" + v[3] + "\r\nDebugmode=0\r\n[Archive]\r\nAET=" + v[0] + "\r\nIP=" + v[1] + "\r\nPort=" + v[2] + "\r\n";
+        };
+        const QStringList typed{"ARCHIVE", "10.0.0.5", "104", "RELAY", "1234"}; // the port's selected digits typed over at the limit
+        const QByteArray typedFile = written({"ARCHIVE", "10.0.0.5", "104", "RELAY", "1234"});
+        QTest::newRow("Übernehmen") << Press{{}, typed, "cmdApply", false, {}, typedFile};
+        QTest::newRow("OK") << Press{{}, typed, "cmdOK", false, {}, typedFile};
         QTest::newRow("Abbrechen") << Press{{}, typed, "cmdClose", false, {}, {}};
         QTest::newRow("OK, file read-only: reported") << Press{{}, typed, "cmdOK", true, {}, {}};
         // IP: digits and full stops; ports: digits, at most four typed; AE titles unfiltered.
-        QTest::newRow("OK: what the typing filter lets in")
-            << Press{{}, {"Ärchiv-1.x", "1a-2:3 .4", "1.0-456", "a.b", "99999"}, "cmdOK", false, {},
-                     onDuty + "[Local]\r\nLocalPort=9999\r\nLocalAET=a.b\r\nDebugmode=0\r\n"
-                              "[Archive]\r\nAET=\xC4rchiv-1.x\r\nIP=123.4\r\nPort=1045\r\n"};
+        QTest::newRow("Enter: what the typing filter lets in")
+            << Press{{}, {"Ärchiv-1.x", "1a-2:3 .4", "1.0-456", "a.b", "99999"}, "Enter", false, {},
+                     written({"\xC4rchiv-1.x", "123.4", "1045", "a.b", "9999"})};
+        // Reloaded: an emptied LocalPort is read back empty, not as 109.
+        QTest::newRow("Enter: Delete empties the port") << Press{{}, {"", "", "", "", "\x7f"}, "Enter", false, {}, written({"", "", "", "", ""})};
         // Values replaced in place, the file's own lines and endings kept,
         // missing keys appended; a longer port than typing allows shows whole.
         QTest::newRow("OK untouched: values as the file has them")
@@ -221,7 +172,7 @@ private slots:
                 << Press{"[Local]\r\nDebugmode=" + mode + "\r\n", {}, "cmdOK", false, {"", "", "", "", ""},
                          "[Local]\r\nDebugmode=" + mode + "\r\nLocalAET=\r\nLocalPort=\r\n[Archive]\r\nAET=\r\nIP=\r\nPort=\r\n"};
     }
-    void settingsButtonsWriteReloadAndStop()
+    void settingsDialogWritesReloadsAndStops()
     {
         QFETCH(Press, p);
         const quint16 port = quorin::test::freeLoopbackPort();
@@ -232,23 +183,32 @@ private slots:
         const QByteArray before = app.settingsFile();
         if (p.readOnly)
             QVERIFY(QFile::setPermissions(SettingsFilePath(), QFile::ReadOwner));
-        OpenSettings(app, [&](FrmSettings& form) {
+        WhenModal<FrmSettings>(&app.form, [&](FrmSettings& form) {
+            QCOMPARE(form.windowTitle(), QStringLiteral("Einstellungen"));
+            QVERIFY(!form.chkDebug->isVisible() && !form.cmdApply->isEnabled());
             const QList<QLineEdit*> boxes{form.txtAET, form.txtIP, form.txtPort, form.txtLocAET, form.txtLocPort};
             for (int i = 0; i < 5; ++i) {
                 QCOMPARE(boxes[i]->text(), p.shown.isEmpty() ? (i == 4 ? QString::number(port) : "") : p.shown[i]);
-                if (!p.typed.isEmpty())
-                    TypeOver(boxes[i], p.typed[i]); // a port's selected digits typed over at the limit
+                if (!p.typed.isEmpty()) {
+                    QCOMPARE(QApplication::focusWidget(), boxes[i]);
+                    TypeText(p.typed[i] + (i < 4 ? "\t" : ""));
+                }
             }
-            QCOMPARE(form.cmdApply->isEnabled(), !p.typed.isEmpty()); // every edit enables Übernehmen
-            QVERIFY(!form.chkDebug->isVisible());
-            QTest::mouseClick(form.findChild<QPushButton*>(p.button), Qt::LeftButton);
+            if (!p.typed.isEmpty() && p.button != "Enter") { // every edit enables Übernehmen; it joins the tab order
+                TypeText("\t\t");
+                QCOMPARE(QApplication::focusWidget(), form.cmdApply);
+            }
+            if (p.button == "Enter")
+                TypeText("\r");
+            else
+                QTest::mouseClick(form.findChild<QPushButton*>(p.button), Qt::LeftButton);
             QCOMPARE(form.isVisible(), p.button == "cmdApply");
             QVERIFY(!form.cmdApply->isEnabled() || p.button == "cmdClose");
         });
+        app.choose(app.form.mnuSettings);
         const QByteArray after = p.written.isEmpty() ? before : p.written;
         QCOMPARE(app.settingsFile(), after);
-        // Reloaded: an emptied LocalPort is read back empty, not as 109.
-        QCOMPARE(RelaySettings().LocalPort, Value(after, "LocalPort"));
+        QCOMPARE(RelaySettings().LocalPort, Value(after, "LocalPort")); // reloaded
         QCOMPARE(RelaySettings().ArchiveAET, Value(after, "AET"));
         QVERIFY(app.listeningShown(p.button == "cmdClose", port)); // stopped on the port it listened on
         QCOMPARE(app.shown.join(""), p.readOnly ? "Quorin Relay: Fehler | Die Einstellungen konnten nicht gespeichert werden. | Error" : "");
