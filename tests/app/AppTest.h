@@ -41,11 +41,10 @@ inline void TypeText(const QString& text)
     }
 }
 
-inline bool AcceptsConnections(quint16 port)
+inline QByteArray FileBytes(const QString& path)
 {
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    return socket.waitForConnected(2000);
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Activates `window` as a desktop's window manager does when it appears or
@@ -69,13 +68,13 @@ void WhenModal(QObject* owner, Steps steps)
             return;
         poll->stop();
         poll->deleteLater();
-        [&] {
-            // The activation of the window that opened this one (a menu just
-            // closed, a click) may still be queued; it must not come after.
-            QCoreApplication::processEvents();
-            QVERIFY(Activate(window));
+        // The activation of the window that opened this one (a menu just
+        // closed, a click) may still be queued; it must not come after.
+        QCoreApplication::processEvents();
+        if (Activate(window))
             steps(*window);
-        }();
+        else
+            QTest::qFail("not activated", __FILE__, __LINE__);
         if (window->isVisible())
             window->close();
     });
@@ -125,11 +124,7 @@ public:
         QFile file(SettingsFilePath());
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
     }
-    QByteArray settingsFile() const
-    {
-        QFile file(SettingsFilePath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray settingsFile() const { return FileBytes(SettingsFilePath()); }
     QTreeWidgetItem* row(int index) const { return OperatorRow(form.lstOperator, index); }
     void clickRow(int index, bool checkBox = false) const
     {
@@ -161,9 +156,11 @@ public:
                     pixels += lamp.pixelColor(x, y) == QColor(listening ? Qt::green : Qt::red);
             return pixels > area.width() * area.height() / 2;
         };
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, port);
         return form.cmdStartStop->text() == (listening ? "Stop" : "Start") && lit(form.picOp->contentsRect())
                && lit(form.Label1->geometry()) && lit(form.lblOperator->geometry())
-               && (!port || AcceptsConnections(port) == listening);
+               && (!port || socket.waitForConnected(2000) == listening);
     }
 
     QTemporaryDir folder;

@@ -37,11 +37,6 @@ QByteArray Operators(const QString& rows, const QByteArray& marker = "Checked")
     return section;
 }
 
-QByteArray LocalPort(const QByteArray& port)
-{
-    return "[Local]\r\nLocalPort=" + port + "\r\n";
-}
-
 const QString TransferFailed = "Quorin Relay: Fehler | Es ist ein Fehler bei der Übertragung aufgetreten. | Error";
 const QString LineC(49, QLatin1Char('-'));
 
@@ -51,17 +46,9 @@ QString Dumped(const QString& file, const QString& tag)
     return line.match(runTool(QStringLiteral("dcmdump"), {QStringLiteral("+L"), file}).output).captured(1);
 }
 
-// Anna on duty, Cleo not.
-QByteArray RelayIni(quint16 relayPort, const QByteArray& archivePort, const QByteArray& debugmode)
-{
-    return "[Archive]\r\nAET=ARCHIVE\r\nIP=127.0.0.1\r\nPort=" + archivePort + "\r\n" + LocalPort(QByteArray::number(relayPort))
-           + "LocalAET=RELAY\r\nDebugmode=" + debugmode + "\r\n" + Operators("xAA -CC");
-}
-
 QString DebugLog()
 {
-    QFile log(DebugLogPath());
-    return log.open(QIODevice::ReadOnly) ? QString::fromLatin1(log.readAll()) : QString();
+    return QString::fromLatin1(FileBytes(DebugLogPath()));
 }
 
 struct Load { QByteArray localPort, marker; QStringList messages; };
@@ -103,7 +90,7 @@ private slots:
         if (l.localPort == "taken")
             QVERIFY(taker.listen(QHostAddress::Any, port));
         const QByteArray number = l.localPort == "free" || l.localPort == "taken" ? QByteArray::number(port) : l.localPort;
-        const QByteArray ini = l.localPort == "none" ? QByteArray() : LocalPort(number) + Operators("-AA xnn", l.marker);
+        const QByteArray ini = l.localPort == "none" ? QByteArray() : "[Local]\r\nLocalPort=" + number + "\r\n" + Operators("-AA xnn", l.marker);
         RelayApp app(ini);
         app.load();
 
@@ -149,7 +136,7 @@ private slots:
         QFETCH(Steps, s);
         const quint16 port = freeLoopbackPort();
         const bool noFile = s.steps.startsWith("no file");
-        const QByteArray loaded = LocalPort(QByteArray::number(port)) + Operators(s.loaded);
+        const QByteArray local = "[Local]\r\nLocalPort=" + QByteArray::number(port) + "\r\n", loaded = local + Operators(s.loaded);
         RelayApp app(noFile ? QByteArray() : loaded);
         app.load();
         app.shown.clear();
@@ -199,7 +186,7 @@ private slots:
         QVERIFY(!dialogOpened);
         QCOMPARE(app.shown, s.shown);
         // Rows of a longer list stay behind the count, unread.
-        const QByteArray saved = s.steps.contains("read-only") ? loaded : LocalPort(QByteArray::number(port)) + Operators(s.rows);
+        const QByteArray saved = s.steps.contains("read-only") ? loaded : local + Operators(s.rows);
         QCOMPARE(app.settingsFile().left(saved.size()), noFile ? QByteArray() : saved);
         QCOMPARE(QFile::exists(SettingsFilePath()), !noFile);
     }
@@ -213,7 +200,9 @@ private slots:
     {
         StorescpArchive archive;
         const quint16 relayPort = freeLoopbackPort(), downPort = freeLoopbackPort();
-        RelayApp app(RelayIni(relayPort, "abc", "01")); // 1 as a number; the port is not: fails after line A
+        // Debugmode 1 as a number; the archive port is not: images fail after line A. Anna on duty, Cleo not.
+        RelayApp app("[Archive]\r\nAET=ARCHIVE\r\nIP=127.0.0.1\r\nPort=abc\r\n[Local]\r\nLocalAET=RELAY\r\nLocalPort="
+                     + QByteArray::number(relayPort) + "\r\nDebugmode=01\r\n" + Operators("xAA -CC"));
         app.load();
         const QStringList images = TestImages(app.folder.path()).series(QStringLiteral("ct"), 7);
         SetDebugLogClock([] { return QDateTime({2026, 12, 7}, {10, 0, 1}); });
