@@ -29,9 +29,9 @@ inline QString Line(const QMessageBox& box)
 }
 
 // Types key by key into the focused control, as a user does; unlike
-// QTest::keyClicks also characters beyond ASCII (ü, €, Ł). Tab, Enter and
-// Delete ("\t", "\r", "\x7f") carry that control character as their text,
-// as X11 delivers them.
+// QTest::keyClicks also characters beyond ASCII (ü, €, Ł). Backspace, Tab,
+// Shift+Tab, Enter and Delete ("\b", "\t", "\x0b", "\r", "\x7f") carry a
+// control character as their text, as X11 delivers them.
 inline void TypeText(const QString& text)
 {
     for (const QChar c : text) {
