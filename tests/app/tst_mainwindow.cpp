@@ -53,9 +53,10 @@ QString DebugLog()
 
 struct Load { QByteArray localPort, marker; QStringList messages; };
 // steps: "box <row>" (its check box clicked), "row <row>" (clicked), "space
-// <row>", "delete yes|no", "edit", "read-only" (Settings.ini), "close
-// button|menu" (last; else the title bar's), "no file" (first: no
-// Settings.ini, the rows put in the list after the load).
+// <row>", a button clicked, "Datei/Beenden" (the menu), "Yes" or "No" (the
+// next question's answer, else Yes), "read-only" (Settings.ini), "no file"
+// (first: no Settings.ini, the rows put in the list after the load). The
+// window is closed last, with the title bar's button if still open.
 struct Steps { QString loaded, steps, rows; QStringList shown = {}; };
 
 } // namespace
@@ -120,15 +121,14 @@ private slots:
         QTest::newRow("Space tick: the only one") << Steps{"xAA -nn xCC", "space 1", "-AA x*nn -CC"};
         QTest::newRow("unticking the one on duty: ticked again") << Steps{"xAA -nn -CC", "box 0", "x*AA -nn -CC"};
         QTest::newRow("click on a row: no tick") << Steps{"-AA -nn -CC", "row 0", "-*AA -nn -CC"};
-        QTest::newRow("delete, No: kept") << Steps{"-AA -nn xCC -DD", "row 1, delete no", "-AA -*nn xCC -DD", {Ask}};
-        QTest::newRow("delete: the last row selected after")
-            << Steps{"-AA -nn xCC -DD", "row 1, delete yes", "-AA xCC -*DD", {Ask}};
-        QTest::newRow("delete the one on duty: relaying stops") << Steps{"xAA -nn", "row 0, delete yes", "-*nn", {Ask}};
-        QTest::newRow("delete the only row: Edit and Delete off") << Steps{"-AA", "row 0, delete yes", "", {Ask}};
-        QTest::newRow("nothing selected: nothing asked, no dialog") << Steps{"-AA -nn", "delete yes, edit", "-AA -nn"};
-        QTest::newRow("delete before any start") << Steps{"", "no file, delete yes", "", {Ask}};
-        QTest::newRow("closed with Beenden") << Steps{"xAA -nn", "box 1, close button", "-AA x*nn"};
-        QTest::newRow("closed with Datei, Beenden") << Steps{"xAA -nn", "box 1, close menu", "-AA x*nn"};
+        QTest::newRow("delete, No: kept") << Steps{"-AA -nn xCC -DD", "row 1, No, cmdDel", "-AA -*nn xCC -DD", {Ask}};
+        QTest::newRow("delete: the last row selected after") << Steps{"-AA -nn xCC -DD", "row 1, cmdDel", "-AA xCC -*DD", {Ask}};
+        QTest::newRow("delete the one on duty: relaying stops") << Steps{"xAA -nn", "row 0, cmdDel", "-*nn", {Ask}};
+        QTest::newRow("delete the only row: Edit and Delete off") << Steps{"-AA", "row 0, cmdDel", "", {Ask}};
+        QTest::newRow("nothing selected: nothing asked, no dialog") << Steps{"-AA -nn", "cmdDel, cmdEdit", "-AA -nn"};
+        QTest::newRow("delete before any start") << Steps{"", "no file, cmdDel", "", {Ask}};
+        QTest::newRow("closed with Beenden") << Steps{"xAA -nn", "box 1, cmdClose", "-AA x*nn"};
+        QTest::newRow("closed with Datei, Beenden") << Steps{"xAA -nn", "box 1, Datei/Beenden", "-AA x*nn"};
         QTest::newRow("read-only file: reported") << Steps{"xAA -nn", "box 1, read-only", "-AA x*nn", {NotSaved}};
     }
     void listFollowsTheUser()
@@ -154,23 +154,19 @@ private slots:
             } else if (what == "space") {
                 app.form.lstOperator->setCurrentItem(app.row(row));
                 QTest::keyClick(app.form.lstOperator, Qt::Key_Space);
-            } else if (what == "delete") {
-                app.answers.enqueue(arg == "yes" ? QMessageBox::Yes : QMessageBox::No);
-                QTest::mouseClick(app.form.cmdDel, Qt::LeftButton);
-            } else if (what == "edit") {
-                QTest::mouseClick(app.form.cmdEdit, Qt::LeftButton);
-            } else if (what == "read-only") {
+            } else if (step == "Yes" || step == "No") {
+                app.answers.enqueue(step == "Yes" ? QMessageBox::Yes : QMessageBox::No);
+            } else if (step == "read-only") {
                 QVERIFY(QFile::setPermissions(SettingsFilePath(), QFile::ReadOwner));
-            } else { // close
-                if (arg == "menu")
-                    app.choose(app.form.mnuClose);
-                else
-                    QTest::mouseClick(app.form.cmdClose, Qt::LeftButton);
-                QVERIFY(!app.form.isVisible());
+            } else if (step == "Datei/Beenden") {
+                app.choose(app.form.mnuClose);
+            } else {
+                QTest::mouseClick(app.form.findChild<QPushButton*>(step), Qt::LeftButton);
             }
         }
-        if (app.form.isVisible()) // closed as with the title bar's button
-            app.form.close();
+        QCOMPARE(app.form.isVisible(), !s.steps.contains("Beenden") && !s.steps.contains("cmdClose"));
+        if (app.form.isVisible())
+            app.form.close(); // as with the title bar's button
         QString rows, onDuty, label = QStringLiteral("Kein Operator ausgewählt");
         for (int i = 0; i < OperatorRowCount(app.form.lstOperator); ++i)
             rows += QString(IsRowTicked(app.row(i)) ? "x" : "-") + (app.row(i)->isSelected() ? "*" : "")
