@@ -33,31 +33,18 @@ QImage Drawn(const QFont& font, const QString& text, QSize size, QRect rect, int
     return image;
 }
 
-// Darkness of a text drawn black on white.
-qint64 Ink(const QFont& font, const QString& text)
+// The ink a text adds to a picture: the rows, and the pixels, in which it
+// differs clearly from the same place without the text.
+QPoint Ink(const QImage& with, const QImage& without)
 {
-    const int line = QFontMetrics(font).height();
-    const QSize size(QFontMetrics(font).horizontalAdvance(text) + 2 * line, 2 * line);
-    const QImage image = Drawn(font, text, size, QRect(QPoint(), size), Qt::AlignCenter);
-    qint64 ink = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            ink += 255 - qGray(image.pixel(x, y));
-    return ink;
-}
-
-// Rows in which two pictures of the same place differ clearly: the rows of
-// ink a text adds there.
-int InkRows(const QImage& with, const QImage& without)
-{
-    int rows = 0;
+    QPoint ink; // x rows, y pixels
     for (int y = 0; y < with.height(); ++y) {
-        int x = 0;
-        while (x < with.width() && qAbs(qGray(with.pixel(x, y)) - qGray(without.pixel(x, y))) < 64)
-            ++x;
-        rows += x < with.width();
+        int pixels = 0;
+        for (int x = 0; x < with.width(); ++x)
+            pixels += qAbs(qGray(with.pixel(x, y)) - qGray(without.pixel(x, y))) >= 64;
+        ink += QPoint(pixels > 0, pixels);
     }
-    return rows;
+    return ink;
 }
 
 // Names a text that reaches highest and lowest unless setting it adds as
@@ -71,12 +58,12 @@ QString CutOffText(QWidget* window, const QRect& area, const std::function<void(
     setText(QString());
     const QImage without = window->grab(area).toImage();
     setText(text);
-    const int shown = InkRows(window->grab(area).toImage(), without);
+    const int shown = Ink(window->grab(area).toImage(), without).x();
     const int line = QFontMetrics(font).height();
     const QSize size(width, 3 * line);
     const QImage blank = Drawn(font, QString(), size, {}, 0);
     // Cut at the sides only.
-    const int whole = InkRows(Drawn(font, text, size, QRect(0, line, width, line), int(alignment) | Qt::TextDontClip), blank);
+    const int whole = Ink(Drawn(font, text, size, QRect(0, line, width, line), int(alignment) | Qt::TextDontClip), blank).x();
     return shown == whole ? QString() : QString("%1: %2 of %3 rows").arg(name).arg(shown).arg(whole);
 }
 
@@ -172,7 +159,7 @@ private slots:
         QVERIFY(form->isVisible());
 
         // Weight the eye can see, not a flag: a bold face that is only wider
-        // leaves about as much ink as the regular one.
+        // leaves about as many dark pixels as the regular one.
         int bold = 0;
         for (const QWidget* control : form->findChildren<QWidget*>()) {
             const QString caption = Caption(control);
@@ -181,7 +168,11 @@ private slots:
             ++bold;
             QFont regular = control->font();
             regular.setBold(false);
-            const double ratio = double(Ink(control->font(), caption)) / Ink(regular, caption);
+            const QSize size(2 * control->fontMetrics().horizontalAdvance(caption), 3 * control->fontMetrics().height());
+            const auto ink = [&](const QFont& font) {
+                return Ink(Drawn(font, caption, size, QRect(QPoint(), size), Qt::AlignCenter), Drawn(font, {}, size, {}, 0)).y();
+            };
+            const double ratio = double(ink(control->font())) / ink(regular);
             QVERIFY2(ratio > 1.2, qPrintable(QString("%1 \"%2\": %3").arg(control->objectName(), caption).arg(ratio)));
         }
         QVERIFY(bold > 0);
