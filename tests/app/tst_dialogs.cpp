@@ -74,8 +74,8 @@ private slots:
         QTest::newRow("edit: as typed, on duty anew") << Fill{{"", "Bo", "lo"}, "", "", {"", "Bo", "lo"}, 2, "edit"};
         QTest::newRow("edit, Abbrechen: unchanged") << Fill{{"", "Bo", "lo"}, "", "", {"Anna", "Arm", "AB"}, 2, "Abbrechen"};
     }
-    // Typed box by box with Tab, back to the first with Shift+Tab, Enter. A
-    // real message box is closed with Enter; then the dialog is activated
+    // Typed box by box with Tab, back to the first with Shift+Tab, Enter. The
+    // real message box is answered with a key; then the dialog is activated
     // again, as a desktop's window manager does.
     void operatorDialogsCheckWhatIsTyped()
     {

@@ -8,6 +8,7 @@
 
 #include "AppTest.h"
 #include "settings/DebugLog.h"
+#include "ui/FrmEdit.h"
 
 #include "ArchivePeers.h"
 #include "DicomTools.h"
@@ -141,7 +142,7 @@ private slots:
         app.load();
         app.shown.clear();
         bool dialogOpened = false;
-        WhenModal<QDialog>(&app.form, [&](QDialog&) { dialogOpened = true; });
+        WhenModal<FrmEdit>(&app.form, [&](FrmEdit&) { dialogOpened = true; });
         for (const QString& step : s.steps.split(", ", Qt::SkipEmptyParts)) {
             const QString what = step.section(' ', 0, 0), arg = step.section(' ', 1);
             const int row = arg.toInt();
