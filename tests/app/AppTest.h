@@ -1,8 +1,8 @@
 #pragma once
 // What the window tests share: the program built as main() builds it, over a
-// temporary program folder; message boxes recorded (the seam) or real; keys
-// and clicks as a user gives them; driving a modal window from inside its
-// own event loop.
+// temporary program folder, with its real message boxes, answered with a key
+// as a user does; keys and clicks as a user gives them; driving a modal
+// window from inside its own event loop.
 
 #include "app/MainWindow.h"
 #include "operators/OperatorListView.h"
@@ -17,58 +17,34 @@
 #include <QtTest>
 #include <QtWidgets>
 
-// A message box as one line: "title | text | icon", and " | Ja, Nein" for a
+// A message box as one line: "title | text | icon", and " | Yes, No" for a
 // Yes/No box.
-inline QString Box(const QString& title, const QString& text, MessageIcon icon,
-                   MessageButtons buttons = MessageButtons::Ok)
+inline QString Line(const QMessageBox& box)
 {
-    static const char* const icons[] = {"Information", "Error", "Question"};
-    return title + " | " + text + " | " + icons[int(icon)] + (buttons == MessageButtons::YesNo ? " | Ja, Nein" : "");
+    static const QHash<int, QString> icons{
+        {QMessageBox::Information, "Information"}, {QMessageBox::Critical, "Error"}, {QMessageBox::Question, "Question"}};
+    const auto buttons = box.standardButtons();
+    return box.windowTitle() + " | " + box.text() + " | " + icons.value(box.icon(), "?")
+           + (buttons == QMessageBox::Ok ? "" : buttons == (QMessageBox::Yes | QMessageBox::No) ? " | Yes, No" : " | ?");
 }
 
-// Records every box and answers from a queue (Ok, or Yes for a Yes/No box,
-// when the queue is empty); `onShow` runs while the "box" is open.
-class RecordingMessageBoxes : public MessageBoxes {
-public:
-    MessageAnswer show(const QString& title, const QString& text, MessageIcon icon, MessageButtons buttons) override
-    {
-        shown.append(Box(title, text, icon, buttons));
-        if (onShow)
-            onShow();
-        if (!answers.isEmpty())
-            return answers.dequeue();
-        return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
-    }
-    QStringList shown;
-    QQueue<MessageAnswer> answers;
-    std::function<void()> onShow;
-};
-
-// Types key by key, as a user does; unlike QTest::keyClicks also characters
-// beyond ASCII (ü, €, Ł).
-inline void TypeText(QWidget* widget, const QString& text)
+// Types key by key into the focused control, as a user does; unlike
+// QTest::keyClicks also characters beyond ASCII (ü, €, Ł). Backspace, Tab,
+// Shift+Tab, Enter and Delete ("\b", "\t", "\x0b", "\r", "\x7f") carry a
+// control character as their text, as X11 delivers them.
+inline void TypeText(const QString& text)
 {
     for (const QChar c : text) {
-        if (c.unicode() < 0x80) {
-            QTest::keyClick(widget, c.toLatin1());
-            continue;
-        }
-        QTest::sendKeyEvent(QTest::Press, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-        QTest::sendKeyEvent(QTest::Release, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        const ushort code = c.unicode();
+        const Qt::Key key = code == 0x7f ? Qt::Key_Delete : code < 0x80 ? QTest::asciiToKey(char(code)) : Qt::Key_unknown;
+        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), key, QString(c), Qt::NoModifier);
     }
 }
 
-inline bool AcceptsConnections(quint16 port)
+inline QByteArray FileBytes(const QString& path)
 {
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    return socket.waitForConnected(2000);
-}
-
-inline bool AnyWindowOpen()
-{
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    return std::any_of(windows.cbegin(), windows.cend(), [](const QWidget* w) { return w->isVisible(); });
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Activates `window` as a desktop's window manager does when it appears or
@@ -92,13 +68,13 @@ void WhenModal(QObject* owner, Steps steps)
             return;
         poll->stop();
         poll->deleteLater();
-        [&] {
-            // The activation of the window that opened this one (a menu just
-            // closed, a click) may still be queued; it must not come after.
-            QCoreApplication::processEvents();
-            QVERIFY(Activate(window));
+        // The activation of the window that opened this one (a menu just
+        // closed, a click) may still be queued; it must not come after.
+        QCoreApplication::processEvents();
+        if (Activate(window))
             steps(*window);
-        }();
+        else
+            QTest::qFail("not activated", __FILE__, __LINE__);
         if (window->isVisible())
             window->close();
     });
@@ -107,21 +83,35 @@ void WhenModal(QObject* owner, Steps steps)
 
 // The program as main() builds it (FrmMain with MainWindow) over a temporary
 // program folder (Settings.ini and the log) holding `settingsIni`, none when
-// empty. load() runs the load step and shows the window.
+// empty. load() runs the load step and shows the window. Every message box
+// is activated, recorded in `shown` and answered with a key on the next of
+// `answers` (Yes or OK when none is left), unless it is the only one on
+// screen and `hold` says to keep it open.
 class RelayApp {
 public:
-    explicit RelayApp(const QByteArray& settingsIni = {}, bool realBoxes = false)
-        : window(form, realBoxes ? static_cast<MessageBoxes&>(qtBoxes) : boxes)
+    explicit RelayApp(const QByteArray& settingsIni = {}) : window(form, qtBoxes)
     {
         SetProgramFolderOverride(folder.path());
         RelaySettings() = RelaySettingsValues{};
         if (!settingsIni.isEmpty())
             writeSettings(settingsIni);
+        QObject::connect(&boxWatch, &QTimer::timeout, &boxWatch, [this] { answerBox(); });
+        boxWatch.start(10);
     }
-    ~RelayApp()
+    ~RelayApp() { SetProgramFolderOverride(QString()); }
+    void answerBox()
     {
-        QFile::setPermissions(SettingsFilePath(), QFile::ReadOwner | QFile::WriteOwner); // a test may have locked it
-        SetProgramFolderOverride(QString());
+        QWidgetList open = QApplication::topLevelWidgets();
+        open.removeIf([](const QWidget* w) { return !qobject_cast<const QMessageBox*>(w) || !w->isVisible(); });
+        mostBoxes = qMax(mostBoxes, int(open.size()));
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible() || (open.size() == 1 && hold && hold()))
+            return;
+        shown << Line(*box);
+        windowShownWithBox |= form.isVisible();
+        Activate(box);
+        const auto answer = !answers.isEmpty() ? answers.dequeue() : box->button(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
+        QTest::keyClick(box->button(answer), Qt::Key_Space);
     }
     void load()
     {
@@ -134,11 +124,7 @@ public:
         QFile file(SettingsFilePath());
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
     }
-    QByteArray settingsFile() const
-    {
-        QFile file(SettingsFilePath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray settingsFile() const { return FileBytes(SettingsFilePath()); }
     QTreeWidgetItem* row(int index) const { return OperatorRow(form.lstOperator, index); }
     void clickRow(int index, bool checkBox = false) const
     {
@@ -157,29 +143,34 @@ public:
         if (inFile && QTest::qWaitForWindowExposed(form.mnuFile))
             QTest::mouseClick(form.mnuFile, Qt::LeftButton, {}, form.mnuFile->actionGeometry(action).center());
     }
-    // The lamp as the user sees it: `color` over most of its face and behind
-    // its labels, which must not paint their own background.
-    bool lampShows(Qt::GlobalColor color) const
+    // Caption and lamp as the user sees them, the lamp's colour over most of
+    // its face and behind its labels, which must not paint their own
+    // background; and with `port`, a listener there or none.
+    bool listeningShown(bool listening, quint16 port = 0) const
     {
         const QImage lamp = form.picOp->grab().toImage();
-        for (const QRect& area : {form.picOp->contentsRect(), form.Label1->geometry(), form.lblOperator->geometry()}) {
-            int lit = 0;
+        const auto lit = [&](const QRect& area) {
+            int pixels = 0;
             for (int y = area.top(); y <= area.bottom(); ++y)
                 for (int x = area.left(); x <= area.right(); ++x)
-                    lit += lamp.pixelColor(x, y) == QColor(color);
-            if (lit <= area.width() * area.height() / 2)
-                return false;
-        }
-        return true;
-    }
-    bool listeningShown(bool listening) const
-    {
-        return form.cmdStartStop->text() == (listening ? "Stop" : "Start") && lampShows(listening ? Qt::green : Qt::red);
+                    pixels += lamp.pixelColor(x, y) == QColor(listening ? Qt::green : Qt::red);
+            return pixels > area.width() * area.height() / 2;
+        };
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        return form.cmdStartStop->text() == (listening ? "Stop" : "Start") && lit(form.picOp->contentsRect())
+               && lit(form.Label1->geometry()) && lit(form.lblOperator->geometry())
+               && (!port || socket.waitForConnected(2000) == listening);
     }
 
     QTemporaryDir folder;
-    RecordingMessageBoxes boxes;
     QtMessageBoxes qtBoxes;
     FrmMain form;
     MainWindow window;
+    QStringList shown;
+    QQueue<QMessageBox::StandardButton> answers;
+    std::function<bool()> hold;
+    int mostBoxes = 0; // on screen at once
+    bool windowShownWithBox = false;
+    QTimer boxWatch;
 };

@@ -1,35 +1,64 @@
 // The main window from outside: the load step and its automatic start, the
-// start/stop button against a real listener, the ticks of the operator list,
-// delete, and the close sequence that saves the list.
+// start/stop button against a real listener, what ticks, clicks and deletes
+// do to the operator list and the relay, and the close sequence that saves
+// the list. Then the relay end to end: storescu sends to the listener the
+// window started, storescp is the archive. The stamp is the operator on
+// duty at each image's moment, the debug log says what happened, and
+// failing images show one transfer message while their senders hear of it.
 
 #include "AppTest.h"
+#include "settings/DebugLog.h"
+#include "ui/FrmEdit.h"
+
+#include "ArchivePeers.h"
+#include "DicomTools.h"
+#include "TestImages.h"
+
+using namespace quorin::test;
 
 namespace {
 
-const QString NoConnection = Box("Quorin Relay: Keine Verbindung", "Es konnte keine Verbindung hergestellt werden.",
-                                  MessageIcon::Error);
-const QString NoOperator = Box("Quorin Relay: Kein Operator ausgewählt.", "Sie müssen einen Operator auswählen.",
-                               MessageIcon::Information);
-const QString NobodyOnDuty = QStringLiteral("Kein Operator ausgewählt");
+const QString NoConnection = "Quorin Relay: Keine Verbindung | Es konnte keine Verbindung hergestellt werden. | Error";
+const QString NoOperator = "Quorin Relay: Kein Operator ausgewählt. | Sie müssen einen Operator auswählen. | Information";
+const QString Ask = "Quorin Relay: Wirklich löchen? | Wollen Sie den Operator wirklich löschen? | Question | Yes, No";
+const QString NotSaved = "Quorin Relay: Fehler | Die Operatorliste konnte nicht gespeichert werden. | Error";
 
-// Settings.ini's operator section: one row per marker, named after the table.
-QByteArray Operators(const QStringList& markers)
+// Operator rows as one line, a word per row: x ticked or - not, * when
+// selected, then its short code, which stands for these names.
+const QMap<QString, QString> Names{{"AA", "Anna|Arm"}, {"nn", "|"}, {"CC", "Cleo|Cole"}, {"DD", "Dora|Dux"}};
+
+// Settings.ini's operator section holding `rows`, the ticked ones with `marker`.
+QByteArray Operators(const QString& rows, const QByteArray& marker = "Checked")
 {
-    static const char* const rows[] = {"|Anna|Arm|AA", "|||nn", "|Cleo|Cole|CC", "|Dora|Dux|DD"};
-    QByteArray section = "[Operator]\r\nOperatorCount=" + QByteArray::number(markers.size()) + "\r\n";
-    for (int i = 0; i < markers.size(); ++i)
-        section += "Operator" + QByteArray::number(i + 1) + "=" + markers[i].toUtf8() + rows[i] + "\r\n";
+    const QStringList words = rows.split(' ', Qt::SkipEmptyParts);
+    QByteArray section = "[Operator]\r\nOperatorCount=" + QByteArray::number(words.size()) + "\r\n";
+    for (int i = 0; i < words.size(); ++i)
+        section += "Operator" + QByteArray::number(i + 1) + "=" + (words[i].startsWith('x') ? marker : "") + "|"
+                   + (Names[words[i].right(2)] + "|" + words[i].right(2)).toUtf8() + "\r\n";
     return section;
 }
 
-QByteArray LocalPort(quint16 port)
+const QString TransferFailed = "Quorin Relay: Fehler | Es ist ein Fehler bei der Übertragung aufgetreten. | Error";
+const QString LineC(49, QLatin1Char('-'));
+
+QString Dumped(const QString& file, const QString& tag)
 {
-    return "[Local]\r\nLocalPort=" + QByteArray::number(port) + "\r\n";
+    const QRegularExpression line(QStringLiteral(R"(\(%1\) .. \[([^\]]*)\])").arg(QRegularExpression::escape(tag)));
+    return line.match(runTool(QStringLiteral("dcmdump"), {QStringLiteral("+L"), file}).output).captured(1);
 }
 
-struct Load { QByteArray localPort; QString marker; QStringList messages; };
-struct Tick { QStringList markers; QString action, ticked, onDuty, label; QStringList saved; };
-struct Delete { QStringList markers; int selected; bool yes; QString left; bool relaying; QString label; };
+QString DebugLog()
+{
+    return QString::fromLatin1(FileBytes(DebugLogPath()));
+}
+
+struct Load { QByteArray localPort, marker; QStringList messages; };
+// steps: "box <row>" (its check box clicked), "row <row>" (clicked), "space
+// <row>", a button clicked, "Datei/Beenden" (the menu), "Yes" or "No" (the
+// next question's answer, else Yes), "read-only" (Settings.ini), "no file"
+// (first: no Settings.ini, the rows put in the list after the load). The
+// window is closed last, with the title bar's button if still open.
+struct Steps { QString loaded, steps, rows; QStringList shown = {}; };
 
 } // namespace
 
@@ -37,15 +66,16 @@ class tst_MainWindow : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { QVERIFY2(!AnyWindowOpen(), "a window was left open"); }
-
     void loadStartsRelayingWithSettingsFile_data()
     {
         // localPort "free", "taken": such a port; "none": no Settings.ini.
+        // marker: the second operator's.
         QTest::addColumn<Load>("l");
         QTest::newRow("no Settings.ini: nothing starts") << Load{"none", "Checked", {}};
         QTest::newRow("ticked, free port") << Load{"free", "Checked", {}};
         QTest::newRow("nobody ticked") << Load{"free", "", {NoOperator}};
+        QTest::newRow("lower case: no marker") << Load{"free", "checked", {NoOperator}};
+        QTest::newRow("trailing blank: no marker") << Load{"free", "Checked ", {NoOperator}};
         QTest::newRow("port taken") << Load{"taken", "Checked", {NoConnection}};
         // Without a ticked operator the stop request still needs the port.
         QTest::newRow("empty, nobody ticked") << Load{"", "", {NoOperator, NoConnection}};
@@ -57,172 +87,172 @@ private slots:
     void loadStartsRelayingWithSettingsFile()
     {
         QFETCH(Load, l);
-        QByteArray localPort = l.localPort;
         QTcpServer taker; // holds the port in the row "taken"
-        const quint16 port = quorin::test::freeLoopbackPort();
-        if (localPort == "taken")
+        const quint16 port = freeLoopbackPort();
+        if (l.localPort == "taken")
             QVERIFY(taker.listen(QHostAddress::Any, port));
-        const bool file = localPort != "none";
-        if (localPort == "free" || localPort == "taken")
-            localPort = QByteArray::number(port);
-        RelayApp app(file ? "[Local]\r\nLocalPort=" + localPort + "\r\n" + Operators({"", l.marker}) : QByteArray());
-        bool windowShownWithMessage = false;
-        app.boxes.onShow = [&] { windowShownWithMessage |= app.form.isVisible(); };
+        const QByteArray number = l.localPort == "free" || l.localPort == "taken" ? QByteArray::number(port) : l.localPort;
+        const QByteArray ini = l.localPort == "none" ? QByteArray() : "[Local]\r\nLocalPort=" + number + "\r\n" + Operators("-AA xnn", l.marker);
+        RelayApp app(ini);
         app.load();
 
         QCOMPARE(app.form.windowTitle(), QStringLiteral("Quorin Relay: Version 1.0.0"));
-        QCOMPARE(app.boxes.shown, l.messages);
-        QVERIFY(!windowShownWithMessage); // the load step's boxes come before the window
-        QVERIFY(app.listeningShown(file && l.messages.isEmpty()));
-        if (localPort.toUShort() == port && !taker.isListening())
-            QCOMPARE(AcceptsConnections(port), l.messages.isEmpty());
-        app.form.close();
-        QCOMPARE(QFile::exists(SettingsFilePath()), file); // an empty list creates no file
-    }
-
-    void startStopOpensAndClosesTheListener()
-    {
-        const quint16 port = quorin::test::freeLoopbackPort();
-        RelayApp app(LocalPort(port) + Operators({"Checked"}));
-        app.load();
-        QVERIFY(app.listeningShown(true));
-
-        QTest::mouseClick(app.form.cmdStartStop, Qt::LeftButton);
-        QVERIFY(app.listeningShown(false));
-        QVERIFY(!AcceptsConnections(port));
-
-        QTest::keyClick(app.form.lstOperator, Qt::Key_Return); // Enter presses the default button
-        QVERIFY(app.listeningShown(true));
-        QVERIFY(AcceptsConnections(port));
-        QVERIFY(app.boxes.shown.isEmpty());
-    }
-
-    void ticksKeepOneOperatorOnDuty_data()
-    {
-        // action: "box <row>", "space <row>", "row <row>"; ticked: x per ticked row.
-        QTest::addColumn<Tick>("t");
-        const QStringList none{"", "", ""}, twoMarked{"Checked", "", "Checked"}, second{"", "Checked", ""};
-        const QStringList others{"checked", "CHECKED", "Checked "};
-        QTest::newRow("load: none marked") << Tick{none, "", "---", "", NobodyOnDuty, none};
-        QTest::newRow("load: the last marked is on duty") << Tick{twoMarked, "", "x-x", "CC", "Cleo Cole", twoMarked};
-        QTest::newRow("load: other spellings no marker, kept") << Tick{others, "", "---", "", NobodyOnDuty, others};
-        // Empty names: the label is the joining blank alone.
-        QTest::newRow("mouse tick: the only one") << Tick{twoMarked, "box 1", "-x-", "nn", " ", second};
-        QTest::newRow("Space tick: the only one") << Tick{twoMarked, "space 1", "-x-", "nn", " ", second};
-        QTest::newRow("unticking the one on duty: ticked again")
-            << Tick{{"Checked", "", ""}, "box 0", "x--", "AA", "Anna Arm", {"Checked", "", ""}};
-        QTest::newRow("click on a row: no tick") << Tick{none, "row 0", "---", "", NobodyOnDuty, none};
-    }
-    void ticksKeepOneOperatorOnDuty()
-    {
-        QFETCH(Tick, t);
-        RelayApp app(Operators(t.markers));
-        app.load();
-        const int row = t.action.section(' ', 1).toInt();
-        app.form.cmdEdit->setEnabled(false);
-        app.form.cmdDel->setEnabled(false);
-        if (t.action.startsWith("space")) {
-            app.form.lstOperator->setCurrentItem(app.row(row));
-            QTest::keyClick(app.form.lstOperator, Qt::Key_Space);
-        } else if (!t.action.isEmpty()) {
-            app.clickRow(row, t.action.startsWith("box"));
-            QVERIFY(app.form.cmdEdit->isEnabled() && app.form.cmdDel->isEnabled()); // a click enables both
+        QCOMPARE(app.shown, l.messages);
+        QVERIFY(!app.windowShownWithBox); // the load step's boxes come before the window
+        const bool relaying = !ini.isEmpty() && l.messages.isEmpty();
+        QVERIFY(app.listeningShown(relaying, l.localPort == "free" ? port : 0));
+        if (relaying) {
+            QTest::mouseClick(app.form.cmdStartStop, Qt::LeftButton);
+            QVERIFY(app.listeningShown(false, port));
+            QTest::keyClick(app.form.lstOperator, Qt::Key_Return); // Enter presses the default button
+            QVERIFY(app.listeningShown(true, port));
+            QCOMPARE(app.shown, QStringList());
         }
-        QString ticked;
-        for (int i = 0; i < t.markers.size(); ++i)
-            ticked += IsRowTicked(app.row(i)) ? 'x' : '-';
-        QCOMPARE(ticked, t.ticked);
-        QVERIFY(t.action.isEmpty() || app.row(row)->isSelected());
-        QCOMPARE(app.window.station().operatorShortCode(), t.onDuty);
-        QCOMPARE(app.form.lblOperator->text(), t.label);
-        app.form.close(); // the list goes to Settings.ini as it is
-        QCOMPARE(app.settingsFile(), Operators(t.saved));
-    }
-
-    void deleteAsksAndKeepsTheRest_data()
-    {
-        // selected -1: nothing; left: the short codes, * the selected row.
-        QTest::addColumn<Delete>("d");
-        const QStringList thirdOnDuty{"", "", "Checked", ""};
-        QTest::newRow("No keeps it") << Delete{thirdOnDuty, 1, false, "AA *nn CC DD", true, "Cleo Cole"};
-        QTest::newRow("the last row is selected after") << Delete{thirdOnDuty, 1, true, "AA CC *DD", true, "Cleo Cole"};
-        QTest::newRow("the one on duty: relaying stops") << Delete{{"Checked", ""}, 0, true, "*nn", false, NobodyOnDuty};
-        QTest::newRow("the only row: Edit and Delete off") << Delete{{""}, 0, true, "", false, NobodyOnDuty};
-        QTest::newRow("nothing selected: nothing asked, no dialog")
-            << Delete{{"", ""}, -1, true, "AA nn", false, NobodyOnDuty};
-    }
-    void deleteAsksAndKeepsTheRest()
-    {
-        QFETCH(Delete, d);
-        const quint16 port = quorin::test::freeLoopbackPort();
-        RelayApp app(LocalPort(port) + Operators(d.markers));
-        app.load();
-        app.boxes.shown.clear();
-        if (d.selected >= 0)
-            app.clickRow(d.selected);
-        app.boxes.answers.enqueue(d.yes ? MessageAnswer::Yes : MessageAnswer::No);
-        QTest::mouseClick(app.form.cmdDel, Qt::LeftButton);
-
-        QCOMPARE(app.boxes.shown, d.selected < 0 ? QStringList{} : QStringList{Box("Quorin Relay: Wirklich löchen?",
-                     "Wollen Sie den Operator wirklich löschen?", MessageIcon::Question, MessageButtons::YesNo)});
-        bool editOpened = false;
-        WhenModal<QDialog>(&app.form, [&](QDialog&) { editOpened = true; });
-        if (d.selected < 0)
-            QTest::mouseClick(app.form.cmdEdit, Qt::LeftButton);
-        QVERIFY(!editOpened);
-        QStringList rows;
-        for (int i = 0; i < OperatorRowCount(app.form.lstOperator); ++i)
-            rows << (app.row(i)->isSelected() ? "*" : "") + app.row(i)->text(ShortCodeColumn);
-        QCOMPARE(rows.join(' '), d.left);
-        QCOMPARE(app.form.cmdEdit->isEnabled(), !d.left.isEmpty());
-        QCOMPARE(app.form.cmdDel->isEnabled(), !d.left.isEmpty());
-        QVERIFY(app.listeningShown(d.relaying));
-        QCOMPARE(AcceptsConnections(port), d.relaying);
-        QCOMPARE(app.form.lblOperator->text(), d.label);
         app.form.close();
-        QVERIFY(app.settingsFile().contains("OperatorCount=" + QByteArray::number(rows.size())));
+        QCOMPARE(app.settingsFile(), ini); // saved as loaded; an empty list creates no file
     }
 
-    void deleteBeforeAnyStartCompletes()
+    void listFollowsTheUser_data()
     {
-        RelayApp app; // no Settings.ini: no listener, no LocalPort
+        QTest::addColumn<Steps>("s");
+        QTest::newRow("load: none marked") << Steps{"-AA -nn -CC", "", "-AA -nn -CC"};
+        QTest::newRow("load: the last marked is on duty") << Steps{"xAA -nn xCC", "", "xAA -nn x*CC"};
+        // Empty names: the label is the joining blank alone.
+        QTest::newRow("mouse tick: the only one") << Steps{"xAA -nn xCC", "box 1", "-AA x*nn -CC"};
+        QTest::newRow("Space tick: the only one") << Steps{"xAA -nn xCC", "space 1", "-AA x*nn -CC"};
+        QTest::newRow("unticking the one on duty: ticked again") << Steps{"xAA -nn -CC", "box 0", "x*AA -nn -CC"};
+        QTest::newRow("click on a row: no tick") << Steps{"-AA -nn -CC", "row 0", "-*AA -nn -CC"};
+        QTest::newRow("delete, No: kept") << Steps{"-AA -nn xCC -DD", "row 1, No, cmdDel", "-AA -*nn xCC -DD", {Ask}};
+        QTest::newRow("delete: the last row selected after") << Steps{"-AA -nn xCC -DD", "row 1, cmdDel", "-AA xCC -*DD", {Ask}};
+        QTest::newRow("delete the one on duty: relaying stops") << Steps{"xAA -nn", "row 0, cmdDel", "-*nn", {Ask}};
+        QTest::newRow("delete the only row: Edit and Delete off") << Steps{"-AA", "row 0, cmdDel", "", {Ask}};
+        QTest::newRow("nothing selected: nothing asked, no dialog") << Steps{"-AA -nn", "cmdDel, cmdEdit", "-AA -nn"};
+        QTest::newRow("delete before any start") << Steps{"", "no file, cmdDel", "", {Ask}};
+        QTest::newRow("closed with Beenden") << Steps{"xAA -nn", "box 1, cmdClose", "-AA x*nn"};
+        QTest::newRow("closed with Datei, Beenden") << Steps{"xAA -nn", "box 1, Datei/Beenden", "-AA x*nn"};
+        QTest::newRow("read-only file: reported") << Steps{"xAA -nn", "box 1, read-only", "-AA x*nn", {NotSaved}};
+    }
+    void listFollowsTheUser()
+    {
+        QFETCH(Steps, s);
+        const quint16 port = freeLoopbackPort();
+        const bool noFile = s.steps.startsWith("no file");
+        const QByteArray local = "[Local]\r\nLocalPort=" + QByteArray::number(port) + "\r\n", loaded = local + Operators(s.loaded);
+        RelayApp app(noFile ? QByteArray() : loaded);
         app.load();
-        LoadOperatorRows(app.form.lstOperator, app.window.station(), {{"Checked", "Anna", "Arm", "AA"}});
-        QTest::mouseClick(app.form.cmdDel, Qt::LeftButton);
-        QCOMPARE(OperatorRowCount(app.form.lstOperator), 0);
-        QCOMPARE(app.form.lblOperator->text(), NobodyOnDuty);
+        app.shown.clear();
+        bool dialogOpened = false;
+        WhenModal<FrmEdit>(&app.form, [&](FrmEdit&) { dialogOpened = true; });
+        for (const QString& step : s.steps.split(", ", Qt::SkipEmptyParts)) {
+            const QString what = step.section(' ', 0, 0), arg = step.section(' ', 1);
+            const int row = arg.toInt();
+            if (what == "no") {
+                LoadOperatorRows(app.form.lstOperator, app.window.station(), {{"Checked", "Anna", "Arm", "AA"}});
+            } else if (what == "box" || what == "row") {
+                app.form.cmdEdit->setEnabled(false); // a click enables both again
+                app.form.cmdDel->setEnabled(false);
+                app.clickRow(row, what == "box");
+            } else if (what == "space") {
+                app.form.lstOperator->setCurrentItem(app.row(row));
+                QTest::keyClick(app.form.lstOperator, Qt::Key_Space);
+            } else if (step == "Yes" || step == "No") {
+                app.answers.enqueue(step == "Yes" ? QMessageBox::Yes : QMessageBox::No);
+            } else if (step == "read-only") {
+                QVERIFY(QFile::setPermissions(SettingsFilePath(), QFile::ReadOwner));
+            } else if (step == "Datei/Beenden") {
+                app.choose(app.form.mnuClose);
+            } else {
+                QTest::mouseClick(app.form.findChild<QPushButton*>(step), Qt::LeftButton);
+            }
+        }
+        QCOMPARE(app.form.isVisible(), !s.steps.contains("Beenden") && !s.steps.contains("cmdClose"));
+        if (app.form.isVisible())
+            app.form.close(); // as with the title bar's button
+        QString rows, onDuty, label = QStringLiteral("Kein Operator ausgewählt");
+        for (int i = 0; i < OperatorRowCount(app.form.lstOperator); ++i)
+            rows += QString(IsRowTicked(app.row(i)) ? "x" : "-") + (app.row(i)->isSelected() ? "*" : "")
+                    + app.row(i)->text(ShortCodeColumn) + ' ';
+        QCOMPARE(rows.trimmed(), s.rows);
+        for (const QString& word : s.rows.split(' ', Qt::SkipEmptyParts)) // the last ticked is on duty
+            if (word.startsWith('x'))
+                label = QString(Names[onDuty = word.right(2)]).replace('|', ' ');
+        QCOMPARE(app.window.station().operatorShortCode(), onDuty);
+        QCOMPARE(app.form.lblOperator->text(), label);
+        QVERIFY(app.listeningShown(!onDuty.isEmpty(), port));
+        QCOMPARE(QList<bool>({app.form.cmdEdit->isEnabled(), app.form.cmdDel->isEnabled()}), QList<bool>(2, !s.rows.isEmpty()));
+        QVERIFY(!dialogOpened);
+        QCOMPARE(app.shown, s.shown);
+        // Rows of a longer list stay behind the count, unread.
+        const QByteArray saved = s.steps.contains("read-only") ? loaded : local + Operators(s.rows);
+        QCOMPARE(app.settingsFile().left(saved.size()), noFile ? QByteArray() : saved);
+        QCOMPARE(QFile::exists(SettingsFilePath()), !noFile);
     }
 
-    void closingSavesTheList_data()
+    // The stamp is the operator on duty at each image's moment. Line A for
+    // each image, B for one handed to the archive, C for one it took. The
+    // real box is held open while the sender's further images fail: they
+    // are answered at once and open no second box; once it is closed, the
+    // next failure opens it again.
+    void relaysStampsLogsAndTellsOfFailures()
     {
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<bool>("readOnly");
-        QTest::newRow("Beenden button") << "button" << false;
-        QTest::newRow("Datei, Beenden") << "menu" << false;
-        QTest::newRow("title bar") << "title bar" << false;
-        QTest::newRow("read-only file: reported") << "title bar" << true;
-    }
-    void closingSavesTheList()
-    {
-        QFETCH(QString, how);
-        QFETCH(bool, readOnly);
-        RelayApp app(Operators({"Checked", ""}));
+        StorescpArchive archive;
+        const quint16 relayPort = freeLoopbackPort(), downPort = freeLoopbackPort();
+        // Debugmode 1 as a number; the archive port is not: images fail after line A. Anna on duty, Cleo not.
+        RelayApp app("[Archive]\r\nAET=ARCHIVE\r\nIP=127.0.0.1\r\nPort=abc\r\n[Local]\r\nLocalAET=RELAY\r\nLocalPort="
+                     + QByteArray::number(relayPort) + "\r\nDebugmode=01\r\n" + Operators("xAA -CC"));
         app.load();
+        const QStringList images = TestImages(app.folder.path()).series(QStringLiteral("ct"), 7);
+        SetDebugLogClock([] { return QDateTime({2026, 12, 7}, {10, 0, 1}); });
+        QString log;
+        const auto logged = [&](int image, const QString& stamp, quint16 port) {
+            const QString line = QStringLiteral("07.12.2026 10:00:01 - %1\r\n");
+            log += line.arg(QStringLiteral("Change Attribut (Images: %1 | New Attribut: %2)").arg(Dumped(images[image], "0008,0018"), stamp))
+                   + (port ? line.arg(QStringLiteral("Send to ARCHIVE - 127.0.0.1 - %1").arg(port)) : "")
+                   + (port && port == archive.port() ? line.arg(LineC) : "");
+        };
+
+        // On after a failure (storescu halts by default), and telling each response.
+        const auto sender = startStorescu(relayPort, images.mid(0, 3), {QStringLiteral("--no-halt"), QStringLiteral("-v")});
+        bool answeredWhileOpen = false;
+        const QDeadlineTimer deadline(30000);
+        app.hold = [&] { // the box, held open until the sender is done (at most 30 s)
+            answeredWhileOpen |= sender->done();
+            return !sender->done() && !deadline.hasExpired();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(sender->done() && !app.shown.isEmpty() && !QApplication::activeModalWidget(), 40000);
+        QVERIFY(answeredWhileOpen);
+        QCOMPARE(app.mostBoxes, 1);
+        QCOMPARE(app.shown, QStringList{TransferFailed});
+        QCOMPARE(sender->result(0).output.count(QStringLiteral("Refused: OutOfResources")), 3);
+        for (int image = 0; image < 3; ++image)
+            logged(image, "AA", 0);
+        QCOMPARE(DebugLog(), log);
+
+        RelaySettings().ArchivePort = QString::number(downPort); // nobody listens there
+        QVERIFY(!storescu(relayPort, {images[3]}).succeeded());
+        QTRY_COMPARE(app.shown, (QStringList{TransferFailed, TransferFailed}));
+        QVERIFY(app.listeningShown(true, relayPort));
+        logged(3, "AA", downPort);
+
+        // The archive comes back: the next images go through, no new message.
+        QVERIFY(archive.start());
+        RelaySettings().ArchivePort = QString::number(archive.port());
+        QVERIFY(storescu(relayPort, {images[4]}).succeeded());
         app.clickRow(1, true);
-        if (readOnly)
-            QVERIFY(QFile::setPermissions(SettingsFilePath(), QFile::ReadOwner));
-        if (how == "button")
-            QTest::mouseClick(app.form.cmdClose, Qt::LeftButton);
-        else if (how == "menu")
-            app.choose(app.form.mnuClose);
-        else
-            app.form.close();
-
-        QVERIFY(!app.form.isVisible());
-        QCOMPARE(app.settingsFile(), Operators(readOnly ? QStringList{"Checked", ""} : QStringList{"", "Checked"}));
-        QCOMPARE(app.boxes.shown, readOnly ? QStringList{Box("Quorin Relay: Fehler", "Die Operatorliste konnte nicht "
-                                                             "gespeichert werden.", MessageIcon::Error)}
-                                           : QStringList{});
+        QVERIFY(storescu(relayPort, {images[5]}).succeeded());
+        logged(4, "AA", archive.port());
+        logged(5, "CC", archive.port());
+        QTRY_COMPARE(DebugLog(), log);
+        RelaySettings().Debugmode = QStringLiteral("0"); // writes nothing
+        QVERIFY(storescu(relayPort, {images[6]}).succeeded());
+        QStringList stamps;
+        for (const QString& file : archive.storedFiles())
+            stamps.append(Dumped(file, QStringLiteral("0008,1070")));
+        stamps.sort();
+        QCOMPARE(stamps, (QStringList{"AA", "CC", "CC"}));
+        QCOMPARE(DebugLog(), log);
+        QCOMPARE(app.shown.size(), 2);
+        SetDebugLogClock({});
     }
 };
 

@@ -1,0 +1,211 @@
+// The three dialogs, opened with the main window's buttons and menu and
+// filled in key by key. "Neu anlegen" and "Operator ändern": what the boxes
+// take, the checks and their messages, the focus after a real message box,
+// what reaches the list. "Einstellungen": the typing filter and the keys
+// that pass it (Tab, Enter, Delete), what it shows (the file), and what
+// Übernehmen, OK and Abbrechen write, reload and stop.
+
+#include "AppTest.h"
+#include "ui/FrmEdit.h"
+#include "ui/FrmNew.h"
+#include "ui/FrmSettings.h"
+
+namespace {
+
+const QString FillAll = "Quorin Relay: Fehler | Bitte füllen Sie alle Felder aus. | Information";
+const QString Taken = "Quorin Relay: Bereits vorhanden | Dieser Kürzel ist bereits vergeben. | Information";
+
+// A Settings.ini with the relay listening on `port`, these operator rows,
+// and empty rows up to `count`.
+QByteArray Ini(quint16 port, const QByteArrayList& rows, int count = -1)
+{
+    QByteArray ini = "[Operator]\r\nOperatorCount=" + QByteArray::number(count < 0 ? rows.size() : count) + "\r\n";
+    for (int i = 0; i < rows.size(); ++i)
+        ini += "Operator" + QByteArray::number(i + 1) + "=" + rows[i] + "\r\n";
+    return ini + "[Local]\r\nLocalPort=" + QByteArray::number(port) + "\r\n";
+}
+
+// The value of `key` in `ini`.
+QString Value(const QByteArray& ini, const QString& key)
+{
+    return QRegularExpression("\n" + key + "=([^\r\n]*)").match("\n" + QString::fromLatin1(ini)).captured(1);
+}
+
+// typed: first name, surname, short code ("paste " before a text pastes
+// it); correction: typed after a Backspace where the message leaves the
+// focus; stored: the row written, none when the dialog stays; rows: in the
+// list; dialog: "new", or "edit" closed with Enter or "Abbrechen".
+struct Fill { QStringList typed; QString message, correction = {}; QStringList stored = {}; int rows = 2; QString dialog = "new"; };
+// file: Settings.ini when the dialog opens, none: as loaded (relaying,
+// LocalPort only); typed: into the five boxes, each reached with Tab, which
+// selects its text; button: pressed after, Enter: in the last box; shown:
+// the boxes as opened; written: the file after, none: unchanged.
+struct Press { QByteArray file; QStringList typed; QString button; bool readOnly; QStringList shown; QByteArray written; };
+
+} // namespace
+
+class tst_Dialogs : public QObject {
+    Q_OBJECT
+
+private slots:
+    void operatorDialogsCheckWhatIsTyped_data()
+    {
+        QTest::addColumn<Fill>("f");
+        const QString q20(20, 'q'), n120(120, 'n');
+        QTest::newRow("field empty: focus stays") << Fill{{"", "Weiß", "ß"}, FillAll, "Jürgen", {"Jürgen", "Weiß", "ß"}};
+        QTest::newRow("surname empty") << Fill{{"Max", "", "MM"}, FillAll};
+        QTest::newRow("short code empty") << Fill{{"Max", "Muster", ""}, FillAll};
+        QTest::newRow("short code taken: focus to it") << Fill{{"Jürgen", "Weiß", "ab"}, Taken, "w", {"Jürgen", "Weiß", "AW"}};
+        QTest::newRow("list full")
+            << Fill{{"Max", "Muster", "MM"}, "Quorin Relay: Fehler | Die Operatorliste ist voll. | Information", "", {}, 32766};
+        QTest::newRow("blanks count as filled") << Fill{{" ", " ", "NEW"}, "", "", {" ", " ", "NEW"}};
+        QTest::newRow("other case is free") << Fill{{"Max", "Muster", "LO"}, "", "", {"Max", "Muster", "LO"}};
+        QTest::newRow("trailing blank is free") << Fill{{"Max", "Muster", "AB "}, "", "", {"Max", "Muster", "AB "}};
+        QTest::newRow("same names, other code") << Fill{{"Anna", "Arm", "AA2"}, "", "", {"Anna", "Arm", "AA2"}};
+        QTest::newRow("short code upper-cased as typed") << Fill{{"M", "M", "xy"}, "", "", {"M", "M", "XY"}};
+        // No capital in the code page, or only "SS": kept, so the code keeps its length.
+        QTest::newRow("µ and ß kept in short codes") << Fill{{"M", "M", "aµßb"}, "", "", {"M", "M", "AµßB"}};
+        QTest::newRow("separator typed") << Fill{{"A|B", "M", "M"}, "", "", {"AB", "M", "M"}};
+        QTest::newRow("separator pasted") << Fill{{"A", "paste x|y", "M"}, FillAll};
+        QTest::newRow("outside Windows-1252") << Fill{{"AŁB", "M", "M"}, "", "", {"AB", "M", "M"}};
+        QTest::newRow("euro sign is fine") << Fill{{"A", "5€", "M"}, "", "", {"A", "5€", "M"}};
+        QTest::newRow("length limits") << Fill{{n120, "M", q20}, "", "", {n120.left(100), "M", q20.left(16).toUpper()}};
+        // Edit checks nothing: empty, taken, lower case.
+        QTest::newRow("edit: as typed, on duty anew") << Fill{{"", "Bo", "lo"}, "", "", {"", "Bo", "lo"}, 2, "edit"};
+        QTest::newRow("edit, Abbrechen: unchanged") << Fill{{"", "Bo", "lo"}, "", "", {"Anna", "Arm", "AB"}, 2, "Abbrechen"};
+    }
+    // Typed box by box with Tab, back to the first with Shift+Tab, Enter. The
+    // real message box is answered with a key; then the dialog is activated
+    // again, as a desktop's window manager does.
+    void operatorDialogsCheckWhatIsTyped()
+    {
+        QFETCH(Fill, f);
+        const bool edit = f.dialog != "new";
+        RelayApp app(Ini(quorin::test::freeLoopbackPort(), {"Checked|Anna|Arm|AB", "|Lo|Wer|lo"}, f.rows));
+        app.load(); // Anna on duty and selected
+        app.form.cmdEdit->setEnabled(edit); // new: as after deleting the last row
+        app.form.cmdDel->setEnabled(edit);
+        const auto steps = [&](auto& form) {
+            QCOMPARE(form.windowTitle(), edit ? QStringLiteral("Operator ändern") : QStringLiteral("Neu anlegen"));
+            const QList<QLineEdit*> boxes{form.txtName, form.txtSurename, form.txtShort};
+            const QStringList loaded = edit ? QStringList{"Anna", "Arm", "AB"} : QStringList{"", "", ""};
+            for (int i = 0; i < 3; ++i) {
+                QCOMPARE(QApplication::focusWidget(), boxes[i]);
+                QCOMPARE(boxes[i]->text(), loaded[i]);
+                QTest::keyClick(boxes[i], Qt::Key_A, Qt::ControlModifier);
+                QGuiApplication::clipboard()->setText(f.typed[i].mid(6));
+                if (f.typed[i].startsWith("paste "))
+                    QTest::keyClick(boxes[i], Qt::Key_V, Qt::ControlModifier);
+                else
+                    TypeText("\b" + f.typed[i]);
+                TypeText(i < 2 ? "\t" : "\x0b\x0b"); // Tab, or Shift+Tab twice back to the first box
+            }
+            if (f.dialog == "Abbrechen")
+                QTest::mouseClick(form.cmdClose, Qt::LeftButton);
+            else
+                TypeText("\r");
+            QCOMPARE(app.shown.join(""), f.message);
+            QCOMPARE(form.isVisible(), !f.message.isEmpty());
+            if (f.message.isEmpty())
+                return;
+            QVERIFY(Activate(&form));
+            QCOMPARE(QApplication::focusWidget(), f.message == Taken ? form.txtShort : form.txtName);
+            if (f.correction.isEmpty())
+                return;
+            TypeText("\b" + f.correction + "\r");
+            QVERIFY(!form.isVisible());
+        };
+        if (edit)
+            WhenModal<FrmEdit>(&app.form, steps);
+        else
+            WhenModal<FrmNew>(&app.form, steps);
+        QTest::mouseClick(edit ? app.form.cmdEdit : app.form.cmdNew, Qt::LeftButton);
+
+        QCOMPARE(OperatorRowCount(app.form.lstOperator), f.rows + (!edit && !f.stored.isEmpty()));
+        if (f.stored.isEmpty())
+            return;
+        // A new row at the end, neither ticked nor selected; an edited one stays on duty.
+        QTreeWidgetItem* row = app.row(edit ? 0 : 2);
+        QCOMPARE(RowEntry(row), (OperatorEntry{edit ? "Checked" : "", f.stored[0], f.stored[1], f.stored[2]}));
+        QCOMPARE(QList<bool>({IsRowTicked(row), row->isSelected()}), QList<bool>(2, edit));
+        QVERIFY(app.form.cmdEdit->isEnabled() && app.form.cmdDel->isEnabled());
+        QCOMPARE(app.window.station().operatorShortCode(), edit ? f.stored[2] : "AB");
+        QCOMPARE(app.form.lblOperator->text(), edit ? f.stored[0] + ' ' + f.stored[1] : "Anna Arm");
+    }
+
+    void settingsDialogWritesReloadsAndStops_data()
+    {
+        QTest::addColumn<Press>("p");
+        const auto written = [](const QByteArrayList& v) { // archive AET, IP, port, local AET, port
+            return "[Operator]\r\nOperatorCount=1\r\nOperator1=Checked|Anna|Arm|AB\r\n[Local]\r\nLocalPort=" + v[4]
+                   + "\r\nLocalAET=" + v[3] + "\r\nDebugmode=0\r\n[Archive]\r\nAET=" + v[0] + "\r\nIP=" + v[1] + "\r\nPort=" + v[2] + "\r\n";
+        };
+        const QStringList typed{"ARCHIVE", "10.0.0.5", "104", "RELAY", "1234"}; // the port's selected digits typed over at the limit
+        const QByteArray typedFile = written({"ARCHIVE", "10.0.0.5", "104", "RELAY", "1234"});
+        QTest::newRow("Übernehmen") << Press{{}, typed, "cmdApply", false, {}, typedFile};
+        QTest::newRow("OK") << Press{{}, typed, "cmdOK", false, {}, typedFile};
+        QTest::newRow("Abbrechen") << Press{{}, typed, "cmdClose", false, {}, {}};
+        QTest::newRow("OK, file read-only: reported") << Press{{}, typed, "cmdOK", true, {}, {}};
+        // IP: digits and full stops; ports: digits, at most four typed; AE titles unfiltered.
+        QTest::newRow("Enter: what the typing filter lets in")
+            << Press{{}, {"Ärchiv-1.x", "1a-2:3 .4", "1.0-456", "a.b", "99999"}, "Enter", false, {},
+                     written({"\xC4rchiv-1.x", "123.4", "1045", "a.b", "9999"})};
+        // Reloaded: an emptied LocalPort is read back empty, not as 109.
+        QTest::newRow("Enter: Delete empties the port") << Press{{}, {"", "", "", "", "\x7f"}, "Enter", false, {}, written({"", "", "", "", ""})};
+        // Values replaced in place, the file's own lines and endings kept,
+        // missing keys appended; a longer port than typing allows shows whole.
+        QTest::newRow("OK untouched: values as the file has them")
+            << Press{"[Local]\nLocalAET = RELAY \n[Archive]\nAET=\"ARCH\"\nPort=123456\n", {}, "cmdOK", false,
+                     {"ARCH", "", "123456", "RELAY", ""},
+                     "[Local]\nLocalAET = RELAY\nLocalPort=\r\nDebugmode=0\r\n[Archive]\nAET=ARCH\nPort=123456\nIP=\r\n"};
+        // Debugmode: one the box cannot show, ticked, greyed.
+        for (const QByteArray mode : {"abc", "1", "2"})
+            QTest::newRow(("OK untouched: Debugmode " + mode).constData())
+                << Press{"[Local]\r\nDebugmode=" + mode + "\r\n", {}, "cmdOK", false, {"", "", "", "", ""},
+                         "[Local]\r\nDebugmode=" + mode + "\r\nLocalAET=\r\nLocalPort=\r\n[Archive]\r\nAET=\r\nIP=\r\nPort=\r\n"};
+    }
+    void settingsDialogWritesReloadsAndStops()
+    {
+        QFETCH(Press, p);
+        const quint16 port = quorin::test::freeLoopbackPort();
+        RelayApp app(Ini(port, {"Checked|Anna|Arm|AB"}));
+        app.load();
+        if (!p.file.isEmpty())
+            app.writeSettings(p.file); // changed since the load: the dialog shows the file
+        const QByteArray before = app.settingsFile();
+        if (p.readOnly)
+            QVERIFY(QFile::setPermissions(SettingsFilePath(), QFile::ReadOwner));
+        WhenModal<FrmSettings>(&app.form, [&](FrmSettings& form) {
+            QCOMPARE(form.windowTitle(), QStringLiteral("Einstellungen"));
+            QVERIFY(!form.chkDebug->isVisible() && !form.cmdApply->isEnabled());
+            const QList<QLineEdit*> boxes{form.txtAET, form.txtIP, form.txtPort, form.txtLocAET, form.txtLocPort};
+            for (int i = 0; i < 5; ++i) {
+                QCOMPARE(boxes[i]->text(), p.shown.isEmpty() ? (i == 4 ? QString::number(port) : "") : p.shown[i]);
+                if (!p.typed.isEmpty()) {
+                    QCOMPARE(QApplication::focusWidget(), boxes[i]);
+                    TypeText(p.typed[i] + (i < 4 ? "\t" : ""));
+                }
+            }
+            if (!p.typed.isEmpty() && p.button != "Enter") { // every edit enables Übernehmen; it joins the tab order
+                TypeText("\t\t");
+                QCOMPARE(QApplication::focusWidget(), form.cmdApply);
+            }
+            if (p.button == "Enter")
+                TypeText("\r");
+            else
+                QTest::mouseClick(form.findChild<QPushButton*>(p.button), Qt::LeftButton);
+            QCOMPARE(form.isVisible(), p.button == "cmdApply");
+            QVERIFY(!form.cmdApply->isEnabled() || p.button == "cmdClose");
+        });
+        app.choose(app.form.mnuSettings);
+        const QByteArray after = p.written.isEmpty() ? before : p.written;
+        QCOMPARE(app.settingsFile(), after);
+        QCOMPARE(RelaySettings().LocalPort, Value(after, "LocalPort")); // reloaded
+        QCOMPARE(RelaySettings().ArchiveAET, Value(after, "AET"));
+        QVERIFY(app.listeningShown(p.button == "cmdClose", port)); // stopped on the port it listened on
+        QCOMPARE(app.shown.join(""), p.readOnly ? "Quorin Relay: Fehler | Die Einstellungen konnten nicht gespeichert werden. | Error" : "");
+    }
+};
+
+QTEST_MAIN(tst_Dialogs)
+#include "tst_dialogs.moc"
