@@ -26,6 +26,11 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#ifdef __linux__
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
 #include <functional>
 
@@ -113,10 +118,81 @@ void resetPeakResident()
     if (clear.open(QIODevice::WriteOnly))
         clear.write("5");
 }
+
+// CPU time (user and system, ms) of this process (the relay, and the
+// bench's own waiting), of its finished children (the senders), and of the
+// archive (storescp, a child still running).
+qint64 selfCpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000
+           + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
+}
+
+qint64 childrenCpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000
+           + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
+}
+
+qint64 archiveCpuMs()
+{
+    const QString children = QString::fromLatin1(
+        [] {
+            QFile file(QStringLiteral("/proc/self/task/%1/children").arg(QCoreApplication::applicationPid()));
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        }());
+    for (const QString& pid : children.split(u' ', Qt::SkipEmptyParts)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = stat.readAll();
+        if (!text.contains("(storescp)"))
+            continue;
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        const qint64 ticks = fields.value(11).toLongLong() + fields.value(12).toLongLong(); // utime, stime
+        return ticks * 1000 / sysconf(_SC_CLK_TCK);
+    }
+    return 0;
+}
 #else
 qint64 peakResidentKiB() { return -1; }
 void resetPeakResident() {}
+qint64 selfCpuMs() { return 0; }
+qint64 childrenCpuMs() { return 0; }
+qint64 archiveCpuMs() { return 0; }
 #endif
+
+// CPU spent by each party during the timed runs of one path.
+struct CpuSpent {
+    qint64 relayMs = 0;
+    qint64 senderMs = 0;
+    qint64 archiveMs = 0;
+};
+
+class CpuMeter {
+public:
+    CpuMeter()
+        : m_self(selfCpuMs())
+        , m_children(childrenCpuMs())
+        , m_archive(archiveCpuMs())
+    {
+    }
+    void addTo(CpuSpent& spent) const
+    {
+        spent.relayMs += selfCpuMs() - m_self;
+        spent.senderMs += childrenCpuMs() - m_children;
+        spent.archiveMs += archiveCpuMs() - m_archive;
+    }
+
+private:
+    qint64 m_self;
+    qint64 m_children;
+    qint64 m_archive;
+};
 
 template <typename T>
 T median(QList<T> values)
@@ -151,6 +227,8 @@ struct CaseFigures {
     quint64 cutThrough = 0; // images relayed cut-through, of
     quint64 relayed = 0;    // images relayed either way
     bool allArrived = true;
+    CpuSpent directCpu; // over the timed runs
+    CpuSpent relayCpu;
 };
 
 class Bench {
@@ -171,11 +249,11 @@ public:
             qint64 direct = 0;
             qint64 relay = 0;
             if (i % 2 == 0) {
-                direct = sendDirect(benchCase, figures);
-                relay = sendThroughRelay(benchCase, figures);
+                direct = timedDirect(benchCase, figures);
+                relay = timedThroughRelay(benchCase, figures);
             } else {
-                relay = sendThroughRelay(benchCase, figures);
-                direct = sendDirect(benchCase, figures);
+                relay = timedThroughRelay(benchCase, figures);
+                direct = timedDirect(benchCase, figures);
             }
             figures.directMs << direct;
             figures.relayMs << relay;
@@ -185,6 +263,22 @@ public:
     }
 
 private:
+    qint64 timedDirect(const BenchCase& benchCase, CaseFigures& figures)
+    {
+        const CpuMeter meter;
+        const qint64 ms = sendDirect(benchCase, figures);
+        meter.addTo(figures.directCpu);
+        return ms;
+    }
+
+    qint64 timedThroughRelay(const BenchCase& benchCase, CaseFigures& figures)
+    {
+        const CpuMeter meter;
+        const qint64 ms = sendThroughRelay(benchCase, figures);
+        meter.addTo(figures.relayCpu);
+        return ms;
+    }
+
     // The wall time in ms, or -1 when a sender failed.
     static qint64 send(quint16 port, const QList<QStringList>& groups)
     {
@@ -260,6 +354,14 @@ void printFigures(const BenchCase& benchCase, const CaseFigures& figures)
         << " ms; ratios " << join(figures.ratios) << Qt::endl;
     out << "  " << (figures.allArrived ? "every image arrived through both paths" : "SOME IMAGES FAILED")
         << "; relayed cut-through: " << figures.cutThrough << " of " << figures.relayed << Qt::endl;
+    const auto perRun = [&figures](qint64 ms) { return ms / std::max<qsizetype>(1, figures.ratios.size()); };
+    const CpuSpent& d = figures.directCpu;
+    const CpuSpent& r = figures.relayCpu;
+    out << "  CPU per run (user + system): direct: sender " << perRun(d.senderMs) << " + archive "
+        << perRun(d.archiveMs) << " = " << perRun(d.senderMs + d.archiveMs) << " ms; through the relay: sender "
+        << perRun(r.senderMs) << " + relay " << perRun(r.relayMs) << " + archive " << perRun(r.archiveMs) << " = "
+        << perRun(r.senderMs + r.relayMs + r.archiveMs) << " ms (the bench's own waiting in the relay's share: "
+        << perRun(d.relayMs) << " ms in a direct run)" << Qt::endl;
 }
 
 void printStartUp(MinimalRelay& relay, quint16 relayPort, bool& opened)
