@@ -22,34 +22,23 @@ AppRelayStation::AppRelayStation()
 
 AppRelayStation::~AppRelayStation()
 {
-    stop();
+    if (m_station.isListening())
+        m_station.stopListening(m_port);
 }
 
 bool AppRelayStation::start(quint16 archivePort)
 {
+    m_port = freeLoopbackPort();
     RelaySettings() = RelaySettingsValues{QStringLiteral("ARCHIVE"), QStringLiteral("127.0.0.1"),
                                           QString::number(archivePort), QStringLiteral("RELAY"),
-                                          QString(), QStringLiteral("0")};
+                                          QString::number(m_port), QStringLiteral("0")};
     m_station.replaceServer();
-    m_port = freeLoopbackPort();
-    RelaySettings().LocalPort = QString::number(m_port);
     return m_station.startListening(m_port);
-}
-
-void AppRelayStation::stop()
-{
-    if (m_station.isListening())
-        m_station.stopListening(m_port);
 }
 
 void AppRelayStation::setArchivePort(quint16 archivePort)
 {
     RelaySettings().ArchivePort = QString::number(archivePort);
-}
-
-void AppRelayStation::setOperator(const QString& shortCode)
-{
-    m_station.setOperatorOnDuty(shortCode, QString());
 }
 
 } // namespace quorin::test

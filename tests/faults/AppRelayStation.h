@@ -17,20 +17,16 @@ class AppRelayStation {
 public:
     AppRelayStation();
     ~AppRelayStation();
-    AppRelayStation(const AppRelayStation&) = delete;
-    AppRelayStation& operator=(const AppRelayStation&) = delete;
 
     // Points RelaySettings at the archive (127.0.0.1, AE title ARCHIVE,
     // debug log off) and listens on a free port; false when that failed.
     bool start(quint16 archivePort);
-    void stop();
     void setArchivePort(quint16 archivePort);
     // The short code of the operator on duty, stamped on the next images.
-    void setOperator(const QString& shortCode);
+    void setOperator(const QString& shortCode) { m_station.setOperatorOnDuty(shortCode, QString()); }
     // Runs on each image just before the application's handler sees it.
     void setBeforeHandling(std::function<void()> hook) { m_beforeHandling = std::move(hook); }
     int imagesRaised() const { return m_imagesRaised; }
-
     quint16 port() const { return m_port; }
     int transferMessages() const { return m_boxes.shown; }
 
