@@ -12,12 +12,7 @@
 #include "LoopbackPorts.h"
 #include "TestImages.h"
 
-#include <QDateTime>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 
 using namespace quorin::test;
 
@@ -37,9 +32,9 @@ private slots:
         QFETCH(bool, archiveSilent);
         QTemporaryDir work;
         const QDir dir(work.path());
-        QVERIFY(work.isValid() && dir.mkpath(QStringLiteral("program")) && dir.mkpath(QStringLiteral("tmp")));
-        QVERIFY(dir.mkdir(QStringLiteral("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         const QDir tmp(dir.filePath(QStringLiteral("tmp")));
+        QVERIFY(work.isValid() && dir.mkpath(QStringLiteral("program")) && dir.mkpath(tmp.path())
+                && dir.mkdir(QStringLiteral("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         // 200 MB, so each takes a while to arrive; with the silent archive
         // the images arrive whole and wait on it. Eight on each of four
         // associations: a relay that let them run on after the close would
