@@ -31,7 +31,6 @@ public:
     QString folder() const { return m_root.filePath(QStringLiteral("store")); }
     // Its output folder's files, complete or not.
     QStringList storedFiles() const;
-    QString output() const { return m_process ? m_process->output() : QString(); }
 
 private:
     QStringList m_options;
