@@ -85,17 +85,18 @@ struct CapturedExchange {
         return bytes;
     }
 
-    // `dataset` in P-DATA PDUs of 16 KiB on the image's context, the last
-    // fragment marked last if `last`.
-    QList<QByteArray> carrying(const QByteArray& dataset, bool last = true) const
+    // `dataset` in P-DATA PDUs on the image's context, cut as storescu cut
+    // the image, the last fragment marked last.
+    QList<QByteArray> carrying(const QByteArray& dataset) const
     {
+        const qsizetype fragment = datasetPdus.first().size() - 12;
         QList<QByteArray> pdus;
-        for (qsizetype at = 0; at < dataset.size(); at += 16384) {
-            const QByteArray part = dataset.mid(at, 16384);
+        for (qsizetype at = 0; at < dataset.size(); at += fragment) {
+            const QByteArray part = dataset.mid(at, fragment);
             QByteArray item(6, '\0');
             qToBigEndian(quint32(part.size() + 2), item.data());
             item[4] = datasetPdus.first()[10];
-            item[5] = char(last && at + 16384 >= dataset.size() ? 0x02 : 0x00);
+            item[5] = char(at + fragment >= dataset.size() ? 0x02 : 0x00);
             pdus << pdu::header(pdu::PData, quint32(item.size() + part.size())) + item + part;
         }
         return pdus;
