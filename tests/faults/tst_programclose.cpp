@@ -5,7 +5,6 @@
 // operator list saved, every sender's connection ended, nothing acknowledged
 // that the archive lacks, nothing left behind.
 
-#include "ArchivePeers.h"
 #include "DicomTools.h"
 #include "EventLoopWait.h"
 #include "FaultyArchive.h"
@@ -45,9 +44,7 @@ private slots:
         const QStringList images(8, TestImages(work.path()).make(QStringLiteral("large.dcm"), large));
         QVERIFY(!images.first().isEmpty());
 
-        StorescpOptions concurrent;
-        concurrent.concurrent = true;
-        StorescpArchive archive(concurrent);
+        FaultyArchive archive({QStringLiteral("--fork"), QStringLiteral("+uf")}); // serves associations at once
         SilentPeer silentArchive;
         QVERIFY(archiveSilent ? silentArchive.isListening() : archive.start());
         const quint16 port = freeLoopbackPort();
