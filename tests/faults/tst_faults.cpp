@@ -150,7 +150,6 @@ struct PduGarbage {
 
 } // namespace
 
-
 class tst_Faults : public QObject {
     Q_OBJECT
 
