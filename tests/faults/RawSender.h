@@ -92,12 +92,12 @@ struct CapturedExchange {
         const qsizetype fragment = datasetPdus.first().size() - 12;
         QList<QByteArray> pdus;
         for (qsizetype at = 0; at < dataset.size(); at += fragment) {
-            const QByteArray part = dataset.mid(at, fragment);
+            const QByteArray piece = dataset.mid(at, fragment);
             QByteArray item(6, '\0');
-            qToBigEndian(quint32(part.size() + 2), item.data());
+            qToBigEndian(quint32(piece.size() + 2), item.data());
             item[4] = datasetPdus.first()[10];
             item[5] = char(at + fragment >= dataset.size() ? 0x02 : 0x00);
-            pdus << pdu::header(pdu::PData, quint32(item.size() + part.size())) + item + part;
+            pdus << pdu::header(pdu::PData, quint32(item.size() + piece.size())) + item + piece;
         }
         return pdus;
     }

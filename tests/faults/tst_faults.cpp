@@ -349,7 +349,7 @@ private slots:
         QVERIFY(end != SenderEnd::AbortMidImage || (connection.waitForPdus(3), !connection.isOpen()));
         connection.close();
         QVERIFY2(waitForNoTemporaryFiles(), qPrintable(leftoverTemporaryFiles().join(u' ')));
-        // Passed on while it arrived, the part the archive got goes when the
+        // Passed on while it arrived, what the archive got goes when the
         // relay aborts the archive's association, which may be a moment after
         // the sender's answer.
         QVERIFY2(waitUntil([&] { return m_archive->storedFiles().isEmpty(); }, 10000),
@@ -447,7 +447,7 @@ private:
         QVERIFY2(run.succeeded() && storeResponses(run.output) == QStringList{QStringLiteral("Success")},
                  qPrintable(run.output));
         QCOMPARE(acknowledgedButMissing({image}, run.output, m_archive->folder(), m_acknowledged), 0);
-        // A part of a broken image the archive received may appear and go
+        // Bytes of a broken image the archive received may appear and go
         // after the sender's answer.
         QVERIFY2(!alone || waitUntil([this] { return m_archive->storedFiles().size() == 1; }, 10000),
                  qPrintable(m_archive->storedFiles().join(u' ')));
