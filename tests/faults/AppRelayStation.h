@@ -5,8 +5,11 @@
 // forwards to the archive in RelaySettings. Transfer messages are counted,
 // not shown, and answered at once.
 
+#include "LoopbackPorts.h"
+#include "RelayHarness.h"
 #include "app/ImageRelay.h"
 #include "app/RelayStation.h"
+#include "settings/RelaySettings.h"
 #include "ui/MessageBoxes.h"
 
 #include <functional>
@@ -15,22 +18,43 @@ namespace quorin::test {
 
 class AppRelayStation {
 public:
-    AppRelayStation();
-    ~AppRelayStation();
-    AppRelayStation(const AppRelayStation&) = delete;
-    AppRelayStation& operator=(const AppRelayStation&) = delete;
+    AppRelayStation() : m_relay(m_station, m_boxes)
+    {
+        // Connected first, so it runs before the handler forwards the image.
+        QObject::connect(&m_station, &RelayStation::ImageReceivedAsync, &m_relay, [this] {
+            ++m_imagesRaised;
+            if (m_beforeHandling)
+                m_beforeHandling();
+        });
+        QObject::connect(&m_station, &RelayStation::ImageReceivedAsync, &m_relay, &ImageRelay::onImageReceived);
+        setOperator(QStringLiteral("AB"));
+        applyCutThroughFromEnvironment();
+    }
+
+    ~AppRelayStation()
+    {
+        if (m_station.isListening())
+            m_station.stopListening(m_port);
+    }
 
     // Points RelaySettings at the archive (127.0.0.1, AE title ARCHIVE,
     // debug log off) and listens on a free port; false when that failed.
-    bool start(quint16 archivePort);
-    void stop();
-    void setArchivePort(quint16 archivePort);
+    bool start(quint16 archivePort)
+    {
+        m_port = freeLoopbackPort();
+        RelaySettings() = RelaySettingsValues{QStringLiteral("ARCHIVE"), QStringLiteral("127.0.0.1"),
+                                              QString::number(archivePort), QStringLiteral("RELAY"),
+                                              QString::number(m_port), QStringLiteral("0")};
+        m_station.replaceServer();
+        return m_station.startListening(m_port);
+    }
+
+    void setArchivePort(quint16 archivePort) { RelaySettings().ArchivePort = QString::number(archivePort); }
     // The short code of the operator on duty, stamped on the next images.
-    void setOperator(const QString& shortCode);
+    void setOperator(const QString& shortCode) { m_station.setOperatorOnDuty(shortCode, QString()); }
     // Runs on each image just before the application's handler sees it.
     void setBeforeHandling(std::function<void()> hook) { m_beforeHandling = std::move(hook); }
     int imagesRaised() const { return m_imagesRaised; }
-
     quint16 port() const { return m_port; }
     int transferMessages() const { return m_boxes.shown; }
 

@@ -1,94 +1,107 @@
 #include "FaultyArchive.h"
 
-#include "EventLoopWait.h"
 #include "LoopbackPorts.h"
 
+#include <dcmtk/config/osconfig.h>
+#include <dcmtk/dcmdata/dcdeftag.h>
+#include <dcmtk/dcmdata/dcfilefo.h>
+
 #include <QDir>
+#include <QRegularExpression>
+#include <QSet>
 
 #include <signal.h>
 
 namespace quorin::test {
 
-FaultyArchive::FaultyArchive() = default;
-
-FaultyArchive::~FaultyArchive()
-{
-    stop();
-}
-
-QString FaultyArchive::folder() const
-{
-    return QDir(m_root.path()).filePath(QStringLiteral("store"));
-}
-
 bool FaultyArchive::start()
 {
     if (m_port == 0)
         m_port = freeLoopbackPort();
-    if (!m_root.isValid() || !restoreOutputFolder())
-        return false;
-    // The options of StorescpArchive: +B streams each image to its file as
-    // it arrives, so a kill leaves a partial file behind.
+    // As StorescpArchive: +B streams each image to its file as it arrives,
+    // so a kill leaves a partial file behind.
     m_process = std::make_unique<PeerProcess>(
-        QStringLiteral("storescp"), QStringList{QStringLiteral("+B"), QStringLiteral("-pdu"),
-                                                QStringLiteral("131072"), QStringLiteral("-od"), folder(),
-                                                QString::number(m_port)});
-    m_paused = false;
-    return m_process->start(m_port);
+        QStringLiteral("storescp"), m_options + QStringList{QStringLiteral("+B"), QStringLiteral("-pdu"),
+                                                            QStringLiteral("131072"), QStringLiteral("-od"),
+                                                            folder(), QString::number(m_port)});
+    return m_root.isValid() && QDir().mkpath(folder()) && m_process->start(m_port);
 }
 
 void FaultyArchive::stop()
 {
-    if (!m_process)
-        return;
-    // A paused process would only see the SIGTERM once it runs again.
-    resume();
-    m_process->stop();
+    signal(SIGCONT); // a paused process would only see the SIGTERM once it runs again
+    if (m_process)
+        m_process->stop();
 }
 
-void FaultyArchive::pause()
-{
-    sendSignal(SIGSTOP);
-    m_paused = true;
-}
-
-void FaultyArchive::resume()
-{
-    if (m_paused)
-        sendSignal(SIGCONT);
-    m_paused = false;
-}
-
-void FaultyArchive::kill()
-{
-    sendSignal(SIGKILL);
-    m_paused = false;
-    waitUntil([this] { return !m_process->isRunning(); }, 5000);
-}
-
-void FaultyArchive::sendSignal(int number)
+void FaultyArchive::signal(int number)
 {
     if (m_process && m_process->isRunning() && m_process->pid() > 0)
         ::kill(pid_t(m_process->pid()), number);
-}
-
-bool FaultyArchive::removeOutputFolder()
-{
-    return QDir(folder()).removeRecursively();
-}
-
-bool FaultyArchive::restoreOutputFolder()
-{
-    return QDir().mkpath(folder());
 }
 
 QStringList FaultyArchive::storedFiles() const
 {
     const QDir store(folder());
     QStringList files;
-    for (const QString& name : store.entryList(QDir::Files, QDir::Name))
+    for (const QString& name : store.entryList(QDir::Files))
         files << store.filePath(name);
     return files;
+}
+
+SilentPeer::SilentPeer()
+{
+    // The sockets are the server's children and go with it, never read.
+    connect(this, &QTcpServer::newConnection, this, [this] {
+        while (nextPendingConnection())
+            ++connections;
+    });
+    listen(QHostAddress::LocalHost);
+}
+
+namespace {
+
+// A file cut off between two elements still reads, but without its pixel
+// data: only a whole image gives its UID.
+QString wholeImageUid(const QString& file)
+{
+    DcmFileFormat format;
+    OFString uid;
+    if (format.loadFile(QFile::encodeName(file).constData()).bad() || !format.getDataset()->tagExists(DCM_PixelData)
+        || format.getDataset()->findAndGetOFString(DCM_SOPInstanceUID, uid).bad())
+        return QString();
+    return QString::fromLatin1(uid.c_str());
+}
+
+} // namespace
+
+QStringList storeResponses(const QString& storescuOutput)
+{
+    static const QRegularExpression response(QStringLiteral(R"(Received Store Response \(([^)]*)\))"));
+    QStringList answers;
+    for (auto it = response.globalMatch(storescuOutput); it.hasNext();)
+        answers << it.next().captured(1);
+    return answers;
+}
+
+int acknowledgedButMissing(const QStringList& files, const QString& storescuOutput, const QString& archiveFolder,
+                           int& acknowledged)
+{
+    QSet<QString> stored;
+    const QDir dir(archiveFolder);
+    for (const QString& name : dir.entryList(QDir::Files))
+        stored.insert(wholeImageUid(dir.filePath(name)));
+    const QStringList answers = storeResponses(storescuOutput);
+    int missing = 0;
+    for (qsizetype i = 0; i < std::min(answers.size(), files.size()); ++i) {
+        // Warnings (coercion, elements discarded, ...) mean stored too.
+        if (answers[i].startsWith(QLatin1String("Success")) || answers[i].startsWith(QLatin1String("Warning"))) {
+            ++acknowledged;
+            const QString uid = wholeImageUid(files[i]);
+            missing += uid.isEmpty() || !stored.contains(uid);
+        }
+    }
+    return missing;
 }
 
 } // namespace quorin::test
