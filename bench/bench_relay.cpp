@@ -130,6 +130,13 @@ qint64 selfCpuMs()
            + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
 }
 
+qint64 selfSystemCpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_stime.tv_sec * 1000 + usage.ru_stime.tv_usec / 1000;
+}
+
 qint64 childrenCpuMs()
 {
     rusage usage{};
@@ -162,6 +169,7 @@ qint64 archiveCpuMs()
 qint64 peakResidentKiB() { return -1; }
 void resetPeakResident() {}
 qint64 selfCpuMs() { return 0; }
+qint64 selfSystemCpuMs() { return 0; }
 qint64 childrenCpuMs() { return 0; }
 qint64 archiveCpuMs() { return 0; }
 #endif
@@ -169,6 +177,7 @@ qint64 archiveCpuMs() { return 0; }
 // CPU spent by each party during the timed runs of one path.
 struct CpuSpent {
     qint64 relayMs = 0;
+    qint64 relaySystemMs = 0; // of relayMs, in the kernel
     qint64 senderMs = 0;
     qint64 archiveMs = 0;
 };
@@ -177,6 +186,7 @@ class CpuMeter {
 public:
     CpuMeter()
         : m_self(selfCpuMs())
+        , m_selfSystem(selfSystemCpuMs())
         , m_children(childrenCpuMs())
         , m_archive(archiveCpuMs())
     {
@@ -184,12 +194,14 @@ public:
     void addTo(CpuSpent& spent) const
     {
         spent.relayMs += selfCpuMs() - m_self;
+        spent.relaySystemMs += selfSystemCpuMs() - m_selfSystem;
         spent.senderMs += childrenCpuMs() - m_children;
         spent.archiveMs += archiveCpuMs() - m_archive;
     }
 
 private:
     qint64 m_self;
+    qint64 m_selfSystem;
     qint64 m_children;
     qint64 m_archive;
 };
@@ -359,7 +371,8 @@ void printFigures(const BenchCase& benchCase, const CaseFigures& figures)
     const CpuSpent& r = figures.relayCpu;
     out << "  CPU per run (user + system): direct: sender " << perRun(d.senderMs) << " + archive "
         << perRun(d.archiveMs) << " = " << perRun(d.senderMs + d.archiveMs) << " ms; through the relay: sender "
-        << perRun(r.senderMs) << " + relay " << perRun(r.relayMs) << " + archive " << perRun(r.archiveMs) << " = "
+        << perRun(r.senderMs) << " + relay " << perRun(r.relayMs) << " (kernel " << perRun(r.relaySystemMs)
+        << ") + archive " << perRun(r.archiveMs) << " = "
         << perRun(r.senderMs + r.relayMs + r.archiveMs) << " ms (the bench's own waiting in the relay's share: "
         << perRun(d.relayMs) << " ms in a direct run)" << Qt::endl;
 }
