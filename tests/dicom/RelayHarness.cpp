@@ -20,7 +20,7 @@ bool RelayHarness::start()
                 ++m_imagesRaised;
                 if (m_beforeHandling)
                     m_beforeHandling();
-                if (m_decision == Decision::LetGo)
+                if (!m_forwarding)
                     return;
                 image->ImageAttributes().PutAttribute(0x0008, 0x1070, m_stamp);
                 image->ForwardImage(QStringLiteral("127.0.0.1"), m_archivePort, QStringLiteral("QUORIN"),

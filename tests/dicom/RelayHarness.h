@@ -13,8 +13,6 @@
 class RelayHarness : public QObject {
     Q_OBJECT
 public:
-    enum class Decision { Forward, LetGo }; // LetGo: drop the image without forwarding
-
     RelayHarness();
     ~RelayHarness() override { stop(); }
 
@@ -30,7 +28,8 @@ public:
         m_archiveAE = aeTitle;
     }
     void setStamp(const QString& stamp) { m_stamp = stamp; }
-    void setDecision(Decision decision) { m_decision = decision; }
+    // Off: the handler drops each image without forwarding it.
+    void setForwarding(bool on) { m_forwarding = on; }
     // Called in the handler before the image is dealt with.
     void setBeforeHandling(std::function<void()> hook) { m_beforeHandling = std::move(hook); }
 
@@ -48,7 +47,7 @@ private:
     quint16 m_archivePort = 0;
     QString m_archiveAE = QStringLiteral("ARCHIVE");
     QString m_stamp = QStringLiteral("AB");
-    Decision m_decision = Decision::Forward;
+    bool m_forwarding = true;
     std::function<void()> m_beforeHandling;
     int m_imagesRaised = 0;
     QList<ForwardResult> m_results;

@@ -13,10 +13,7 @@
 #include "dicom/internal/RelayPaths.h"
 
 #include <QDir>
-#include <QHostAddress>
 #include <QScopeGuard>
-#include <QStandardPaths>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <map>
@@ -102,15 +99,12 @@ class tst_Relay : public QObject {
     ArchivePeer* archive(const QString& kind)
     {
         std::unique_ptr<ArchivePeer>& archive = m_archives[kind];
-        if (!archive && kind == "orthanc") {
-            auto orthanc = std::make_unique<OrthancArchive>();
-            if (orthanc->start())
-                archive = std::move(orthanc);
-        } else if (!archive) {
-            auto storescp = std::make_unique<StorescpArchive>(
-                StorescpOptions{.acceptCompressed = kind == "all", .acceptUnknownSopClasses = kind == "all"});
-            if (storescp->start())
-                archive = std::move(storescp);
+        if (!archive) {
+            archive.reset(kind == "orthanc" ? static_cast<ArchivePeer*>(new OrthancArchive)
+                                            : new StorescpArchive(StorescpOptions{
+                                                .acceptCompressed = kind == "all", .acceptUnknownSopClasses = kind == "all"}));
+            if (!archive->start())
+                archive.reset();
         }
         if (archive)
             m_relay->setArchive(archive->port(), archive->aeTitle());
@@ -286,8 +280,6 @@ private slots:
         charset("Korean, Windows-1252 letters",
                 "\\ISO 2022 IR 149|Hong^Gildong=洪^吉洞=홍^길동|ŠÉ€|\\ISO 2022 IR 149\\ISO 2022 IR 100|SÉEUR",
                 "S\x1B-A\xC9""EUR");
-        charset("Chinese GB 2312", "\\ISO 2022 IR 58|Zhang^XiaoDong=张^小东|MÜ|\\ISO 2022 IR 58\\ISO 2022 IR 100",
-                "M\x1B-A\xDC");
     }
 
     void relayedCopyMatchesTheDirectPath()
@@ -299,10 +291,6 @@ private slots:
         QFETCH(QString, relayed);
         QFETCH(QStringList, charset);
         QFETCH(QByteArray, stampBytes);
-        for (const QString& tool : QStringList{sender.section(u' ', 0, 0), archive == "orthanc" ? "Orthanc" : "storescp"}) {
-            if (QStandardPaths::findExecutable(tool).isEmpty())
-                QSKIP(qPrintable(tool + " is not installed"));
-        }
         ArchivePeer* peer = this->archive(archive);
         QVERIFY(peer);
         const QStringList files = image == "series" ? m_images->series("series", 20)
@@ -393,8 +381,6 @@ private slots:
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<int>("stored"); // of three images
-        QTest::newRow("archive not running") << "archive down" << 0;
-        QTest::newRow("archive refuses associations") << "archive refuses" << 0;
         QTest::newRow("handler lets the images go") << "let go" << 0;
         QTest::newRow("server flag off: nothing raised") << "flag off" << 0;
         // The image the handler has already got is still forwarded.
@@ -409,14 +395,11 @@ private slots:
     {
         QFETCH(QString, fault);
         QFETCH(int, stored);
-        StorescpArchive archive(StorescpOptions{.refuseAssociations = fault == "archive refuses"});
+        StorescpArchive archive;
         QVERIFY(archive.start());
-        if (fault == "archive down")
-            archive.stop();
         m_relay->setArchive(archive.port());
         m_relay->server().setServerFlag(fault != "flag off");
-        if (fault == "let go" || fault == "server destroyed")
-            m_relay->setDecision(RelayHarness::Decision::LetGo);
+        m_relay->setForwarding(fault != "let go" && fault != "server destroyed");
         if (fault == "listener closed")
             m_relay->setBeforeHandling([this] { m_relay->server().CloseListener(m_relay->port()); });
         if (fault == "server destroyed")
@@ -441,40 +424,20 @@ private slots:
             QCOMPARE(m_relay->imagesRaised(), 0);
     }
 
-    // Senders that vanish mid-association or mid-image (before and after
-    // the image went into a file), or announce a 4 GB request: nothing
-    // reported (an image passed on while it arrives is raised before its
-    // end), no file left, and the next sender is served (also while the
-    // announcing connection is still open). tst_pdugarbage sends the rest
-    // of the garbage.
-    void brokenSenderLeavesNoTraceAndTheNextImageIsRelayed_data()
+    // A sender that vanishes a megabyte into a 6 MB image, while the image
+    // waits in memory (store and forward) or is passed on as it arrives
+    // (cut-through: raised before its end): nothing reported or stored, no
+    // file left, and the next sender is served. tests/faults ends senders
+    // everywhere else: mid-request, past the 4 MB, with garbage.
+    void senderCutMidImageLeavesNoTrace()
     {
-        QTest::addColumn<qint64>("cutAfter"); // storescu's bytes passed before the cut; 0: the request instead
-        QTest::newRow("storescu cut inside the association request") << qint64(40);
-        QTest::newRow("storescu cut inside the pixel data, in memory") << qint64(1000000);
-        QTest::newRow("storescu cut inside the pixel data, in a file") << qint64(5000000);
-        QTest::newRow("association request announcing 4 GB") << qint64(0);
-    }
-
-    void brokenSenderLeavesNoTraceAndTheNextImageIsRelayed()
-    {
-        QFETCH(qint64, cutAfter);
         ArchivePeer* archive = this->archive("uncompressed");
         QVERIFY(archive);
-        QTcpSocket connection;
-        if (cutAfter > 0) {
-            LoopbackProxy proxy(m_relay->port(), cutAfter);
-            QVERIFY(proxy.listen());
-            QVERIFY(!storescu(proxy.port(), {m_large}).succeeded());
-            QVERIFY(proxy.hasCut());
-            QVERIFY(waitForNoTemporaryFiles());
-        } else {
-            connection.connectToHost(QHostAddress::LocalHost, m_relay->port());
-            QVERIFY(connection.waitForConnected(2000));
-            connection.write(QByteArray::fromHex("0100ffffffff0001"));
-            QVERIFY(connection.waitForBytesWritten(2000));
-        }
-        QVERIFY(m_relay->results().isEmpty());
+        LoopbackProxy proxy(m_relay->port(), 1000000);
+        QVERIFY(proxy.listen());
+        QVERIFY(!storescu(proxy.port(), {m_large}).succeeded());
+        QVERIFY(proxy.hasCut());
+        QVERIFY(waitForNoTemporaryFiles());
         const ToolRun run = storescu(m_relay->port(), {m_plain});
         QVERIFY2(run.succeeded(), qPrintable(run.output));
         QVERIFY(m_relay->waitForResults(1));

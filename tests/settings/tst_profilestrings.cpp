@@ -2,7 +2,8 @@
 // Windows-1252 both ways. fuzz/fuzz_ini.cpp checks on any file what holds
 // everywhere: bytes unchanged when nothing is set, a write touching only its
 // own line or adding CRLF lines, reads cut to the buffer, snapshots and
-// batches answering as single reads and writes. Here: which line, which bytes.
+// batches (also empty ones) answering as single reads and writes. Here: which
+// line, which bytes.
 
 #include "settings/Cp1252.h"
 #include "settings/ProfileStrings.h"
@@ -68,7 +69,6 @@ private slots:
         QTest::newRow("Windows-1252 value") << "Local" << "name" << "Jürgen Weiß €";
         QTest::newRow("first of two keys counts, any case") << "LOCAL" << "K" << "1";
         QTest::newRow("umlauts in any case, unended line") << "Ärzte" << "Schlüssel" << "last";
-        QTest::newRow("no key") << "Local" << "AET" << "-";
         QTest::newRow("no section") << "Archive" << "AET" << "-";
     }
 
@@ -86,8 +86,6 @@ private slots:
         QTest::addColumn<QByteArray>("before"); // null: no file
         QTest::addColumn<QStringList>("write"); // section, key, value
         QTest::addColumn<QByteArray>("after");
-        QTest::newRow("file created") << QByteArray() << QStringList{"Archive", "AET", "X"}
-                                      << QByteArray("[Archive]\r\nAET=X\r\n");
         QTest::newRow("section at the end, after blank lines")
             << QByteArray("[A]\r\nx=1\r\n\r\n") << QStringList{"B", "k", "v"}
             << QByteArray("[A]\r\nx=1\r\n\r\n[B]\r\nk=v\r\n");
@@ -105,7 +103,7 @@ private slots:
         QTest::newRow("in place: blanks of an empty value dropped")
             << QByteArray("[A]\r\nk=  \r\nz=1\r\n") << QStringList{"A", "k", "v"}
             << QByteArray("[A]\r\nk=v\r\nz=1\r\n");
-        QTest::newRow("line breaks become blanks, NUL ends")
+        QTest::newRow("file created; line breaks become blanks, NUL ends")
             << QByteArray() << QStringList{"A", "k", QStringLiteral("a\r\n[B]\nb") + QChar(0) + "c"}
             << QByteArray("[A]\r\nk=a  [B] b\r\n");
     }
@@ -120,23 +118,6 @@ private slots:
         QVERIFY(WriteIniString(write[0], write[1], write[2], m_ini));
         QCOMPARE(TestFiles::read(m_ini), after);
         QCOMPARE(files(), QStringList{"Settings.ini"}); // no temporary file left
-    }
-
-    void batchEqualsOneByOne()
-    {
-        // A key can turn its line into a section header, which later writes
-        // of the batch must see (fuzz_ini finds this too, but not at once).
-        QVERIFY(IniWriteBatch(m_ini).commit()); // nothing to write: no file made
-        QVERIFY(files().isEmpty());
-        const QList<QStringList> writes{{"A", "k", "1"}, {"A", "[x", "y]"}, {"x=y", "z", "2"}, {"A", "k", "3"}};
-        const QString batchIni = m_dir->filePath(QStringLiteral("Batch.ini"));
-        IniWriteBatch batch(batchIni);
-        for (const QStringList& w : writes) {
-            QVERIFY(WriteIniString(w[0], w[1], w[2], m_ini));
-            batch.write(w[0], w[1], w[2]);
-        }
-        QVERIFY(batch.commit());
-        QCOMPARE(TestFiles::read(batchIni), TestFiles::read(m_ini));
     }
 
     void windows1252()
@@ -162,18 +143,15 @@ private slots:
         QCOMPARE(ReadIniString("Prüfung", "none", "Ā€", m_ini, 256), QStringLiteral("?€")); // the default too
     }
 
-    void permissions()
+    // A save keeps the file's permissions (a read-only file is reported:
+    // tst_dialogs, tst_mainwindow).
+    void permissionsKept()
     {
-        // A save keeps the file's permissions; a read-only file is not saved.
         QVERIFY(TestFiles::write(m_ini, "[A]\r\n"));
         const auto permissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
         QVERIFY(QFile::setPermissions(m_ini, permissions));
         QVERIFY(WriteIniString("A", "k", "old", m_ini));
         QCOMPARE(QFile::permissions(m_ini) & QFileDevice::Permissions(0x7077), permissions); // not the User bits
-        QVERIFY(QFile::setPermissions(m_ini, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-        QVERIFY(!WriteIniString("A", "k", "new", m_ini));
-        QCOMPARE(TestFiles::read(m_ini), QByteArray("[A]\r\nk=old\r\n"));
-        QCOMPARE(files(), QStringList{"Settings.ini"});
     }
 
     void folderNotWritable()

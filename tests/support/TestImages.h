@@ -21,7 +21,6 @@ struct ImageRecipe {
     int rows = 64;
     int columns = 64;
     int frames = 1; // more than 1 adds Number of Frames
-    quint32 pixelSeed = 1; // images with different seeds differ in pixels
 };
 
 class TestImages {
@@ -35,9 +34,9 @@ public:
     // An uncompressed (Explicit VR Little Endian) 16-bit image; empty on failure.
     QString make(const QString& name, const ImageRecipe& recipe = {})
     {
-        // A smooth ramp with a little seeded noise: compresses like a real image
-        // and differs between seeds. 12 bits stored, little endian.
-        QRandomGenerator noise(recipe.pixelSeed);
+        // A smooth ramp with a little noise: compresses like a real image. 12
+        // bits stored, little endian.
+        QRandomGenerator noise(1);
         QByteArray pixels(qsizetype(recipe.frames) * recipe.rows * recipe.columns * 2, Qt::Uninitialized);
         char* at = pixels.data();
         for (int frame = 0; frame < recipe.frames; ++frame) {
