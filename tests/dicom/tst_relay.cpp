@@ -45,15 +45,6 @@ struct Sent {
     }
 };
 
-ImageRecipe recipe(int side, int frames = 1, const QString& sopClassUid = kCtImageStorage)
-{
-    ImageRecipe recipe;
-    recipe.sopClassUid = sopClassUid;
-    recipe.rows = recipe.columns = side;
-    recipe.frames = frames;
-    return recipe;
-}
-
 // tests/dicom/charset_image.py: images in any character set pydicom knows,
 // and their names as pydicom decodes them.
 ToolRun charsetImage(const QStringList& arguments)
@@ -157,14 +148,14 @@ private slots:
         QVERIFY(m_folder.isValid());
         m_images = std::make_unique<TestImages>(m_folder.path());
         m_plain = m_images->make(QStringLiteral("plain.dcm"));
-        m_large = m_images->make(QStringLiteral("large.dcm"), recipe(1024, 3));
+        m_large = m_images->make(QStringLiteral("large.dcm"), ImageRecipe{.rows = 1024, .columns = 1024, .frames = 3});
         m_samples = {{"uncompressed", m_plain},
                      {"JPEG baseline", m_images->convert("dcmcjpeg", m_plain, "baseline.dcm", {"+eb"})},
                      {"JPEG lossless", m_images->convert("dcmcjpeg", m_plain, "lossless.dcm")},
                      {"RLE", m_images->convert("dcmcrle", m_plain, "rle.dcm")},
                      {"deflated", m_images->convert("dcmconv", m_plain, "deflated.dcm", {"+td"})},
                      {"JPEG 2000", m_images->jpeg2000Relabelled(m_plain, "j2k.dcm")},
-                     {"private", m_images->make("private.dcm", recipe(64, 1, kPrivateSopClass))}};
+                     {"private", m_images->make("private.dcm", ImageRecipe{.sopClassUid = kPrivateSopClass})}};
         QVERIFY(!m_large.isEmpty() && !m_samples.values().contains(QString()));
     }
 
@@ -415,7 +406,8 @@ private slots:
             QVERIFY(TestFiles::write(relayTemporaryFolder(), "x"));
         }
 
-        const QStringList files = m_images->series("refused", 3, recipe(fault == "no folder" ? 1500 : 64));
+        const int side = fault == "no folder" ? 1500 : 64;
+        const QStringList files = m_images->series("refused", 3, ImageRecipe{.rows = side, .columns = side});
         const ToolRun run = storescu(m_relay->port(), files, {"-v", "-nh"});
         QCOMPARE(run.output.count(QStringLiteral("Received Store Response (Success)")), stored);
         QCOMPARE(run.output.count(kRefused), 3 - stored);

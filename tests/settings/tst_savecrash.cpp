@@ -30,11 +30,7 @@ const QByteArray Initial("[Archive]\r\nAET=ARCHIVE\r\n[Operator]\r\nOperatorCoun
 // lists differ in every row, so that a mix of both is neither.
 QList<OperatorEntry> List(int n)
 {
-    QList<OperatorEntry> list;
-    for (int row = 1; row <= 3000; ++row)
-        list.append({QString(), QStringLiteral("Run%1").arg(n % 2), QStringLiteral("Nachname%1").arg(row),
-                     QStringLiteral("K%1").arg(row)});
-    return list;
+    return QList<OperatorEntry>(3000, {QString(), QStringLiteral("Run%1").arg(n % 2), "Nachname", "K"});
 }
 
 // The child: saves until it is killed (or a minute has passed). It says so

@@ -17,10 +17,10 @@ inline const QString kPrivateSopClass = QStringLiteral("1.2.826.0.1.3680043.9.77
 
 struct ImageRecipe {
     QString sopClassUid = kCtImageStorage;
-    QString sopInstanceUid; // a new one when empty
     int rows = 64;
     int columns = 64;
     int frames = 1; // more than 1 adds Number of Frames
+    QString sopInstanceUid = {}; // a new one when empty
 };
 
 class TestImages {
