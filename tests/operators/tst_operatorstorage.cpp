@@ -35,7 +35,6 @@ private slots:
     {
         QTest::addColumn<QByteArray>("value");
         QTest::addColumn<int>("count");
-        QTest::newRow("blanks and zeros") << QByteArray(" 07 ") << 7;
         QTest::newRow("not a number") << QByteArray("drei") << 0;
         QTest::newRow("negative") << QByteArray("-2") << -2;
         QTest::newRow("above the limit") << QByteArray("32767") << 32766;

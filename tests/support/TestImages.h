@@ -39,13 +39,11 @@ public:
         QRandomGenerator noise(1);
         QByteArray pixels(qsizetype(recipe.frames) * recipe.rows * recipe.columns * 2, Qt::Uninitialized);
         char* at = pixels.data();
-        for (int frame = 0; frame < recipe.frames; ++frame) {
-            for (int y = 0; y < recipe.rows; ++y) {
-                for (int x = 0; x < recipe.columns; ++x) {
-                    const quint16 value = quint16((x * 7 + y * 3 + frame * 11 + noise.bounded(16)) & 0x0FFF);
-                    *at++ = char(value & 0xFF);
-                    *at++ = char(value >> 8);
-                }
+        for (int y = 0; y < recipe.frames * recipe.rows; ++y) { // frame after frame
+            for (int x = 0; x < recipe.columns; ++x) {
+                const quint16 value = quint16((x * 7 + y * 3 + noise.bounded(16)) & 0x0FFF);
+                *at++ = char(value & 0xFF);
+                *at++ = char(value >> 8);
             }
         }
         const QString output = QDir(m_folder).filePath(name);
