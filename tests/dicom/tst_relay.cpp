@@ -45,6 +45,17 @@ struct Sent {
     }
 };
 
+// A row of relayedCopyMatchesTheDirectPath.
+struct Route {
+    QString sender = QStringLiteral("storescu"); // or "gdcmscu", "storescu x4": at once, 5 images each
+    QString image = {}; // a sample's kind, "series" (20 images), "charset": made from `charset`
+    QStringList proposal = {}; // storescu's options
+    QString archive = QStringLiteral("uncompressed"); // see tst_Relay::archive()
+    QString relayed = kAsDirectly; // the outcome through the relay
+    QStringList charset = {}; // see the rows
+    QByteArray stampBytes = "AB"; // in the copy
+};
+
 // tests/dicom/charset_image.py: images in any character set pydicom knows,
 // and their names as pydicom decodes them.
 ToolRun charsetImage(const QStringList& arguments)
@@ -71,6 +82,8 @@ void verifyStampedCopy(const QString& copy, const QString& reference, const QByt
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(Route)
 
 class tst_Relay : public QObject {
     Q_OBJECT
@@ -181,13 +194,7 @@ private slots:
     // row says what the relay does instead.
     void relayedCopyMatchesTheDirectPath_data()
     {
-        QTest::addColumn<QString>("sender");
-        QTest::addColumn<QString>("image"); // "charset": made from `charset`
-        QTest::addColumn<QStringList>("proposal");
-        QTest::addColumn<QString>("archive");
-        QTest::addColumn<QString>("relayed");
-        QTest::addColumn<QStringList>("charset"); // see the rows at the end
-        QTest::addColumn<QByteArray>("stampBytes"); // in the copy
+        QTest::addColumn<Route>("route");
         const QMap<QString, QString> exceptions{
             // One context offers a lossy and an uncompressed syntax: never lossy
             // beside lossless; the archive picks the lossy one, which storescu
@@ -209,11 +216,7 @@ private slots:
             {"uncompressed -xr +C uncompressed", kCannotConvert},
             {"uncompressed -xv +C uncompressed", kCannotConvert},
         };
-        const auto row = [](const QString& tag, const QString& sender, const QString& image,
-                            const QStringList& proposal, const QString& archive, const QString& relayed) {
-            QTest::newRow(qPrintable(tag)) << sender << image << proposal << archive << relayed << QStringList()
-                                           << QByteArray("AB");
-        };
+        const auto row = [](const QString& tag, const Route& route) { QTest::newRow(qPrintable(tag)) << route; };
         for (const QString archive : {"all", "uncompressed"}) {
             for (const QString combined : {"", "+C"}) {
                 for (const QString option : {"", "-xe", "-xb", "-xi", "-xs", "-xy", "-xv", "-xr", "-xd"}) {
@@ -224,38 +227,36 @@ private slots:
                                                                              combined.isEmpty() ? "" : " +C", image);
                         QStringList proposal{option, combined};
                         proposal.removeAll(QString());
-                        row(tag, "storescu", image, proposal, archive, exceptions.value(tag, kAsDirectly));
+                        row(tag, {.image = image, .proposal = proposal, .archive = archive,
+                                  .relayed = exceptions.value(tag, kAsDirectly)});
                     }
                 }
             }
         }
         const QStringList privateClass = storescuProposing(m_folder.path(), kPrivateSopClass);
-        row("all, private SOP class", "storescu", "private", privateClass, "all", kAsDirectly);
+        row("all, private SOP class", {.image = "private", .proposal = privateClass, .archive = "all"});
         // The relay accepts any class; the archive refuses this one.
-        row("uncompressed, private SOP class", "storescu", "private", privateClass, "uncompressed", kRefused);
-        row("4 senders at once, 5 images each", "storescu x4", "series", {}, "uncompressed", kAsDirectly);
-        row("gdcmscu sender", "gdcmscu", "uncompressed", {}, "all", kAsDirectly);
-        row("Orthanc archive", "storescu", "uncompressed", {}, "orthanc", kAsDirectly);
+        row("uncompressed, private SOP class", {.image = "private", .proposal = privateClass, .relayed = kRefused});
+        row("4 senders at once, 5 images each", {.sender = "storescu x4", .image = "series"});
+        row("gdcmscu sender", {.sender = "gdcmscu", .image = "uncompressed", .archive = "all"});
+        row("Orthanc archive", {.image = "uncompressed", .archive = "orthanc"});
 
         // The stamp in a character set the image declares: Latin-1 is added
         // to code extensions; other sets are kept where they hold the stamp,
         // or the whole image becomes UTF-8. `check`: the image's Specific
         // Character Set|its Patient's Name|the stamp|the copy's Specific
         // Character Set[|the stamp as pydicom reads it, when not as written].
-        const auto charset = [](const char* tag, const QString& check, const QByteArray& stampBytes) {
+        const auto charset = [&row](const char* tag, const QString& check, const QByteArray& stampBytes) {
             QStringList values = check.split(u'|');
             if (values.size() == 4)
                 values << values[2];
-            QTest::newRow(tag) << "storescu" << "charset" << QStringList() << "uncompressed" << kAsDirectly << values
-                               << stampBytes;
+            row(tag, {.image = "charset", .charset = values, .stampBytes = stampBytes});
         };
         const QString japanese = QStringLiteral("Yamada^Tarou=山田^太郎=やまだ^たろう");
         charset("Latin-1 image", "ISO_IR 100|Müller^Hans|Ä|ISO_IR 100", "\xC4");
         charset("no character set: recoded to UTF-8", "|Mueller^Hans|Ä|ISO_IR 192", "\xC3\x84");
         charset("Latin-1 image, Cyrillic stamp: recoded to UTF-8", "ISO_IR 100|Müller^Hans|Ж|ISO_IR 192", "\xD0\x96");
         charset("GB18030 holds the stamp", "GB18030|Wang^XiaoDong=王^小东|MÜ|GB18030", "M\x81\x30\x89\x35");
-        charset("Japanese, empty first value", "\\ISO 2022 IR 87|" + japanese + "|MÜ|\\ISO 2022 IR 87\\ISO 2022 IR 100",
-                "M\x1B-A\xDC");
         // Without the designation a reader takes the Latin-1 bytes for katakana.
         charset("Japanese with katakana",
                 "ISO 2022 IR 13\\ISO 2022 IR 87|ﾔﾏﾀﾞ^ﾀﾛｳ=山田^太郎=やまだ^たろう|MÜLLER-SCHÖNBERG"
@@ -267,7 +268,8 @@ private slots:
                 "\x1B-A\xD6^M\x1B-A\xDC");
         charset("Japanese, Latin-1 declared already",
                 "ISO 2022 IR 100\\ISO 2022 IR 87|Müller^Hans=山田^太郎|MÜ|ISO 2022 IR 100\\ISO 2022 IR 87", "M\x1B-A\xDC");
-        // Windows-1252's own letters are not in Latin-1: transliterated.
+        // An empty first value; Windows-1252's own letters are not in Latin-1:
+        // transliterated.
         charset("Korean, Windows-1252 letters",
                 "\\ISO 2022 IR 149|Hong^Gildong=洪^吉洞=홍^길동|ŠÉ€|\\ISO 2022 IR 149\\ISO 2022 IR 100|SÉEUR",
                 "S\x1B-A\xC9""EUR");
@@ -275,37 +277,32 @@ private slots:
 
     void relayedCopyMatchesTheDirectPath()
     {
-        QFETCH(QString, sender);
-        QFETCH(QString, image);
-        QFETCH(QStringList, proposal);
-        QFETCH(QString, archive);
-        QFETCH(QString, relayed);
-        QFETCH(QStringList, charset);
-        QFETCH(QByteArray, stampBytes);
-        ArchivePeer* peer = this->archive(archive);
+        QFETCH(Route, route);
+        const QStringList& charset = route.charset;
+        ArchivePeer* peer = archive(route.archive);
         QVERIFY(peer);
-        const QStringList files = image == "series" ? m_images->series("series", 20)
-            : image == "charset" ? QStringList{m_images->make(QStringLiteral("charset-%1.dcm").arg(QTest::currentDataTag()))}
-                                 : QStringList{m_samples[image]};
-        if (image == "charset") {
+        const QStringList files = route.image == "series" ? m_images->series("series", 20)
+            : route.image == "charset" ? QStringList{m_images->make(QStringLiteral("charset-%1.dcm").arg(QTest::currentDataTag()))}
+                                       : QStringList{m_samples[route.image]};
+        if (route.image == "charset") {
             const ToolRun made = charsetImage({"write", files.first(), charset[0], charset[1]});
             QVERIFY2(made.succeeded(), qPrintable(made.output));
             m_relay->setStamp(charset[2]);
         }
         QVERIFY(!files.value(0).isEmpty());
 
-        const Sent direct = send(peer->port(), sender, files, proposal, *peer);
-        const Sent through = send(m_relay->port(), sender, files, proposal, *peer);
+        const Sent direct = send(peer->port(), route.sender, files, route.proposal, *peer);
+        const Sent through = send(m_relay->port(), route.sender, files, route.proposal, *peer);
         const QString log = QStringLiteral("direct:\n%1\nthrough the relay:\n%2").arg(direct.output, through.output);
-        const QString expected = relayed == kAsDirectly ? direct.outcome() : relayed;
+        const QString expected = route.relayed == kAsDirectly ? direct.outcome() : route.relayed;
         QVERIFY2(through.outcome() == expected,
                  qPrintable(QStringLiteral("relayed: %1, expected: %2\n%3").arg(through.outcome(), expected, log)));
-        if (relayed == kAsDirectly)
+        if (route.relayed == kAsDirectly)
             QCOMPARE(through.copies.keys(), direct.copies.keys());
-        if (sender != "gdcmscu") // which ends with an abort whatever happened
+        if (route.sender != "gdcmscu") // which ends with an abort whatever happened
             QVERIFY2(through.acknowledged == (through.copies.size() == files.size()), qPrintable(log));
         for (auto copy = through.copies.cbegin(); copy != through.copies.cend() && !QTest::currentTestFailed(); ++copy)
-            verifyStampedCopy(*copy, direct.copies.value(copy.key(), files.first()), stampBytes,
+            verifyStampedCopy(*copy, direct.copies.value(copy.key(), files.first()), route.stampBytes,
                               charset.isEmpty() ? QByteArray() : charset[3].toLatin1());
         if (!charset.isEmpty() && !QTest::currentTestFailed()) {
             // As pydicom reads them: the stamp; Patient's Name as sent.
