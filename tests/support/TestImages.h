@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QRandomGenerator>
+#include <QtEndian>
 #include <atomic>
 
 namespace quorin::test {
@@ -41,9 +42,8 @@ public:
         char* at = pixels.data();
         for (int y = 0; y < recipe.frames * recipe.rows; ++y) { // frame after frame
             for (int x = 0; x < recipe.columns; ++x) {
-                const quint16 value = quint16((x * 7 + y * 3 + noise.bounded(16)) & 0x0FFF);
-                *at++ = char(value & 0xFF);
-                *at++ = char(value >> 8);
+                qToLittleEndian(quint16((x * 7 + y * 3 + noise.bounded(16)) & 0x0FFF), at);
+                at += 2;
             }
         }
         const QString output = QDir(m_folder).filePath(name);
