@@ -74,7 +74,7 @@ private slots:
     }
 
     // Storage classes, also unknown (private) ones (tst_relay), and
-    // Verification (tst_listener) are relayed; known services of other kinds
+    // Verification (tst_relay's echo) are relayed; known services of other kinds
     // cannot be passed on.
     void refusesServicesItCannotPassOn()
     {
