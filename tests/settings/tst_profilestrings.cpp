@@ -135,17 +135,9 @@ private slots:
         QCOMPARE(ReadIniString("Prüfung", "none", "Ā€", m_ini, 256), QStringLiteral("?€")); // the default too
     }
 
-    // A save keeps the file's permissions (a read-only file is reported:
-    // tst_dialogs, tst_mainwindow).
-    void permissionsKept()
-    {
-        QVERIFY(TestFiles::write(m_ini, "[A]\r\n"));
-        const auto permissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
-        QVERIFY(QFile::setPermissions(m_ini, permissions));
-        QVERIFY(WriteIniString("A", "k", "old", m_ini));
-        QCOMPARE(QFile::permissions(m_ini) & QFileDevice::Permissions(0x7077), permissions); // not the User bits
-    }
-
+    // A folder that takes no temporary file: the save fails, never writing
+    // the file in place. (A read-only file: tst_dialogs, tst_mainwindow; a
+    // save keeping the file's permissions is QSaveFile's.)
     void folderNotWritable()
     {
 #ifdef Q_OS_UNIX
