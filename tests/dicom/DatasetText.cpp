@@ -56,22 +56,15 @@ QStringList datasetElements(const QString& file, const QList<TagNumbers>& withou
     return elements;
 }
 
-QString transferSyntaxOf(const QString& file)
-{
-    DcmFileFormat format;
-    OFString uid;
-    if (load(format, file))
-        format.getMetaInfo()->findAndGetOFString(DCM_TransferSyntaxUID, uid);
-    return QString::fromLatin1(uid.c_str());
-}
-
 QByteArray rawValue(const QString& file, quint16 group, quint16 element)
 {
     DcmFileFormat format;
     const char* value = nullptr;
     Uint32 length = 0;
-    if (load(format, file))
-        format.getDataset()->findAndGetString(DcmTagKey(group, element), value, length);
+    if (load(format, file)) {
+        DcmItem* item = group == 0x0002 ? static_cast<DcmItem*>(format.getMetaInfo()) : format.getDataset();
+        item->findAndGetString(DcmTagKey(group, element), value, length);
+    }
     QByteArray bytes(value, value ? qsizetype(length) : 0);
     while (bytes.endsWith(' ') || bytes.endsWith('\0'))
         bytes.chop(1);

@@ -18,9 +18,12 @@ using TagNumbers = std::pair<quint16, quint16>;
 // be read.
 QStringList datasetElements(const QString& file, const QList<TagNumbers>& without = {}, bool decompressed = false);
 
-// The transfer syntax UID of a file's meta information.
-QString transferSyntaxOf(const QString& file);
-
 // The raw bytes of a text element, as stored (no character set conversion),
-// without the padding to even length.
+// without the padding to even length; group 0002 from the meta information.
 QByteArray rawValue(const QString& file, quint16 group, quint16 element);
+
+// The transfer syntax UID of a file's meta information.
+inline QString transferSyntaxOf(const QString& file)
+{
+    return QString::fromLatin1(rawValue(file, 0x0002, 0x0010));
+}

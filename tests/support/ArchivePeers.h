@@ -4,13 +4,13 @@
 
 #include "LoopbackPorts.h"
 #include "PeerProcess.h"
+#include "TestFiles.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -19,11 +19,33 @@ namespace quorin::test {
 class ArchivePeer {
 public:
     virtual ~ArchivePeer() = default;
+    // Starts it; false when it did not come up.
+    virtual bool start() = 0;
     virtual quint16 port() const = 0;
     virtual QString aeTitle() const { return QStringLiteral("ARCHIVE"); }
+    // Where it writes each image that arrived, a file of its own.
+    virtual QString folder() const = 0;
+
+    // Paths of the files it stored, sorted.
+    QStringList storedFiles() const
+    {
+        QStringList files;
+        for (QDirIterator it(folder(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+            files << it.next();
+        files.sort();
+        return files;
+    }
     // Moves every file stored so far into `folder` (emptying the archive);
     // their paths there.
-    virtual QStringList takeStoredFiles(const QString& folder) = 0;
+    QStringList takeStoredFiles(const QString& folder) const
+    {
+        QStringList taken;
+        for (const QString& file : storedFiles()) {
+            taken << QDir(folder).filePath(QFileInfo(file).fileName());
+            QFile::rename(file, taken.last());
+        }
+        return taken;
+    }
 };
 
 struct StorescpOptions {
@@ -42,9 +64,8 @@ public:
     {
     }
 
-    // Starts it on a free port, or again on its port after stop(); false
-    // when it did not come up.
-    bool start()
+    // On a free port, or again on its port after stop().
+    bool start() override
     {
         m_port = m_port ? m_port : freeLoopbackPort();
         const auto when = [](bool on, const QStringList& options) { return on ? options : QStringList(); };
@@ -63,24 +84,7 @@ public:
     }
 
     quint16 port() const override { return m_port; }
-    QString folder() const { return m_folder.path(); }
-    // Paths of the files it stored, sorted.
-    QStringList storedFiles() const
-    {
-        QStringList files;
-        for (const QString& name : QDir(folder()).entryList(QDir::Files, QDir::Name))
-            files << QDir(folder()).filePath(name);
-        return files;
-    }
-    QStringList takeStoredFiles(const QString& folder) override
-    {
-        QStringList taken;
-        for (const QString& file : storedFiles()) {
-            taken << QDir(folder).filePath(QFileInfo(file).fileName());
-            QFile::rename(file, taken.last());
-        }
-        return taken;
-    }
+    QString folder() const override { return m_folder.path(); }
     QString output() const { return m_process ? m_process->output() : QString(); }
 
 private:
@@ -90,59 +94,30 @@ private:
     std::unique_ptr<PeerProcess> m_process;
 };
 
-// Orthanc with DICOM and HTTP on free loopback ports, accepting any called AE
-// title and unknown SOP classes; its files read back over its REST interface.
+// Orthanc on a free loopback port, accepting any called AE title and unknown
+// SOP classes, storing each image as it arrived (an image sent again
+// replaces its copy, which may have been taken away). No HTTP.
 class OrthancArchive : public ArchivePeer {
 public:
-    bool start(int timeoutMs = 30000)
+    bool start() override
     {
-        m_dicomPort = freeLoopbackPort();
-        m_httpPort = freeLoopbackPort();
+        m_port = freeLoopbackPort();
         const QJsonObject configuration{
-            {"StorageDirectory", m_folder.filePath("storage")}, {"IndexDirectory", m_folder.filePath("index")},
-            {"DicomAet", aeTitle()}, {"DicomPort", int(m_dicomPort)}, {"HttpPort", int(m_httpPort)},
-            {"DicomCheckCalledAet", false}, {"UnknownSopClassAccepted", true}, {"RemoteAccessAllowed", false},
-            {"AuthenticationEnabled", false}, {"Plugins", QJsonArray()}};
-        QFile file(m_folder.filePath(QStringLiteral("orthanc.json")));
-        if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(configuration).toJson()) <= 0)
-            return false;
-        file.close();
-        m_process = std::make_unique<PeerProcess>(QStringLiteral("Orthanc"), QStringList{file.fileName()},
-                                                  m_folder.path());
-        return m_process->start(m_httpPort, timeoutMs) && waitForListeningPort(m_dicomPort, timeoutMs);
+            {"StorageDirectory", folder()}, {"IndexDirectory", m_root.filePath("index")}, {"DicomAet", aeTitle()},
+            {"DicomPort", int(m_port)}, {"HttpServerEnabled", false}, {"DicomCheckCalledAet", false},
+            {"UnknownSopClassAccepted", true}, {"OverwriteInstances", true}, {"Plugins", QJsonArray()}};
+        const QString file = m_root.filePath(QStringLiteral("orthanc.json"));
+        m_process = std::make_unique<PeerProcess>(QStringLiteral("Orthanc"), QStringList{file}, m_root.path());
+        return TestFiles::write(file, QJsonDocument(configuration).toJson()) && m_process->start(m_port, 30000);
     }
 
-    quint16 port() const override { return m_dicomPort; }
+    quint16 port() const override { return m_port; }
     QString aeTitle() const override { return QStringLiteral("ORTHANC"); }
-    QStringList takeStoredFiles(const QString& folder) override
-    {
-        QStringList taken;
-        for (const QJsonValue& id : QJsonDocument::fromJson(request("GET", QStringLiteral("/instances"))).array()) {
-            const QString instance = QStringLiteral("/instances/") + id.toString();
-            QFile copy(QDir(folder).filePath(id.toString() + QStringLiteral(".dcm")));
-            if (copy.open(QIODevice::WriteOnly) && copy.write(request("GET", instance + QStringLiteral("/file"))) > 0)
-                taken << copy.fileName();
-            request("DELETE", instance);
-        }
-        return taken;
-    }
+    QString folder() const override { return m_root.filePath(QStringLiteral("storage")); }
 
 private:
-    QByteArray request(const QByteArray& verb, const QString& path)
-    {
-        QNetworkAccessManager manager;
-        QNetworkReply* reply = manager.sendCustomRequest(
-            QNetworkRequest(QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_httpPort).arg(path))), verb);
-        waitUntil([reply] { return reply->isFinished(); }, 10000);
-        const QByteArray body = reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
-        reply->abort();
-        reply->deleteLater();
-        return body;
-    }
-
-    QTemporaryDir m_folder;
-    quint16 m_dicomPort = 0;
-    quint16 m_httpPort = 0;
+    QTemporaryDir m_root;
+    quint16 m_port = 0;
     std::unique_ptr<PeerProcess> m_process;
 };
 

@@ -11,27 +11,30 @@
 
 namespace quorin::test {
 
+inline std::unique_ptr<RunningTool> startTool(const QString& program, const QStringList& arguments)
+{
+    auto tool = std::make_unique<RunningTool>(program, arguments);
+    tool->start();
+    return tool;
+}
+
 // Runs `program`; kills it after `timeoutMs`.
 inline ToolRun runTool(const QString& program, const QStringList& arguments, int timeoutMs = 120000)
 {
-    return RunningTool(program, arguments).result(timeoutMs);
+    return startTool(program, arguments)->result(timeoutMs);
 }
 
-// storescu -aet SENDER -aec <calledAE> <extra> 127.0.0.1 <port> <files>;
-// `extra` such as "-xs" makes it propose a compressed file's syntax.
-inline std::unique_ptr<RunningTool> startStorescu(quint16 port, const QStringList& files,
-                                                  const QStringList& extra = {},
-                                                  const QString& calledAE = QStringLiteral("RELAY"))
+// storescu -aet SENDER -aec RELAY <extra> 127.0.0.1 <port> <files>; `extra`
+// such as "-xs" makes it propose a compressed file's syntax.
+inline std::unique_ptr<RunningTool> startStorescu(quint16 port, const QStringList& files, const QStringList& extra = {})
 {
-    return std::make_unique<RunningTool>(QStringLiteral("storescu"),
-                                         QStringList{"-aet", "SENDER", "-aec", calledAE} + extra
-                                             + QStringList{"127.0.0.1", QString::number(port)} + files);
+    return startTool(QStringLiteral("storescu"), QStringList{"-aet", "SENDER", "-aec", "RELAY"} + extra
+                                                     + QStringList{"127.0.0.1", QString::number(port)} + files);
 }
 
-inline ToolRun storescu(quint16 port, const QStringList& files, const QStringList& extra = {},
-                        const QString& calledAE = QStringLiteral("RELAY"))
+inline ToolRun storescu(quint16 port, const QStringList& files, const QStringList& extra = {})
 {
-    return startStorescu(port, files, extra, calledAE)->result(120000);
+    return startStorescu(port, files, extra)->result(120000);
 }
 
 // One storescu per group, all at once, each group on one association.
@@ -61,9 +64,9 @@ inline QStringList storescuProposing(const QString& folder, const QString& sopCl
     return {QStringLiteral("-xf"), profile.fileName(), QStringLiteral("Chosen")};
 }
 
-inline ToolRun echoscu(quint16 port, const QString& calledAE = QStringLiteral("RELAY"))
+inline ToolRun echoscu(quint16 port)
 {
-    return runTool(QStringLiteral("echoscu"), {"-aec", calledAE, "127.0.0.1", QString::number(port)});
+    return runTool(QStringLiteral("echoscu"), {"-aec", "RELAY", "127.0.0.1", QString::number(port)});
 }
 
 // gdcmscu --store; it ends with an abort even when the store worked, so

@@ -22,15 +22,10 @@ public:
         : m_cutAfter(cutAfterClientBytes)
     {
         connect(&m_server, &QTcpServer::newConnection, this, [this, targetPort] {
-            QTcpSocket* client = m_server.nextPendingConnection();
-            if (m_client) { // one connection only
-                client->abort();
-                return;
-            }
-            m_client = client;
-            connect(client, &QTcpSocket::readyRead, this, &LoopbackProxy::passClientBytes);
+            m_client = m_server.nextPendingConnection(); // one connection only
+            connect(m_client, &QTcpSocket::readyRead, this, &LoopbackProxy::passClientBytes);
             // The sender closing ends the exchange upstream too.
-            connect(client, &QTcpSocket::disconnected, &m_upstream, &QTcpSocket::disconnectFromHost);
+            connect(m_client, &QTcpSocket::disconnected, &m_upstream, &QTcpSocket::disconnectFromHost);
             m_upstream.connectToHost(QHostAddress::LocalHost, targetPort);
         });
         connect(&m_upstream, &QTcpSocket::connected, this, &LoopbackProxy::passClientBytes);

@@ -78,8 +78,6 @@ public:
 #endif
     }
     ~PeerProcess() { stop(); }
-    PeerProcess(const PeerProcess&) = delete;
-    PeerProcess& operator=(const PeerProcess&) = delete;
 
     // Starts the program and, when `port` is not 0, waits until it accepts
     // TCP connections there. False when it did not start or never listened.
@@ -118,6 +116,7 @@ public:
     }
 
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
+    bool done() const { return !isRunning(); }
     qint64 pid() const { return m_process.processId(); }
     QString output() const
     {
@@ -132,15 +131,7 @@ private:
     QProcess m_process;
 };
 
-// A tool started at once in the background.
-class RunningTool : public PeerProcess {
-public:
-    RunningTool(const QString& program, const QStringList& arguments)
-        : PeerProcess(program, arguments)
-    {
-        start();
-    }
-    bool done() const { return !isRunning(); }
-};
+// A tool started in the background (startTool).
+using RunningTool = PeerProcess;
 
 } // namespace quorin::test

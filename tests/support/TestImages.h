@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QRandomGenerator>
+#include <QtEndian>
 #include <atomic>
 
 namespace quorin::test {
@@ -17,11 +18,10 @@ inline const QString kPrivateSopClass = QStringLiteral("1.2.826.0.1.3680043.9.77
 
 struct ImageRecipe {
     QString sopClassUid = kCtImageStorage;
-    QString sopInstanceUid; // a new one when empty
     int rows = 64;
     int columns = 64;
     int frames = 1; // more than 1 adds Number of Frames
-    quint32 pixelSeed = 1; // images with different seeds differ in pixels
+    QString sopInstanceUid = {}; // a new one when empty
 };
 
 class TestImages {
@@ -35,18 +35,15 @@ public:
     // An uncompressed (Explicit VR Little Endian) 16-bit image; empty on failure.
     QString make(const QString& name, const ImageRecipe& recipe = {})
     {
-        // A smooth ramp with a little seeded noise: compresses like a real image
-        // and differs between seeds. 12 bits stored, little endian.
-        QRandomGenerator noise(recipe.pixelSeed);
+        // A smooth ramp with a little noise: compresses like a real image. 12
+        // bits stored, little endian.
+        QRandomGenerator noise(1);
         QByteArray pixels(qsizetype(recipe.frames) * recipe.rows * recipe.columns * 2, Qt::Uninitialized);
         char* at = pixels.data();
-        for (int frame = 0; frame < recipe.frames; ++frame) {
-            for (int y = 0; y < recipe.rows; ++y) {
-                for (int x = 0; x < recipe.columns; ++x) {
-                    const quint16 value = quint16((x * 7 + y * 3 + frame * 11 + noise.bounded(16)) & 0x0FFF);
-                    *at++ = char(value & 0xFF);
-                    *at++ = char(value >> 8);
-                }
+        for (int y = 0; y < recipe.frames * recipe.rows; ++y) { // frame after frame
+            for (int x = 0; x < recipe.columns; ++x) {
+                qToLittleEndian(quint16((x * 7 + y * 3 + noise.bounded(16)) & 0x0FFF), at);
+                at += 2;
             }
         }
         const QString output = QDir(m_folder).filePath(name);

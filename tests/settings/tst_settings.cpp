@@ -1,11 +1,18 @@
 // The INI layer against the Windows profile-string rules, byte for byte, and
-// Windows-1252 both ways. fuzz/fuzz_ini.cpp checks on any file what holds
+// Windows-1252 both ways; the settings LoadSettings reads from Settings.ini
+// in the program folder, the numbers taken from them at use, and the lines
+// of Log/Debug.txt there. fuzz/fuzz_ini.cpp checks on any file what holds
 // everywhere: bytes unchanged when nothing is set, a write touching only its
 // own line or adding CRLF lines, reads cut to the buffer, snapshots and
-// batches answering as single reads and writes. Here: which line, which bytes.
+// batches (also empty ones) answering as single reads and writes. Here: which
+// line, which bytes.
 
+#include "settings/AppPaths.h"
 #include "settings/Cp1252.h"
+#include "settings/DebugLog.h"
+#include "settings/NumberText.h"
 #include "settings/ProfileStrings.h"
+#include "settings/RelaySettings.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -27,27 +34,28 @@ const QByteArray ReadFile("LocalPort=1\r\n" // before any section: in none
                           ";LocalAET=2\r\n"
                           "inner= a  b \r\n"
                           "dq=\" a \"\r\nsq='x'\r\nmixed=\"x'\r\nlone=\"\r\neq=a=b\r\n"
-                          "name=J\xFCrgen Wei\xDF \x80\r\n"
                           "k=1\r\nK=2\r\n"
                           "[local]\r\nLocalAET=TWO\r\n"
                           "[\xC4RZTE]\r\nSCHL\xDC" "SSEL=last");
 
 } // namespace
 
-class tst_ProfileStrings : public QObject {
+class tst_Settings : public QObject {
     Q_OBJECT
 
-    std::optional<QTemporaryDir> m_dir; // a fresh one for every test
+    std::optional<QTemporaryDir> m_dir; // a fresh one for every test: the program folder
     QString m_ini;
-
-    QStringList files() const { return QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden); }
+    QDateTime m_now; // the debug log's
 
 private slots:
+    void initTestCase() { SetDebugLogClock([this] { return m_now; }); }
+
     void init()
     {
         m_dir.emplace();
         QVERIFY(m_dir->isValid());
         m_ini = m_dir->filePath(QStringLiteral("Settings.ini"));
+        SetProgramFolderOverride(m_dir->path());
     }
 
     void read_data()
@@ -65,10 +73,8 @@ private slots:
         QTest::newRow("mixed quotes kept") << "Local" << "mixed" << "\"x'";
         QTest::newRow("lone quote kept") << "Local" << "lone" << "\"";
         QTest::newRow("value holding '='") << "Local" << "eq" << "a=b";
-        QTest::newRow("Windows-1252 value") << "Local" << "name" << "Jürgen Weiß €";
         QTest::newRow("first of two keys counts, any case") << "LOCAL" << "K" << "1";
         QTest::newRow("umlauts in any case, unended line") << "Ärzte" << "Schlüssel" << "last";
-        QTest::newRow("no key") << "Local" << "AET" << "-";
         QTest::newRow("no section") << "Archive" << "AET" << "-";
     }
 
@@ -86,8 +92,6 @@ private slots:
         QTest::addColumn<QByteArray>("before"); // null: no file
         QTest::addColumn<QStringList>("write"); // section, key, value
         QTest::addColumn<QByteArray>("after");
-        QTest::newRow("file created") << QByteArray() << QStringList{"Archive", "AET", "X"}
-                                      << QByteArray("[Archive]\r\nAET=X\r\n");
         QTest::newRow("section at the end, after blank lines")
             << QByteArray("[A]\r\nx=1\r\n\r\n") << QStringList{"B", "k", "v"}
             << QByteArray("[A]\r\nx=1\r\n\r\n[B]\r\nk=v\r\n");
@@ -105,7 +109,7 @@ private slots:
         QTest::newRow("in place: blanks of an empty value dropped")
             << QByteArray("[A]\r\nk=  \r\nz=1\r\n") << QStringList{"A", "k", "v"}
             << QByteArray("[A]\r\nk=v\r\nz=1\r\n");
-        QTest::newRow("line breaks become blanks, NUL ends")
+        QTest::newRow("file created; line breaks become blanks, NUL ends")
             << QByteArray() << QStringList{"A", "k", QStringLiteral("a\r\n[B]\nb") + QChar(0) + "c"}
             << QByteArray("[A]\r\nk=a  [B] b\r\n");
     }
@@ -119,24 +123,7 @@ private slots:
             QVERIFY(TestFiles::write(m_ini, before));
         QVERIFY(WriteIniString(write[0], write[1], write[2], m_ini));
         QCOMPARE(TestFiles::read(m_ini), after);
-        QCOMPARE(files(), QStringList{"Settings.ini"}); // no temporary file left
-    }
-
-    void batchEqualsOneByOne()
-    {
-        // A key can turn its line into a section header, which later writes
-        // of the batch must see (fuzz_ini finds this too, but not at once).
-        QVERIFY(IniWriteBatch(m_ini).commit()); // nothing to write: no file made
-        QVERIFY(files().isEmpty());
-        const QList<QStringList> writes{{"A", "k", "1"}, {"A", "[x", "y]"}, {"x=y", "z", "2"}, {"A", "k", "3"}};
-        const QString batchIni = m_dir->filePath(QStringLiteral("Batch.ini"));
-        IniWriteBatch batch(batchIni);
-        for (const QStringList& w : writes) {
-            QVERIFY(WriteIniString(w[0], w[1], w[2], m_ini));
-            batch.write(w[0], w[1], w[2]);
-        }
-        QVERIFY(batch.commit());
-        QCOMPARE(TestFiles::read(batchIni), TestFiles::read(m_ini));
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Settings.ini"}); // no temporary file left
     }
 
     void windows1252()
@@ -151,37 +138,18 @@ private slots:
                               "\x91\x92\x93\x94\x95\x96\x97\x98\x99\x9A\x9B\x9C\x9E\x9F\x81\x8D\x8F\x90\x9D");
         QCOMPARE(DecodeCp1252(high), QStringLiteral("€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ\u0081\u008D\u008F\u0090\u009D"));
 
-        // Outside the code page: one '?' per character, in the file too.
-        const QString lost = QStringLiteral("aĀЖ😀\u0080");
-        QCOMPARE(EncodeCp1252(lost, &lossless), QByteArray("a????"));
-        QVERIFY(!lossless);
-        QVERIFY(!IsCp1252Encodable(lost));
-        QVERIFY(WriteIniString("Prüfung", "Name", "Jürgen Weiß € Ā😀", m_ini));
-        QCOMPARE(TestFiles::read(m_ini), QByteArray("[Pr\xFC" "fung]\r\nName=J\xFCrgen Wei\xDF \x80 ??\r\n"));
-        QCOMPARE(ReadIniString("PRÜFUNG", "name", {}, m_ini, 256), QStringLiteral("Jürgen Weiß € ??"));
+        // Outside the code page: one '?' per character (tst_dialogs: typing
+        // such characters is refused).
+        QVERIFY(WriteIniString("Prüfung", "Name", "Jürgen Weiß € ĀЖ😀\u0080", m_ini));
+        QCOMPARE(TestFiles::read(m_ini), QByteArray("[Pr\xFC" "fung]\r\nName=J\xFCrgen Wei\xDF \x80 ????\r\n"));
         QCOMPARE(ReadIniString("Prüfung", "none", "Ā€", m_ini, 256), QStringLiteral("?€")); // the default too
     }
 
-    void permissions()
-    {
-        // A save keeps the file's permissions; a read-only file is not saved.
-        QVERIFY(TestFiles::write(m_ini, "[A]\r\n"));
-        const auto permissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
-        QVERIFY(QFile::setPermissions(m_ini, permissions));
-        QVERIFY(WriteIniString("A", "k", "old", m_ini));
-        QCOMPARE(QFile::permissions(m_ini) & QFileDevice::Permissions(0x7077), permissions); // not the User bits
-        QVERIFY(QFile::setPermissions(m_ini, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-        QVERIFY(!WriteIniString("A", "k", "new", m_ini));
-        QCOMPARE(TestFiles::read(m_ini), QByteArray("[A]\r\nk=old\r\n"));
-        QCOMPARE(files(), QStringList{"Settings.ini"});
-    }
-
+    // A folder that takes no temporary file: the save fails, never writing
+    // the file in place. (A read-only file: tst_dialogs, tst_mainwindow; a
+    // save keeping the file's permissions is QSaveFile's.)
     void folderNotWritable()
     {
-        const QString notAFolder = m_dir->filePath(QStringLiteral("Program")); // a file
-        QVERIFY(TestFiles::write(notAFolder, "x"));
-        QVERIFY(!WriteIniString("A", "k", "v", notAFolder + QStringLiteral("/Settings.ini")));
-        QCOMPARE(TestFiles::read(notAFolder), QByteArray("x"));
 #ifdef Q_OS_UNIX
         if (geteuid() == 0)
             QSKIP("permission bits do not stop root");
@@ -206,7 +174,73 @@ private slots:
         QVERIFY(QFileInfo(m_ini).exists() && !QFileInfo(m_ini).isFile());
 #endif
     }
+
+    // The keys, in any case; the text as it is; the defaults of missing keys.
+    // The reading rules are read()'s.
+    void load()
+    {
+        QVERIFY(TestFiles::write(m_ini,
+                                 "[archive]\r\naet=ARCHIVE\r\nIP=10.0.0.5\r\nPort=0104\r\n[LOCAL]\r\nLOCALAET=RELAY\r\n"));
+        LoadSettings();
+        const RelaySettingsValues& s = RelaySettings();
+        QCOMPARE((QStringList{s.ArchiveAET, s.ArchiveIP, s.ArchivePort, s.LocalAET, s.LocalPort, s.Debugmode}),
+                 (QStringList{"ARCHIVE", "10.0.0.5", "0104", "RELAY", "109", "0"}));
+    }
+
+    void numbers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("int32"); // "-": no number
+        QTest::addColumn<QString>("int16");
+        QTest::addColumn<QString>("debug"); // "on", "off" or "-"
+        QTest::newRow("zeros and blanks") << " 0104 " << "104" << "104" << "off";
+        QTest::newRow("one, sign and zeros") << "+01" << "1" << "1" << "on";
+        QTest::newRow("16-bit maximum") << "32767" << "32767" << "32767" << "off";
+        QTest::newRow("beyond 16 bits") << "32768" << "32768" << "-" << "off";
+        QTest::newRow("16-bit minimum") << "-32768" << "-32768" << "-32768" << "off";
+        QTest::newRow("32-bit minimum") << "-2147483648" << "-2147483648" << "-" << "off";
+        QTest::newRow("beyond 32 bits") << "2147483648" << "-" << "-" << "off";
+        QTest::newRow("2^64 + 104, no wrap-around") << "18446744073709551720" << "-" << "-" << "off";
+        for (const char* text : {"", "  ", "-", "104a", "1 0", "1.5", "\xD9\xA1" /* Arabic one */})
+            QTest::addRow("not a number: \"%s\"", text) << text << "-" << "-" << "-";
+    }
+
+    void numbers()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, int32);
+        QFETCH(QString, int16);
+        QFETCH(QString, debug);
+        const auto show = [](auto value) { return value ? QString::number(*value) : QStringLiteral("-"); };
+        QCOMPARE(show(ToInt32(text)), int32);
+        QCOMPARE(show(ToInt16(text)), int16);
+        const std::optional<bool> on = IsDebugModeOn(text);
+        QCOMPARE(on ? QString::fromLatin1(*on ? "on" : "off") : QStringLiteral("-"), debug);
+    }
+
+    void debugLines()
+    {
+        // The first line makes the folder and the file; each line is appended.
+        const auto line = [this](QTime time, const QString& text) {
+            m_now = QDateTime(QDate(2026, 12, 5), time);
+            return WriteDebugLine(text);
+        };
+        QVERIFY(line(QTime(14, 3, 7), QStringLiteral("Send to ARCHIVE - 10.0.0.5 - 104")));
+        QVERIFY(line(QTime(0, 0, 0, 999), QStringLiteral("Jürgen € Ā"))); // midnight: the date alone
+        QVERIFY(line(QTime(0, 0, 1), QString()));
+        QVERIFY(line(QTime(23, 59, 59), QStringLiteral("x")));
+        QCOMPARE(TestFiles::read(m_dir->filePath("Log/Debug.txt")),
+                 QByteArray("05.12.2026 14:03:07 - Send to ARCHIVE - 10.0.0.5 - 104\r\n05.12.2026 - J\xFCrgen \x80 ?\r\n"
+                            "05.12.2026 00:00:01 - \r\n05.12.2026 23:59:59 - x\r\n"));
+    }
+
+    void debugLineFailures()
+    {
+        QVERIFY(TestFiles::write(m_dir->filePath("Log"), "not a folder"));
+        QVERIFY(!WriteDebugLine(QStringLiteral("x")));
+        QCOMPARE(TestFiles::read(m_dir->filePath("Log")), QByteArray("not a folder"));
+    }
 };
 
-QTEST_GUILESS_MAIN(tst_ProfileStrings)
-#include "tst_profilestrings.moc"
+QTEST_GUILESS_MAIN(tst_Settings)
+#include "tst_settings.moc"
