@@ -14,34 +14,27 @@
 
 namespace {
 
-QString Caption(const QWidget* control)
-{
-    const bool captioned = qobject_cast<const QLabel*>(control) || qobject_cast<const QAbstractButton*>(control);
-    return captioned ? control->property("text").toString() : QString();
-}
-
 // `text` drawn black on white in `rect` of a white picture of `size`.
 QImage Drawn(const QFont& font, const QString& text, QSize size, QRect rect, int flags)
 {
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        painter.setFont(font);
-        painter.drawText(rect, flags, text);
-    }
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.drawText(rect, flags, text);
+    painter.end();
     return image;
 }
 
 // The ink a text adds to a picture: the rows, and the pixels, in which it
-// differs clearly from the same place without the text.
-QPoint Ink(const QImage& with, const QImage& without)
+// differs clearly from the same place without the text (white when none).
+QPoint Ink(const QImage& with, const QImage& without = {})
 {
     QPoint ink; // x rows, y pixels
     for (int y = 0; y < with.height(); ++y) {
         int pixels = 0;
         for (int x = 0; x < with.width(); ++x)
-            pixels += qAbs(qGray(with.pixel(x, y)) - qGray(without.pixel(x, y))) >= 64;
+            pixels += qAbs(qGray(with.pixel(x, y)) - (without.isNull() ? 255 : qGray(without.pixel(x, y)))) >= 64;
         ink += QPoint(pixels > 0, pixels);
     }
     return ink;
@@ -61,9 +54,8 @@ QString CutOffText(QWidget* window, const QRect& area, const std::function<void(
     const int shown = Ink(window->grab(area).toImage(), without).x();
     const int line = QFontMetrics(font).height();
     const QSize size(width, 3 * line);
-    const QImage blank = Drawn(font, QString(), size, {}, 0);
     // Cut at the sides only.
-    const int whole = Ink(Drawn(font, text, size, QRect(0, line, width, line), int(alignment) | Qt::TextDontClip), blank).x();
+    const int whole = Ink(Drawn(font, text, size, QRect(0, line, width, line), int(alignment) | Qt::TextDontClip)).x();
     return shown == whole ? QString() : QString("%1: %2 of %3 rows").arg(name).arg(shown).arg(whole);
 }
 
@@ -88,7 +80,9 @@ void FindFaults(QWidget* container, const QRect& visible, QStringList& cutOff, i
         const bool bare = child->metaObject() == &QWidget::staticMetaObject && !child->autoFillBackground();
         if (!bare && !area.contains(place))
             cutOff << child->objectName() + " outside its container";
-        const QString caption = Caption(child);
+        auto* label = qobject_cast<QLabel*>(child);
+        const bool captioned = label || qobject_cast<QAbstractButton*>(child);
+        const QString caption = captioned ? child->property("text").toString() : QString();
         if (!caption.isEmpty() && child->sizeHint().width() > child->width())
             cutOff << child->objectName() + " too narrow for \"" + caption + "\"";
         if (!caption.isEmpty() && child->font().bold()) {
@@ -97,15 +91,12 @@ void FindFaults(QWidget* container, const QRect& visible, QStringList& cutOff, i
             QFont regular = child->font();
             regular.setBold(false);
             const QSize size(2 * child->fontMetrics().horizontalAdvance(caption), 3 * child->fontMetrics().height());
-            const auto ink = [&](const QFont& font) {
-                return Ink(Drawn(font, caption, size, QRect(QPoint(), size), Qt::AlignCenter), Drawn(font, {}, size, {}, 0)).y();
-            };
+            const auto ink = [&](const QFont& font) { return Ink(Drawn(font, caption, size, QRect(QPoint(), size), Qt::AlignCenter)).y(); };
             ++bold;
             if (ink(child->font()) <= 1.2 * ink(regular))
                 cutOff << child->objectName() + " \"" + caption + "\" not bold";
         }
-        auto* label = qobject_cast<QLabel*>(child);
-        if (label || qobject_cast<QAbstractButton*>(child)) {
+        if (captioned) {
             const int line = child->fontMetrics().height();
             const auto setText = [child](const QString& text) { child->setProperty("text", text); };
             cutOff << CutOffText(window, place.adjusted(0, -line, 0, line) & window->rect(), setText, child->font(),
@@ -143,15 +134,13 @@ private slots:
         main.show();
         QVERIFY((main.frameGeometry().center() - main.screen()->availableGeometry().center()).manhattanLength() <= 2);
         main.move(10, 20);
-        using W = QWidget*;
-        const std::unique_ptr<QWidget> dialog(name == "frmNew" ? W(new FrmNew(&main)) : name == "frmEdit" ? W(new FrmEdit(&main))
-                                              : name == "frmSettings" ? W(new FrmSettings(&main)) : nullptr);
-        QWidget* form = dialog ? dialog.get() : &main;
+        using W = QWidget*; // a dialog is deleted with the main window, its parent
+        QWidget* form = name == "frmNew" ? W(new FrmNew(&main)) : name == "frmEdit" ? W(new FrmEdit(&main))
+                        : name == "frmSettings" ? W(new FrmSettings(&main)) : &main;
         form->show();
         QVERIFY((form->frameGeometry().center() - main.frameGeometry().center()).manhattanLength() <= 2);
         QVERIFY(form->minimumSize() == form->maximumSize() && form->size() == form->minimumSize());
-        QVERIFY(!(form->windowFlags() & Qt::WindowMaximizeButtonHint));
-        QVERIFY(!form->windowIcon().isNull());
+        QVERIFY(!(form->windowFlags() & Qt::WindowMaximizeButtonHint) && !form->windowIcon().isNull());
 
         // Tab walks the order and wraps round; Enter presses the focused
         // button, elsewhere the default one; Escape closes nothing.
