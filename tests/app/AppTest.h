@@ -12,6 +12,7 @@
 #include "ui/MessageBoxes.h"
 
 #include "LoopbackPorts.h"
+#include "TestFiles.h"
 
 #include <QtNetwork>
 #include <QtTest>
@@ -21,11 +22,26 @@
 // Yes/No box.
 inline QString Line(const QMessageBox& box)
 {
-    static const QHash<int, QString> icons{
-        {QMessageBox::Information, "Information"}, {QMessageBox::Critical, "Error"}, {QMessageBox::Question, "Question"}};
     const auto buttons = box.standardButtons();
-    return box.windowTitle() + " | " + box.text() + " | " + icons.value(box.icon(), "?")
+    return box.windowTitle() + " | " + box.text() + " | " + QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box.icon())
            + (buttons == QMessageBox::Ok ? "" : buttons == (QMessageBox::Yes | QMessageBox::No) ? " | Yes, No" : " | ?");
+}
+
+// Operator rows as one line, a word per row: x ticked or - not, * when
+// selected, then its short code, which stands for these names.
+inline const QMap<QString, QString> Names{
+    {"AA", "Anna|Arm"}, {"nn", "|"}, {"CC", "Cleo|Cole"}, {"DD", "Dora|Dux"}, {"lo", "Lo|Wer"}};
+
+// Settings.ini's operator section holding `rows`, the ticked ones with
+// `marker`, and empty rows up to `count`.
+inline QByteArray Operators(const QString& rows, const QByteArray& marker = "Checked", int count = -1)
+{
+    const QStringList words = rows.split(' ', Qt::SkipEmptyParts);
+    QByteArray section = "[Operator]\r\nOperatorCount=" + QByteArray::number(count < 0 ? words.size() : count) + "\r\n";
+    for (int i = 0; i < words.size(); ++i)
+        section += "Operator" + QByteArray::number(i + 1) + "=" + (words[i].startsWith('x') ? marker : "") + "|"
+                   + (Names[words[i].right(2)] + "|" + words[i].right(2)).toUtf8() + "\r\n";
+    return section;
 }
 
 // Types key by key into the focused control, as a user does; unlike
@@ -39,12 +55,6 @@ inline void TypeText(const QString& text)
         const Qt::Key key = code == 0x7f ? Qt::Key_Delete : code < 0x80 ? QTest::asciiToKey(char(code)) : Qt::Key_unknown;
         QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), key, QString(c), Qt::NoModifier);
     }
-}
-
-inline QByteArray FileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Activates `window` as a desktop's window manager does when it appears or
@@ -71,10 +81,8 @@ void WhenModal(QObject* owner, Steps steps)
         // The activation of the window that opened this one (a menu just
         // closed, a click) may still be queued; it must not come after.
         QCoreApplication::processEvents();
-        if (Activate(window))
+        if (QTest::qVerify(Activate(window), "Activate(window)", "", __FILE__, __LINE__))
             steps(*window);
-        else
-            QTest::qFail("not activated", __FILE__, __LINE__);
         if (window->isVisible())
             window->close();
     });
@@ -119,12 +127,8 @@ public:
         form.show();
         QVERIFY(Activate(&form));
     }
-    void writeSettings(const QByteArray& content)
-    {
-        QFile file(SettingsFilePath());
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-    }
-    QByteArray settingsFile() const { return FileBytes(SettingsFilePath()); }
+    void writeSettings(const QByteArray& content) { QVERIFY(TestFiles::write(SettingsFilePath(), content)); }
+    QByteArray settingsFile() const { return TestFiles::read(SettingsFilePath()); }
     QTreeWidgetItem* row(int index) const { return OperatorRow(form.lstOperator, index); }
     void clickRow(int index, bool checkBox = false) const
     {

@@ -6,30 +6,12 @@
 // Übernehmen, OK and Abbrechen write, reload and stop.
 
 #include "AppTest.h"
-#include "ui/FrmEdit.h"
-#include "ui/FrmNew.h"
 #include "ui/FrmSettings.h"
 
 namespace {
 
 const QString FillAll = "Quorin Relay: Fehler | Bitte füllen Sie alle Felder aus. | Information";
 const QString Taken = "Quorin Relay: Bereits vorhanden | Dieser Kürzel ist bereits vergeben. | Information";
-
-// A Settings.ini with the relay listening on `port`, these operator rows,
-// and empty rows up to `count`.
-QByteArray Ini(quint16 port, const QByteArrayList& rows, int count = -1)
-{
-    QByteArray ini = "[Operator]\r\nOperatorCount=" + QByteArray::number(count < 0 ? rows.size() : count) + "\r\n";
-    for (int i = 0; i < rows.size(); ++i)
-        ini += "Operator" + QByteArray::number(i + 1) + "=" + rows[i] + "\r\n";
-    return ini + "[Local]\r\nLocalPort=" + QByteArray::number(port) + "\r\n";
-}
-
-// The value of `key` in `ini`.
-QString Value(const QByteArray& ini, const QString& key)
-{
-    return QRegularExpression("\n" + key + "=([^\r\n]*)").match("\n" + QString::fromLatin1(ini)).captured(1);
-}
 
 // typed: first name, surname, short code ("paste " before a text pastes
 // it); correction: typed after a Backspace where the message leaves the
@@ -55,24 +37,22 @@ private slots:
         QTest::newRow("field empty: focus stays") << Fill{{"", "Weiß", "ß"}, FillAll, "Jürgen", {"Jürgen", "Weiß", "ß"}};
         QTest::newRow("surname empty") << Fill{{"Max", "", "MM"}, FillAll};
         QTest::newRow("short code empty") << Fill{{"Max", "Muster", ""}, FillAll};
-        QTest::newRow("short code taken: focus to it") << Fill{{"Jürgen", "Weiß", "ab"}, Taken, "w", {"Jürgen", "Weiß", "AW"}};
+        QTest::newRow("short code taken: focus to it") << Fill{{"Jürgen", "Weiß", "aa"}, Taken, "w", {"Jürgen", "Weiß", "AW"}};
         QTest::newRow("list full")
             << Fill{{"Max", "Muster", "MM"}, "Quorin Relay: Fehler | Die Operatorliste ist voll. | Information", "", {}, 32766};
         QTest::newRow("blanks count as filled") << Fill{{" ", " ", "NEW"}, "", "", {" ", " ", "NEW"}};
         QTest::newRow("other case is free") << Fill{{"Max", "Muster", "LO"}, "", "", {"Max", "Muster", "LO"}};
-        QTest::newRow("trailing blank is free") << Fill{{"Max", "Muster", "AB "}, "", "", {"Max", "Muster", "AB "}};
+        QTest::newRow("trailing blank is free") << Fill{{"Max", "Muster", "AA "}, "", "", {"Max", "Muster", "AA "}};
         QTest::newRow("same names, other code") << Fill{{"Anna", "Arm", "AA2"}, "", "", {"Anna", "Arm", "AA2"}};
-        QTest::newRow("short code upper-cased as typed") << Fill{{"M", "M", "xy"}, "", "", {"M", "M", "XY"}};
-        // No capital in the code page, or only "SS": kept, so the code keeps its length.
-        QTest::newRow("µ and ß kept in short codes") << Fill{{"M", "M", "aµßb"}, "", "", {"M", "M", "AµßB"}};
-        QTest::newRow("separator typed") << Fill{{"A|B", "M", "M"}, "", "", {"AB", "M", "M"}};
+        // Upper-cased as typed; no capital in the code page, or only "SS": kept,
+        // so the code keeps its length.
+        QTest::newRow("short code upper-cased, µ and ß kept") << Fill{{"M", "M", "aµßb"}, "", "", {"M", "M", "AµßB"}};
         QTest::newRow("separator pasted") << Fill{{"A", "paste x|y", "M"}, FillAll};
-        QTest::newRow("outside Windows-1252") << Fill{{"AŁB", "M", "M"}, "", "", {"AB", "M", "M"}};
-        QTest::newRow("euro sign is fine") << Fill{{"A", "5€", "M"}, "", "", {"A", "5€", "M"}};
+        QTest::newRow("separator typed, outside Windows-1252: dropped; € kept") << Fill{{"A|B", "5€Ł", "M"}, "", "", {"AB", "5€", "M"}};
         QTest::newRow("length limits") << Fill{{n120, "M", q20}, "", "", {n120.left(100), "M", q20.left(16).toUpper()}};
         // Edit checks nothing: empty, taken, lower case.
         QTest::newRow("edit: as typed, on duty anew") << Fill{{"", "Bo", "lo"}, "", "", {"", "Bo", "lo"}, 2, "edit"};
-        QTest::newRow("edit, Abbrechen: unchanged") << Fill{{"", "Bo", "lo"}, "", "", {"Anna", "Arm", "AB"}, 2, "Abbrechen"};
+        QTest::newRow("edit, Abbrechen: unchanged") << Fill{{"", "Bo", "lo"}, "", "", {"Anna", "Arm", "AA"}, 2, "Abbrechen"};
     }
     // Typed box by box with Tab, back to the first with Shift+Tab, Enter. The
     // real message box is answered with a key; then the dialog is activated
@@ -81,16 +61,17 @@ private slots:
     {
         QFETCH(Fill, f);
         const bool edit = f.dialog != "new";
-        RelayApp app(Ini(quorin::test::freeLoopbackPort(), {"Checked|Anna|Arm|AB", "|Lo|Wer|lo"}, f.rows));
+        const quint16 port = quorin::test::freeLoopbackPort();
+        RelayApp app(Operators("xAA -lo", "Checked", f.rows) + "[Local]\r\nLocalPort=" + QByteArray::number(port) + "\r\n");
         app.load(); // Anna on duty and selected
         app.form.cmdEdit->setEnabled(edit); // new: as after deleting the last row
         app.form.cmdDel->setEnabled(edit);
-        const auto steps = [&](auto& form) {
+        WhenModal<QDialog>(&app.form, [&](QDialog& form) {
             QCOMPARE(form.windowTitle(), edit ? QStringLiteral("Operator ändern") : QStringLiteral("Neu anlegen"));
-            const QList<QLineEdit*> boxes{form.txtName, form.txtSurename, form.txtShort};
-            const QStringList loaded = edit ? QStringList{"Anna", "Arm", "AB"} : QStringList{"", "", ""};
+            const auto box = [&form](const char* name) { return form.findChild<QLineEdit*>(name); };
+            const QList<QLineEdit*> boxes{box("txtName"), box("txtSurename"), box("txtShort")};
+            const QStringList loaded = edit ? QStringList{"Anna", "Arm", "AA"} : QStringList{"", "", ""};
             for (int i = 0; i < 3; ++i) {
-                QCOMPARE(QApplication::focusWidget(), boxes[i]);
                 QCOMPARE(boxes[i]->text(), loaded[i]);
                 QTest::keyClick(boxes[i], Qt::Key_A, Qt::ControlModifier);
                 QGuiApplication::clipboard()->setText(f.typed[i].mid(6));
@@ -101,7 +82,7 @@ private slots:
                 TypeText(i < 2 ? "\t" : "\x0b\x0b"); // Tab, or Shift+Tab twice back to the first box
             }
             if (f.dialog == "Abbrechen")
-                QTest::mouseClick(form.cmdClose, Qt::LeftButton);
+                QTest::mouseClick(form.findChild<QPushButton*>("cmdClose"), Qt::LeftButton);
             else
                 TypeText("\r");
             QCOMPARE(app.shown.join(""), f.message);
@@ -109,16 +90,12 @@ private slots:
             if (f.message.isEmpty())
                 return;
             QVERIFY(Activate(&form));
-            QCOMPARE(QApplication::focusWidget(), f.message == Taken ? form.txtShort : form.txtName);
+            QCOMPARE(QApplication::focusWidget(), f.message == Taken ? boxes[2] : boxes[0]);
             if (f.correction.isEmpty())
                 return;
             TypeText("\b" + f.correction + "\r");
             QVERIFY(!form.isVisible());
-        };
-        if (edit)
-            WhenModal<FrmEdit>(&app.form, steps);
-        else
-            WhenModal<FrmNew>(&app.form, steps);
+        });
         QTest::mouseClick(edit ? app.form.cmdEdit : app.form.cmdNew, Qt::LeftButton);
 
         QCOMPARE(OperatorRowCount(app.form.lstOperator), f.rows + (!edit && !f.stored.isEmpty()));
@@ -129,7 +106,7 @@ private slots:
         QCOMPARE(RowEntry(row), (OperatorEntry{edit ? "Checked" : "", f.stored[0], f.stored[1], f.stored[2]}));
         QCOMPARE(QList<bool>({IsRowTicked(row), row->isSelected()}), QList<bool>(2, edit));
         QVERIFY(app.form.cmdEdit->isEnabled() && app.form.cmdDel->isEnabled());
-        QCOMPARE(app.window.station().operatorShortCode(), edit ? f.stored[2] : "AB");
+        QCOMPARE(app.window.station().operatorShortCode(), edit ? f.stored[2] : "AA");
         QCOMPARE(app.form.lblOperator->text(), edit ? f.stored[0] + ' ' + f.stored[1] : "Anna Arm");
     }
 
@@ -137,13 +114,11 @@ private slots:
     {
         QTest::addColumn<Press>("p");
         const auto written = [](const QByteArrayList& v) { // archive AET, IP, port, local AET, port
-            return "[Operator]\r\nOperatorCount=1\r\nOperator1=Checked|Anna|Arm|AB\r\n[Local]\r\nLocalPort=" + v[4]
+            return "[Operator]\r\nOperatorCount=1\r\nOperator1=Checked|Anna|Arm|AA\r\n[Local]\r\nLocalPort=" + v[4]
                    + "\r\nLocalAET=" + v[3] + "\r\nDebugmode=0\r\n[Archive]\r\nAET=" + v[0] + "\r\nIP=" + v[1] + "\r\nPort=" + v[2] + "\r\n";
         };
         const QStringList typed{"ARCHIVE", "10.0.0.5", "104", "RELAY", "1234"}; // the port's selected digits typed over at the limit
-        const QByteArray typedFile = written({"ARCHIVE", "10.0.0.5", "104", "RELAY", "1234"});
-        QTest::newRow("Übernehmen") << Press{{}, typed, "cmdApply", false, {}, typedFile};
-        QTest::newRow("OK") << Press{{}, typed, "cmdOK", false, {}, typedFile};
+        QTest::newRow("Übernehmen") << Press{{}, typed, "cmdApply", false, {}, written({"ARCHIVE", "10.0.0.5", "104", "RELAY", "1234"})};
         QTest::newRow("Abbrechen") << Press{{}, typed, "cmdClose", false, {}, {}};
         QTest::newRow("OK, file read-only: reported") << Press{{}, typed, "cmdOK", true, {}, {}};
         // IP: digits and full stops; ports: digits, at most four typed; AE titles unfiltered.
@@ -168,7 +143,7 @@ private slots:
     {
         QFETCH(Press, p);
         const quint16 port = quorin::test::freeLoopbackPort();
-        RelayApp app(Ini(port, {"Checked|Anna|Arm|AB"}));
+        RelayApp app(Operators("xAA") + "[Local]\r\nLocalPort=" + QByteArray::number(port) + "\r\n");
         app.load();
         if (!p.file.isEmpty())
             app.writeSettings(p.file); // changed since the load: the dialog shows the file
@@ -181,14 +156,8 @@ private slots:
             const QList<QLineEdit*> boxes{form.txtAET, form.txtIP, form.txtPort, form.txtLocAET, form.txtLocPort};
             for (int i = 0; i < 5; ++i) {
                 QCOMPARE(boxes[i]->text(), p.shown.isEmpty() ? (i == 4 ? QString::number(port) : "") : p.shown[i]);
-                if (!p.typed.isEmpty()) {
-                    QCOMPARE(QApplication::focusWidget(), boxes[i]);
+                if (!p.typed.isEmpty())
                     TypeText(p.typed[i] + (i < 4 ? "\t" : ""));
-                }
-            }
-            if (!p.typed.isEmpty() && p.button != "Enter") { // every edit enables Übernehmen; it joins the tab order
-                TypeText("\t\t");
-                QCOMPARE(QApplication::focusWidget(), form.cmdApply);
             }
             if (p.button == "Enter")
                 TypeText("\r");
@@ -198,12 +167,12 @@ private slots:
             QVERIFY(!form.cmdApply->isEnabled() || p.button == "cmdClose");
         });
         app.choose(app.form.mnuSettings);
-        const QByteArray after = p.written.isEmpty() ? before : p.written;
-        QCOMPARE(app.settingsFile(), after);
-        QCOMPARE(RelaySettings().LocalPort, Value(after, "LocalPort")); // reloaded
-        QCOMPARE(RelaySettings().ArchiveAET, Value(after, "AET"));
+        QCOMPARE(app.settingsFile(), p.written.isEmpty() ? before : p.written);
+        const RelaySettingsValues held = RelaySettings();
+        LoadSettings(); // what the file holds: the dialog has reloaded it
+        QCOMPARE(QStringList({held.ArchiveAET, held.LocalPort}), QStringList({RelaySettings().ArchiveAET, RelaySettings().LocalPort}));
         QVERIFY(app.listeningShown(p.button == "cmdClose", port)); // stopped on the port it listened on
-        QCOMPARE(app.shown.join(""), p.readOnly ? "Quorin Relay: Fehler | Die Einstellungen konnten nicht gespeichert werden. | Error" : "");
+        QCOMPARE(app.shown.join(""), p.readOnly ? "Quorin Relay: Fehler | Die Einstellungen konnten nicht gespeichert werden. | Critical" : "");
     }
 };
 
