@@ -29,8 +29,7 @@ inline QString Line(const QMessageBox& box)
 
 // Operator rows as one line, a word per row: x ticked or - not, * when
 // selected, then its short code, which stands for these names.
-inline const QMap<QString, QString> Names{
-    {"AA", "Anna|Arm"}, {"nn", "|"}, {"CC", "Cleo|Cole"}, {"DD", "Dora|Dux"}, {"lo", "Lo|Wer"}};
+inline const QMap<QString, QString> Names{{"AA", "Anna|Arm"}, {"nn", "|"}, {"CC", "Cleo|Cole"}, {"DD", "Dora|Dux"}, {"lo", "Lo|Wer"}};
 
 // Settings.ini's operator section holding `rows`, the ticked ones with
 // `marker`, and empty rows up to `count`.
@@ -103,24 +102,22 @@ public:
         RelaySettings() = RelaySettingsValues{};
         if (!settingsIni.isEmpty())
             writeSettings(settingsIni);
-        QObject::connect(&boxWatch, &QTimer::timeout, &boxWatch, [this] { answerBox(); });
+        QObject::connect(&boxWatch, &QTimer::timeout, &boxWatch, [this] {
+            QWidgetList open = QApplication::topLevelWidgets();
+            open.removeIf([](const QWidget* w) { return !qobject_cast<const QMessageBox*>(w) || !w->isVisible(); });
+            mostBoxes = qMax(mostBoxes, int(open.size()));
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible() || (open.size() == 1 && hold && hold()))
+                return;
+            shown << Line(*box);
+            windowShownWithBox |= form.isVisible();
+            Activate(box);
+            const auto answer = !answers.isEmpty() ? answers.dequeue() : box->button(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
+            QTest::keyClick(box->button(answer), Qt::Key_Space);
+        });
         boxWatch.start(10);
     }
     ~RelayApp() { SetProgramFolderOverride(QString()); }
-    void answerBox()
-    {
-        QWidgetList open = QApplication::topLevelWidgets();
-        open.removeIf([](const QWidget* w) { return !qobject_cast<const QMessageBox*>(w) || !w->isVisible(); });
-        mostBoxes = qMax(mostBoxes, int(open.size()));
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible() || (open.size() == 1 && hold && hold()))
-            return;
-        shown << Line(*box);
-        windowShownWithBox |= form.isVisible();
-        Activate(box);
-        const auto answer = !answers.isEmpty() ? answers.dequeue() : box->button(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
-        QTest::keyClick(box->button(answer), Qt::Key_Space);
-    }
     void load()
     {
         window.load();
