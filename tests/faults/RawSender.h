@@ -74,7 +74,8 @@ struct CapturedExchange {
             if (pdu.size() < 12 || qFromBigEndian<quint32>(pdu.constData() + 6) != quint32(pdu.size() - 10))
                 return false; // more than one value in the PDU
         }
-        return !associateRequest.isEmpty() && !commandPdus.isEmpty() && !datasetPdus.isEmpty();
+        return !associateRequest.isEmpty() && !commandPdus.isEmpty() && !datasetPdus.isEmpty()
+               && !releaseRequest.isEmpty();
     }
 
     QByteArray dataset() const
