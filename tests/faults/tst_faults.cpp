@@ -172,11 +172,6 @@ private slots:
         QVERIFY2(waitForNoTemporaryFiles(), qPrintable(leftoverTemporaryFiles().join(u' ')));
     }
 
-    void cleanupTestCase()
-    {
-        quorin::dicom::setArchiveTimeLimits(quorin::dicom::defaultArchiveTimeLimits());
-    }
-
     void archiveFaults_data()
     {
         QTest::addColumn<ArchiveFault>("fault");
