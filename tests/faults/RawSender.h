@@ -74,7 +74,8 @@ struct CapturedExchange {
             if (pdu.size() < 12 || qFromBigEndian<quint32>(pdu.constData() + 6) != quint32(pdu.size() - 10))
                 return false; // more than one value in the PDU
         }
-        return !associateRequest.isEmpty() && !commandPdus.isEmpty() && !datasetPdus.isEmpty();
+        return !associateRequest.isEmpty() && !commandPdus.isEmpty() && !datasetPdus.isEmpty()
+               && !releaseRequest.isEmpty();
     }
 
     QByteArray dataset() const
@@ -131,10 +132,9 @@ public:
 
     bool open(quint16 port)
     {
+        // An address, not a name: no host lookup.
         m_socket.connectToHost(QHostAddress::LocalHost, port);
-        waitUntil([this] { return m_socket.state() != QAbstractSocket::ConnectingState
-                                      && m_socket.state() != QAbstractSocket::HostLookupState; },
-                  2000);
+        waitUntil([this] { return m_socket.state() != QAbstractSocket::ConnectingState; }, 2000);
         return isOpen();
     }
 

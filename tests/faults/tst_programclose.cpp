@@ -5,10 +5,10 @@
 // operator list saved, every sender's connection ended, nothing acknowledged
 // that the archive lacks, nothing left behind.
 
+#include "ArchivePeers.h"
 #include "DicomTools.h"
 #include "EventLoopWait.h"
 #include "FaultyArchive.h"
-#include "LoopbackPorts.h"
 #include "TestImages.h"
 
 #include <QtTest>
@@ -44,7 +44,7 @@ private slots:
         const QStringList images(8, TestImages(work.path()).make(QStringLiteral("large.dcm"), large));
         QVERIFY(!images.first().isEmpty());
 
-        FaultyArchive archive({QStringLiteral("--fork"), QStringLiteral("+uf")}); // serves associations at once
+        StorescpArchive archive({.concurrent = true});
         SilentPeer silentArchive;
         QVERIFY(archiveSilent ? silentArchive.isListening() : archive.start());
         const quint16 port = freeLoopbackPort();
@@ -52,17 +52,14 @@ private slots:
         QVERIFY(QFile::copy(QStringLiteral(CLOSABLE_RELAY), program));
         // Windows-1252 with CRLF, as the program keeps it. An operator is
         // ticked, so the program listens as soon as it has started.
-        QFile settings(dir.filePath(QStringLiteral("program/Settings.ini")));
-        QVERIFY(settings.open(QIODevice::WriteOnly));
-        settings.write(QStringLiteral("[Archive]\r\nAET=ARCHIVE\r\nIP=127.0.0.1\r\nPort=%1\r\n[Local]\r\nLocalAET=QUORIN"
-                                      "\r\nLocalPort=%2\r\nDebugmode=0\r\n[Operator]\r\nOperatorCount=1\r\n"
-                                      "Operator1=Checked|Anna|Müller|AM\r\n")
-                           .arg(archiveSilent ? silentArchive.serverPort() : archive.port())
-                           .arg(port)
-                           .toLatin1());
-        const QDateTime before = QDateTime::currentDateTime().addSecs(-3600);
-        QVERIFY(settings.setFileTime(before, QFileDevice::FileModificationTime));
-        settings.close();
+        const QString settings = dir.filePath(QStringLiteral("program/Settings.ini"));
+        const QString text = QStringLiteral("[Archive]\r\nAET=ARCHIVE\r\nIP=127.0.0.1\r\nPort=%1\r\n[Local]\r\nLocalAET=QUORIN"
+                                            "\r\nLocalPort=%2\r\nDebugmode=0\r\n[Operator]\r\nOperatorCount=1\r\n"
+                                            "Operator1=Checked|Anna|Müller|AM\r\n");
+        const quint16 archivePort = archiveSilent ? silentArchive.serverPort() : archive.port();
+        QVERIFY(TestFiles::write(settings, text.arg(archivePort).arg(port).toLatin1()));
+        // Written seconds before the program could save it at the close.
+        const QDateTime written = QFileInfo(settings).lastModified();
 
         QProcess relay;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -98,15 +95,13 @@ private slots:
         QVERIFY2(waitUntil([&] { return relay.state() == QProcess::NotRunning; }, 10000), relay.readAll().constData());
         qInfo("the program ended %lld ms after the click, exit status %d", closing.elapsed(), relay.exitCode());
         QVERIFY2(relay.exitStatus() == QProcess::NormalExit && relay.exitCode() == 0, relay.readAll().constData());
-        QVERIFY2(QFileInfo(settings).lastModified() > before.addSecs(60), "the operator list was not saved");
+        QVERIFY2(QFileInfo(settings).lastModified() > written, "the operator list was not saved");
 
-        int acknowledged = 0;
         for (const auto& sender : senders) {
             const ToolRun run = sender->result(30000);
             QVERIFY2(run.finished, qPrintable(run.output));
-            QCOMPARE(acknowledgedButMissing(images, run.output, archive.folder(), acknowledged), 0);
+            QCOMPARE(acknowledgedButMissing(images, run.output, archive.folder()), 0);
         }
-        qInfo("%d of 32 images acknowledged", acknowledged);
         QVERIFY2(tmp.entryList({QStringLiteral("quorinrelay-*")}, QDir::AllEntries).isEmpty(),
                  qPrintable(receiving().join(u' ')));
         QTcpServer probe;

@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <csignal>
 #include <memory>
 
 namespace quorin::test {
@@ -79,8 +80,16 @@ public:
     }
     void stop()
     {
+        signal(SIGCONT); // a paused process would see the SIGTERM only once it runs again
         if (m_process)
             m_process->stop();
+    }
+    // To the PID of the storescp it started only: SIGSTOP leaves its
+    // connections open with nobody answering, SIGKILL leaves a partial file.
+    void signal(int number)
+    {
+        if (m_process && m_process->isRunning())
+            ::kill(pid_t(m_process->pid()), number);
     }
 
     quint16 port() const override { return m_port; }
