@@ -122,27 +122,26 @@ void resetPeakResident()
 // CPU time (user and system, ms) of this process (the relay, and the
 // bench's own waiting), of its finished children (the senders), and of the
 // archive (storescp, a child still running).
-qint64 selfCpuMs()
+qint64 milliseconds(const timeval& time)
+{
+    return qint64(time.tv_sec) * 1000 + time.tv_usec / 1000;
+}
+
+qint64 cpuMs(int who)
 {
     rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000
-           + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
+    getrusage(who, &usage);
+    return milliseconds(usage.ru_utime) + milliseconds(usage.ru_stime);
 }
+
+qint64 selfCpuMs() { return cpuMs(RUSAGE_SELF); }
+qint64 childrenCpuMs() { return cpuMs(RUSAGE_CHILDREN); }
 
 qint64 selfSystemCpuMs()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_stime.tv_sec * 1000 + usage.ru_stime.tv_usec / 1000;
-}
-
-qint64 childrenCpuMs()
-{
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000
-           + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
+    return milliseconds(usage.ru_stime);
 }
 
 qint64 archiveCpuMs()
