@@ -7,6 +7,9 @@ mode="${1:-run}"
 packages=(cmake g++ make ccache qt6-base-dev qt6-base-dev-tools libgl-dev libdcmtk-dev dcmtk fonts-wine)
 if [ "$mode" = test ]; then
     packages+=(libgdcm-tools orthanc xvfb xauth imagemagick curl clang libclang-rt-14-dev python3-pydicom)
+    # The archive from another toolkit (tests/support/scripted-archive) runs
+    # on Node.js: Debian's, where the machine has none of its own.
+    command -v npm >/dev/null || packages+=(nodejs npm)
 fi
 
 missing=()
@@ -18,4 +21,9 @@ if [ ${#missing[@]} -gt 0 ]; then
     [ "$(id -u)" -ne 0 ] && SUDO="sudo"
     $SUDO apt-get update -q
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+if [ "$mode" = test ]; then
+    archive="$(cd "$(dirname "$0")/.." && pwd)/tests/support/scripted-archive"
+    [ -d "$archive/node_modules/dcmjs-dimse" ] || npm ci --prefix "$archive" --ignore-scripts --no-audit --no-fund --loglevel=error
 fi

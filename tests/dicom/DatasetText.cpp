@@ -20,6 +20,22 @@ bool load(DcmFileFormat& file, const QString& path)
     return loaded;
 }
 
+QStringList elementsOf(DcmItem& item)
+{
+    // Padding to even length is encoding, not content: a value rewritten by
+    // a decoder reads back with its pad blank, the original one without
+    // (and the printout's column alignment follows the value's length).
+    static const QRegularExpression padding(QStringLiteral(" +\\]"));
+    static const QRegularExpression alignment(QStringLiteral(" {2,}"));
+    QStringList elements;
+    for (unsigned long i = 0; i < item.card(); ++i) {
+        std::ostringstream text;
+        item.getElement(i)->print(text, 0 /* full values */);
+        elements << QString::fromStdString(text.str()).replace(padding, "]").replace(alignment, " ");
+    }
+    return elements;
+}
+
 } // namespace
 
 QStringList datasetElements(const QString& file, const QList<TagNumbers>& without, bool decompressed)
@@ -41,19 +57,13 @@ QStringList datasetElements(const QString& file, const QList<TagNumbers>& withou
         if (!wasLossy)
             delete dataset->remove(DCM_LossyImageCompression);
     }
-    dataset->computeGroupLengthAndPadding(EGL_withoutGL, EPD_noChange);
-    // Padding to even length is encoding, not content: a value rewritten by
-    // a decoder reads back with its pad blank, the original one without
-    // (and the printout's column alignment follows the value's length).
-    static const QRegularExpression padding(QStringLiteral(" +\\]"));
-    static const QRegularExpression alignment(QStringLiteral(" {2,}"));
-    QStringList elements;
-    for (unsigned long i = 0; i < dataset->card(); ++i) {
-        std::ostringstream text;
-        dataset->getElement(i)->print(text, 0 /* full values */);
-        elements << QString::fromStdString(text.str()).replace(padding, "]").replace(alignment, " ");
-    }
-    return elements;
+    return elementsOf(*dataset);
+}
+
+QStringList metaElements(const QString& file)
+{
+    DcmFileFormat format;
+    return load(format, file) ? elementsOf(*format.getMetaInfo()) : QStringList();
 }
 
 QByteArray rawValue(const QString& file, quint16 group, quint16 element)

@@ -10,13 +10,13 @@
 
 using TagNumbers = std::pair<quint16, quint16>;
 
-// The dataset (not the file meta information) element by element, printed
-// with full values (a sequence with its items), without the tags in
-// `without` and without group lengths at any level: they follow from the
-// encoding, which the toolkit may add or drop when it writes. With
-// `decompressed` the pixel data is decoded first. Empty when the file cannot
-// be read.
+// The dataset element by element, printed with full values (a sequence with
+// its items) and group lengths as stored, without the tags in `without`.
+// With `decompressed` the pixel data is decoded first. Empty when the file
+// cannot be read.
 QStringList datasetElements(const QString& file, const QList<TagNumbers>& without = {}, bool decompressed = false);
+// The file meta information, the same way.
+QStringList metaElements(const QString& file);
 
 // The raw bytes of a text element, as stored (no character set conversion),
 // without the padding to even length; group 0002 from the meta information.

@@ -7,11 +7,14 @@
 
 #include "LoopbackPorts.h"
 #include "RelayHarness.h"
+#include "TestFiles.h"
 #include "app/ImageRelay.h"
 #include "app/RelayStation.h"
+#include "settings/AppPaths.h"
 #include "settings/RelaySettings.h"
 #include "ui/MessageBoxes.h"
 
+#include <QTemporaryDir>
 #include <functional>
 
 namespace quorin::test {
@@ -29,12 +32,14 @@ public:
         QObject::connect(&m_station, &RelayStation::ImageReceivedAsync, &m_relay, &ImageRelay::onImageReceived);
         setOperator(QStringLiteral("AB"));
         applyCutThroughFromEnvironment();
+        SetProgramFolderOverride(m_programFolder.path()); // for the debug log
     }
 
     ~AppRelayStation()
     {
         if (m_station.isListening())
             m_station.stopListening(m_port);
+        SetProgramFolderOverride(QString());
     }
 
     // Points RelaySettings at the archive (127.0.0.1, AE title ARCHIVE,
@@ -50,6 +55,18 @@ public:
     }
 
     void setArchivePort(quint16 archivePort) { RelaySettings().ArchivePort = QString::number(archivePort); }
+    void setTitles(const QString& localAET, const QString& archiveAET)
+    {
+        RelaySettings().LocalAET = localAET;
+        RelaySettings().ArchiveAET = archiveAET;
+    }
+    // Debugmode 1: the three lines per image go to the program folder's log.
+    void setDebugLog() { RelaySettings().Debugmode = QStringLiteral("1"); }
+    // Its lines that say an image was stored.
+    qsizetype storedLines() const
+    {
+        return TestFiles::read(DebugLogPath()).count(" - " + QByteArray(49, '-') + "\r\n");
+    }
     // The short code of the operator on duty, stamped on the next images.
     void setOperator(const QString& shortCode) { m_station.setOperatorOnDuty(shortCode, QString()); }
     // Runs on each image just before the application's handler sees it.
@@ -68,6 +85,7 @@ private:
         int shown = 0;
     };
 
+    QTemporaryDir m_programFolder;
     CountingBoxes m_boxes;
     RelayStation m_station;
     ImageRelay m_relay;

@@ -32,7 +32,7 @@ const ArchiveTimeLimits kShortLimits{2, 2, 2};
 const QString kRefused = QStringLiteral("Refused: OutOfResources");
 const int kNoAnswer = -1;
 
-enum class ArchiveFault { Down, Rejects, FailsTheStore, KilledMidImage, NeverAnswers, AnswerNeverComes, StopsReading };
+enum class ArchiveFault { Down, FailsTheStore, KilledMidImage, NeverAnswers, AnswerNeverComes, StopsReading };
 enum class SenderEnd { Whole, AbortMidImage, ResetMidImage };
 enum Exchange { Small, Large, Jpeg2000 };
 
@@ -180,7 +180,6 @@ private slots:
         const QStringList once{kRefused};
         const QStringList twice{kRefused, kRefused};
         QTest::newRow("down") << ArchiveFault::Down << twice << 2;
-        QTest::newRow("association rejected") << ArchiveFault::Rejects << once << 1;
         QTest::newRow("store fails") << ArchiveFault::FailsTheStore << twice << 2;
         QTest::newRow("never answers the association") << ArchiveFault::NeverAnswers << once << 1;
         // Killed once its file holds a megabyte of the 96 MB: the image is on
@@ -201,14 +200,11 @@ private slots:
         QFETCH(QStringList, answers);
         QFETCH(int, messages);
         StorescpArchive& archive = *m_archive; // where the relay sends once it works again
-        StorescpArchive refusing({.refuseAssociations = true});
         SilentPeer silent;
         QStringList images;
         for (qsizetype i = 0; i < answers.size(); ++i)
             images << newImage();
-        QVERIFY(fault != ArchiveFault::Rejects || refusing.start());
         m_station->setArchivePort(fault == ArchiveFault::Down           ? freeLoopbackPort()
-                                  : fault == ArchiveFault::Rejects      ? refusing.port()
                                   : fault == ArchiveFault::NeverAnswers ? silent.serverPort()
                                                                         : archive.port());
         if (fault == ArchiveFault::FailsTheStore) // it answers each store with its own failure status
@@ -251,6 +247,52 @@ private slots:
         m_station->setArchivePort(archive.port());
         verifyNextImageIsRelayed(false);
         QFile::remove(images.last());
+    }
+
+    // What real archives check and answer: the AE titles (an unknown one
+    // rejects the association), and each image's own status. The sender
+    // hears through the relay what it hears from the archive directly; a
+    // warning means stored (debug line C, no message), anything else not
+    // (the transfer message).
+    void archiveAnswersReachTheSender_data()
+    {
+        QTest::addColumn<QString>("status"); // asked for by the image's Patient ID
+        QTest::addColumn<QString>("titles"); // RelaySettings' LocalAET|AET
+        QTest::addColumn<QString>("answer"); // storescu's, when not the one it hears directly
+        const QString configured = QStringLiteral("RELAY|ARCHIVE");
+        // Warnings: coercion, elements discarded, data set does not match the
+        // SOP class. Failures: out of resources, data set does not match, cannot
+        // understand, SOP class not supported, processing failure.
+        for (const char* status : {"0000", "B000", "B006", "B007", "A700", "A900", "C000", "0122", "0110"})
+            QTest::newRow(status) << status << configured << QString();
+        QTest::newRow("LocalAET unknown to the archive") << "0000" << "STRANGER|ARCHIVE" << kRefused;
+        QTest::newRow("AET not the archive's") << "0000" << "RELAY|PACS" << kRefused;
+    }
+
+    void archiveAnswersReachTheSender()
+    {
+        QFETCH(QString, status);
+        QFETCH(QString, titles);
+        QFETCH(QString, answer);
+        ScriptedArchive archive({QStringLiteral("RELAY"), QStringLiteral("SENDER")});
+        QVERIFY(archive.start());
+        m_station->setArchivePort(archive.port());
+        m_station->setTitles(titles.section(u'|', 0, 0), titles.section(u'|', 1));
+        m_station->setDebugLog();
+        ImageRecipe recipe;
+        recipe.patientId = QStringLiteral("STATUS-") + status;
+        const QString image = m_factory->make(QStringLiteral("status-%1.dcm").arg(status), recipe);
+
+        const ToolRun direct = storescu(archive.port(), {image}, {QStringLiteral("-v"), QStringLiteral("-aec"), QStringLiteral("ARCHIVE")});
+        const ToolRun through = storescu(m_station->port(), {image}, {QStringLiteral("-v")});
+        const QStringList heard = storeResponses(direct.output);
+        QCOMPARE(heard.size(), 1);
+        QCOMPARE(storeResponses(through.output), answer.isEmpty() ? heard : QStringList{answer});
+        const bool stored = answer.isEmpty() && (heard[0].startsWith("Success") || heard[0].startsWith("Warning"));
+        QCOMPARE(m_station->transferMessages(), stored ? 0 : 1);
+        QCOMPARE(m_station->storedLines(), stored ? 1 : 0);
+        // Once directly, once from the relay with the stamp unless it was refused.
+        QCOMPARE(archive.answered(), QStringList{status} + (answer.isEmpty() ? QStringList{status + " AB"} : QStringList()));
     }
 
     void senderFaults_data()

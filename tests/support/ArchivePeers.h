@@ -52,7 +52,6 @@ public:
 struct StorescpOptions {
     bool acceptCompressed = false;        // +xa: every syntax it can store
     bool acceptUnknownSopClasses = false; // -pm
-    bool refuseAssociations = false;      // --refuse
     bool verbose = false;                 // -v: "Association Acknowledged" per association
     bool concurrent = false;              // --fork +uf: serves associations at once, as busy archives do
 };
@@ -73,7 +72,7 @@ public:
         QStringList arguments = QStringList{"+B", "-pdu", "131072", "-od", m_folder.path()}
                                 + when(m_options.acceptCompressed, {"+xa"})
                                 + when(m_options.acceptUnknownSopClasses, {"-pm"})
-                                + when(m_options.refuseAssociations, {"--refuse"}) + when(m_options.verbose, {"-v"})
+                                + when(m_options.verbose, {"-v"})
                                 + when(m_options.concurrent, {"--fork", "+uf"});
         m_process = std::make_unique<PeerProcess>(QStringLiteral("storescp"), arguments << QString::number(m_port));
         return m_folder.isValid() && m_process->start(m_port);
@@ -103,17 +102,22 @@ private:
     std::unique_ptr<PeerProcess> m_process;
 };
 
-// Orthanc on a free loopback port, accepting any called AE title and unknown
-// SOP classes, storing each image as it arrived (an image sent again
-// replaces its copy, which may have been taken away). No HTTP.
+// Orthanc on a free loopback port, checking AE titles as PACS do: called
+// its own, calling one it knows (QUORIN, the relay's, and SENDER, the
+// senders'), from any host. It accepts unknown SOP classes and stores each
+// image as it arrived (an image sent again replaces its copy, which may have
+// been taken away). No HTTP.
 class OrthancArchive : public ArchivePeer {
 public:
     bool start() override
     {
         m_port = freeLoopbackPort();
+        const QJsonObject knownCallers{{"relay", QJsonArray{"QUORIN", "127.0.0.1", 104}},
+                                       {"senders", QJsonArray{"SENDER", "127.0.0.1", 104}}};
         const QJsonObject configuration{
             {"StorageDirectory", folder()}, {"IndexDirectory", m_root.filePath("index")}, {"DicomAet", aeTitle()},
-            {"DicomPort", int(m_port)}, {"HttpServerEnabled", false}, {"DicomCheckCalledAet", false},
+            {"DicomPort", int(m_port)}, {"HttpServerEnabled", false}, {"DicomCheckCalledAet", true},
+            {"DicomAlwaysAllowStore", false}, {"DicomModalities", knownCallers}, {"DicomCheckModalityHost", false},
             {"UnknownSopClassAccepted", true}, {"OverwriteInstances", true}, {"Plugins", QJsonArray()}};
         const QString file = m_root.filePath(QStringLiteral("orthanc.json"));
         m_process = std::make_unique<PeerProcess>(QStringLiteral("Orthanc"), QStringList{file}, m_root.path());
@@ -126,6 +130,40 @@ public:
 
 private:
     QTemporaryDir m_root;
+    quint16 m_port = 0;
+    std::unique_ptr<PeerProcess> m_process;
+};
+
+// An archive from another toolkit, on Node.js (scripted-archive/archive.js):
+// it checks AE titles as PACS do (called: ARCHIVE; calling: one of
+// `knownCallers`) and answers each image with the status its Patient ID asks
+// for ("STATUS-B000"), success for any other. It keeps nothing.
+class ScriptedArchive {
+public:
+    explicit ScriptedArchive(QStringList knownCallers)
+        : m_knownCallers(std::move(knownCallers))
+    {
+    }
+    bool start()
+    {
+        m_port = freeLoopbackPort();
+        m_process = std::make_unique<PeerProcess>(
+            QStringLiteral("node"), QStringList{QStringLiteral(QUORIN_SCRIPTED_ARCHIVE), QString::number(m_port),
+                                                QStringLiteral("ARCHIVE")} + m_knownCallers);
+        return m_process->start(m_port);
+    }
+    quint16 port() const { return m_port; }
+    // What it answered, "<status> <Operators' Name>" an image, such as "B000 AB".
+    QStringList answered() const
+    {
+        QStringList lines = m_process ? m_process->output().split(u'\n', Qt::SkipEmptyParts) : QStringList();
+        for (QString& line : lines)
+            line = line.section(u' ', 1).trimmed();
+        return lines;
+    }
+
+private:
+    QStringList m_knownCallers;
     quint16 m_port = 0;
     std::unique_ptr<PeerProcess> m_process;
 };

@@ -22,6 +22,7 @@ struct ImageRecipe {
     int columns = 64;
     int frames = 1; // more than 1 adds Number of Frames
     QString sopInstanceUid = {}; // a new one when empty
+    QString patientId = QStringLiteral("QR-TEST-1");
 };
 
 class TestImages {
@@ -52,7 +53,7 @@ public:
         const QString instance = recipe.sopInstanceUid.isEmpty() ? newUid() : recipe.sopInstanceUid;
         const QString dump
             = QStringLiteral("(0002,0010) UI =LittleEndianExplicit\n(0008,0016) UI [%1]\n(0008,0018) UI [%2]\n"
-                             "(0008,0060) CS [CT]\n(0010,0010) PN [Test^Patient]\n(0010,0020) LO [QR-TEST-1]\n"
+                             "(0008,0060) CS [CT]\n(0010,0010) PN [Test^Patient]\n(0010,0020) LO [%9]\n"
                              "(0020,000d) UI [%3]\n(0020,000e) UI [%4]\n(0028,0002) US 1\n(0028,0004) CS [MONOCHROME2]\n"
                              "%5(0028,0010) US %6\n(0028,0011) US %7\n(0028,0100) US 16\n(0028,0101) US 12\n"
                              "(0028,0102) US 11\n(0028,0103) US 0\n(7fe0,0010) OW =%8\n")
@@ -60,7 +61,7 @@ public:
                        recipe.frames > 1 ? QStringLiteral("(0028,0008) IS [%1]\n").arg(recipe.frames) : QString())
                   .arg(recipe.rows)
                   .arg(recipe.columns)
-                  .arg(pixelFile);
+                  .arg(pixelFile, recipe.patientId);
         const bool made = TestFiles::write(pixelFile, pixels) && TestFiles::write(dumpFile, dump.toUtf8())
                           && runTool(QStringLiteral("dump2dcm"), {dumpFile, output}).succeeded();
         QFile::remove(pixelFile);
