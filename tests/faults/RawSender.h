@@ -16,7 +16,7 @@
 
 namespace quorin::test::pdu {
 
-enum Type : char { AssociateRq = 0x01, AssociateAc = 0x02, PData = 0x04, ReleaseRq = 0x05, Abort = 0x07 };
+enum Type : char { AssociateRq = 0x01, AssociateAc = 0x02, AssociateRj = 0x03, PData = 0x04, ReleaseRq = 0x05, Abort = 0x07 };
 
 // Type, a reserved byte, then the length of the rest, big endian.
 inline QByteArray header(quint8 type, quint32 length)

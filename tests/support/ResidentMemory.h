@@ -1,21 +1,29 @@
 #pragma once
-// The resident memory of this process, for tests and benchmarks that must
-// show a relay does not grow under load.
+// The resident memory and threads of a process, for tests and benchmarks
+// that must show a relay does not grow under load.
 
 #include <QFile>
 
 namespace quorin::test {
 
-// VmRSS in KiB, read from /proc/self/status; -1 where that does not exist
-// (any system but Linux).
-inline qint64 residentKiB()
+// A number from /proc/<pid>/status (this process's when `pid` is 0), such as
+// "VmRSS" (KiB) or "Threads"; -1 where that does not exist (any system but
+// Linux).
+inline qint64 processStatus(const char* key, qint64 pid = 0)
 {
-    QFile status(QStringLiteral("/proc/self/status"));
+    QFile status(pid ? QStringLiteral("/proc/%1/status").arg(pid) : QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     const QByteArray text = status.readAll();
-    const qsizetype at = text.indexOf("VmRSS:");
-    return at < 0 ? -1 : text.mid(at + 6, text.indexOf('\n', at) - at - 6).trimmed().split(' ').first().toLongLong();
+    const QByteArray name = QByteArray(key) + ':';
+    const qsizetype at = text.indexOf(name);
+    return at < 0 ? -1
+                  : text.mid(at + name.size(), text.indexOf('\n', at) - at - name.size()).trimmed().split(' ').first().toLongLong();
+}
+
+inline qint64 residentKiB()
+{
+    return processStatus("VmRSS");
 }
 
 // False in a build with AddressSanitizer: its quarantine keeps freed memory
