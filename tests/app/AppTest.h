@@ -64,19 +64,30 @@ inline bool Activate(QWidget* window)
     return QTest::qWaitForWindowActive(window);
 }
 
+// Steps of WhenModal that have not run (their window never opened); each
+// test's cleanup() takes the count, which must be 0.
+inline int& PendingModalSteps()
+{
+    static int pending = 0;
+    return pending;
+}
+
 // Runs `steps` on the next modal window of type T once it is active, from
 // inside its own event loop (dialogs and message boxes run exec()). Whatever
 // the steps leave open is closed, so a failed check never hangs the test.
+// `mustOpen` false: steps for a window that must not open (a QFAIL).
 template <class T, class Steps>
-void WhenModal(QObject* owner, Steps steps)
+void WhenModal(QObject* owner, Steps steps, bool mustOpen = true)
 {
     auto* poll = new QTimer(owner);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, steps] {
+    PendingModalSteps() += mustOpen;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, steps, mustOpen] {
         auto* window = qobject_cast<T*>(QApplication::activeModalWidget());
         if (!window || !window->isVisible())
             return;
         poll->stop();
         poll->deleteLater();
+        PendingModalSteps() -= mustOpen;
         // The activation of the window that opened this one (a menu just
         // closed, a click) may still be queued; it must not come after.
         QCoreApplication::processEvents();

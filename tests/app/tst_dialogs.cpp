@@ -30,6 +30,9 @@ class tst_Dialogs : public QObject {
     Q_OBJECT
 
 private slots:
+    // Every dialog a row drives opened.
+    void cleanup() { QCOMPARE(std::exchange(PendingModalSteps(), 0), 0); }
+
     void operatorDialogsCheckWhatIsTyped_data()
     {
         QTest::addColumn<Fill>("f");

@@ -104,7 +104,7 @@ private slots:
         RelayApp app(noFile ? QByteArray() : loaded);
         app.load();
         app.shown.clear();
-        WhenModal<FrmEdit>(&app.form, [](FrmEdit&) { QFAIL("no row, yet a dialog to edit it"); });
+        WhenModal<FrmEdit>(&app.form, [](FrmEdit&) { QFAIL("no row, yet a dialog to edit it"); }, false);
         // A step by its first word; any other word is a button's name.
         const auto click = [&](const QString& button) { QTest::mouseClick(app.form.findChild<QPushButton*>(button), Qt::LeftButton); };
         const QHash<QString, std::function<void(const QString&)>> act{
