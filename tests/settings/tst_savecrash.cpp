@@ -1,20 +1,17 @@
-// A save killed at any moment leaves Settings.ini as one complete file: the
+// A save killed at any point leaves Settings.ini as one complete file: the
 // one before the save or the one it writes, never a mix or a truncated file.
 // Saves go through a temporary file and a rename (which temporary files a
 // crash leaves is Qt's and the file system's affair), and the next save is
 // not disturbed by the crashes. The child that is killed is this program,
-// started with --save-loop <Settings.ini>.
+// started with --save-three <Settings.ini> under strace, which kills it as
+// it enters the chosen system call of the save.
 
 #include "operators/OperatorStorage.h"
 #include "TestFiles.h"
 
-#include <QElapsedTimer>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
-#include <cstdio>
 
 namespace {
 
@@ -24,28 +21,19 @@ namespace {
 const QByteArray Initial("[Archive]\r\nAET=ARCHIVE\r\n[Operator]\r\nOperatorCount=1\r\n"
                          "Operator1=Checked|Alt|Alt|AA\r\n[Local]\r\nLocalPort=104\r\n");
 
-// Save n writes list n % 2: long, so that a save takes a while; the two
-// lists differ in every row, so that a mix of both is neither.
+// Save n writes list n % 2: long, so that a mix of two saves would show;
+// the two lists differ in every row.
 QList<OperatorEntry> List(int n)
 {
     return QList<OperatorEntry>(3000, {QString(), QStringLiteral("Run%1").arg(n % 2), "Nachname", "K"});
 }
 
-// The child: saves until it is killed (or a minute has passed). It says so
-// after its first complete save, so that the kills land among the saves.
-int SaveLoop(const QString& path)
+// The child: three saves, unless it is killed first.
+int SaveThree(const QString& path)
 {
-    QElapsedTimer clock;
-    clock.start();
-    for (int n = 1; clock.elapsed() < 60000; ++n) {
-        if (!WriteOperatorEntries(path, List(n))) {
-            std::fprintf(stderr, "save %d failed\n", n);
+    for (int n = 1; n <= 3; ++n) {
+        if (!WriteOperatorEntries(path, List(n)))
             return 1;
-        }
-        if (n == 1) {
-            std::puts("saving");
-            std::fflush(stdout);
-        }
     }
     return 0;
 }
@@ -58,37 +46,54 @@ class tst_SaveCrash : public QObject {
     QTemporaryDir m_dir;
 
 private slots:
+    // Where a save goes, by the system calls it makes on Linux: a temporary
+    // file (O_TMPFILE) given the file's permissions, its bytes written,
+    // synced, linked under a name beside the file, renamed over it.
+    void killedSavesLeaveOneCompleteFile_data()
+    {
+        QTest::addColumn<QString>("killAt"); // system call, its nth call in the child
+        QTest::addColumn<int>("savesDone"); // the file is the one of this save (0: the initial one)
+        QTest::newRow("temporary file made, empty") << "fchmod:1" << 0;
+        QTest::newRow("bytes about to be written") << "write:1" << 0;
+        QTest::newRow("written, not yet on disk") << "fdatasync:1" << 0;
+        QTest::newRow("on disk, named beside the file") << "rename:1" << 0;
+        QTest::newRow("renamed; the next save begins") << "fchmod:2" << 1;
+        QTest::newRow("second save about to replace the first") << "rename:2" << 1;
+    }
+
     void killedSavesLeaveOneCompleteFile()
     {
+        QFETCH(QString, killAt);
+        QFETCH(int, savesDone);
         QVERIFY(m_dir.isValid());
         const QString ini = m_dir.filePath(QStringLiteral("Settings.ini"));
-        QByteArrayList complete; // the file of list 0, of list 1
-        for (int n : {0, 1}) {
-            QVERIFY(TestFiles::write(ini, Initial) && WriteOperatorEntries(ini, List(n)));
-            complete.append(TestFiles::read(ini));
-        }
         QVERIFY(TestFiles::write(ini, Initial));
-
-        for (int kill = 1; kill <= 20; ++kill) {
-            QProcess child;
-            child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--save-loop"), ini});
-            QVERIFY2(child.waitForReadyRead(30000), qPrintable(child.errorString() + child.readAllStandardError()));
-            QThread::msleep(QRandomGenerator::global()->bounded(51)); // 0..50 ms into the saves
-            child.kill(); // SIGKILL to the child started here
-            QVERIFY(child.waitForFinished(30000));
-            QCOMPARE(child.exitStatus(), QProcess::CrashExit);
-
-            QVERIFY2(complete.contains(TestFiles::read(ini)), qPrintable(QStringLiteral("kill %1").arg(kill)));
+        QByteArray expected = Initial;
+        if (savesDone > 0) {
+            QVERIFY(WriteOperatorEntries(ini, List(savesDone)));
+            expected = TestFiles::read(ini);
+            QVERIFY(TestFiles::write(ini, Initial));
         }
+
+        QProcess child;
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        const QString inject = QStringLiteral("inject=%1:signal=SIGKILL:when=%2").arg(killAt.section(u':', 0, 0), killAt.section(u':', 1));
+        child.start(QStringLiteral("strace"), {"-f", "-qq", "-o", "/dev/null", "-e", inject,
+                                               QCoreApplication::applicationFilePath(), "--save-three", ini});
+        QVERIFY(child.waitForFinished(30000));
+        // strace ends as its child did: killed.
+        QVERIFY2(child.exitStatus() == QProcess::CrashExit, child.readAll().constData());
+        QCOMPARE(TestFiles::read(ini), expected);
+
         QVERIFY(WriteOperatorEntries(ini, List(0)));
-        QCOMPARE(TestFiles::read(ini), complete[0]);
+        QCOMPARE(TestFiles::read(ini).count("Run0"), 3000);
     }
 };
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && qstrcmp(argv[1], "--save-loop") == 0)
-        return SaveLoop(QString::fromLocal8Bit(argv[2]));
+    if (argc == 3 && qstrcmp(argv[1], "--save-three") == 0)
+        return SaveThree(QString::fromLocal8Bit(argv[2]));
     QCoreApplication app(argc, argv);
     tst_SaveCrash test;
     return QTest::qExec(&test, argc, argv);
