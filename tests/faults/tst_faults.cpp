@@ -259,14 +259,14 @@ private slots:
         QTest::addColumn<QString>("status"); // asked for by the image's Patient ID
         QTest::addColumn<QString>("titles"); // RelaySettings' LocalAET|AET
         QTest::addColumn<QString>("answer"); // storescu's, when not the one it hears directly
-        const QString configured = QStringLiteral("RELAY|ARCHIVE");
+        const QString configured = QStringLiteral("QUORIN|ARCHIVE");
         // Warnings: coercion, elements discarded, data set does not match the
         // SOP class. Failures: out of resources, data set does not match, cannot
         // understand, SOP class not supported, processing failure.
         for (const char* status : {"0000", "B000", "B006", "B007", "A700", "A900", "C000", "0122", "0110"})
             QTest::newRow(status) << status << configured << QString();
         QTest::newRow("LocalAET unknown to the archive") << "0000" << "STRANGER|ARCHIVE" << kRefused;
-        QTest::newRow("AET not the archive's") << "0000" << "RELAY|PACS" << kRefused;
+        QTest::newRow("AET not the archive's") << "0000" << "QUORIN|PACS" << kRefused;
     }
 
     void archiveAnswersReachTheSender()
@@ -274,11 +274,11 @@ private slots:
         QFETCH(QString, status);
         QFETCH(QString, titles);
         QFETCH(QString, answer);
-        ScriptedArchive archive({QStringLiteral("RELAY"), QStringLiteral("SENDER")});
+        ScriptedArchive archive({QStringLiteral("QUORIN"), QStringLiteral("SENDER")});
         QVERIFY(archive.start());
         m_station->setArchivePort(archive.port());
         m_station->setTitles(titles.section(u'|', 0, 0), titles.section(u'|', 1));
-        m_station->setDebugLog();
+        m_station->setDebugMode(QStringLiteral("1"));
         ImageRecipe recipe;
         recipe.patientId = QStringLiteral("STATUS-") + status;
         const QString image = m_factory->make(QStringLiteral("status-%1.dcm").arg(status), recipe);

@@ -2,20 +2,53 @@
 // The relay as the application runs it, without the window: the
 // application's RelayStation, whose images go to its own handler
 // (app/ImageRelay) on this thread, which stamps the operator on duty and
-// forwards to the archive in RelaySettings. Transfer messages are counted,
-// not shown, and answered at once.
+// forwards to the archive in RelaySettings (127.0.0.1, AE title ARCHIVE,
+// calling AE title QUORIN, debug log off). Transfer messages are counted,
+// not shown, and answered at once; the program folder is a temporary one.
 
+#include "EventLoopWait.h"
 #include "LoopbackPorts.h"
-#include "RelayHarness.h"
 #include "TestFiles.h"
 #include "app/ImageRelay.h"
 #include "app/RelayStation.h"
+#include "dicom/internal/RelayPaths.h"
 #include "settings/AppPaths.h"
 #include "settings/RelaySettings.h"
 #include "ui/MessageBoxes.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QTemporaryDir>
 #include <functional>
+
+// QUORIN_CUT_THROUGH=0 (or 1) in the environment switches cut-through off
+// (or on) for the relays of a test run, so CTest runs the relay tests on
+// both paths.
+inline void applyCutThroughFromEnvironment()
+{
+    const QByteArray cutThrough = qgetenv("QUORIN_CUT_THROUGH");
+    if (!cutThrough.isEmpty())
+        quorin::dicom::setCutThroughEnabled(cutThrough != "0");
+}
+
+// The folder the relay keeps received images in.
+inline QString relayTemporaryFolder()
+{
+    return QDir::temp().filePath(QStringLiteral("quorinrelay-%1").arg(QCoreApplication::applicationPid()));
+}
+
+// Files left in it.
+inline QStringList leftoverTemporaryFiles()
+{
+    return QDir(relayTemporaryFolder()).entryList(QDir::Files);
+}
+
+// Waits until there are none; a worker removes an image's file just after it
+// answered the sender, so the sender may finish a moment before that.
+inline bool waitForNoTemporaryFiles(int timeoutMs = 5000)
+{
+    return quorin::test::waitUntil([] { return leftoverTemporaryFiles().isEmpty(); }, timeoutMs);
+}
 
 namespace quorin::test {
 
@@ -42,13 +75,13 @@ public:
         SetProgramFolderOverride(QString());
     }
 
-    // Points RelaySettings at the archive (127.0.0.1, AE title ARCHIVE,
-    // debug log off) and listens on a free port; false when that failed.
-    bool start(quint16 archivePort)
+    // Listens on a free port, forwarding to the archive at `archivePort`;
+    // false when that failed.
+    bool start(quint16 archivePort = 0)
     {
         m_port = freeLoopbackPort();
         RelaySettings() = RelaySettingsValues{QStringLiteral("ARCHIVE"), QStringLiteral("127.0.0.1"),
-                                              QString::number(archivePort), QStringLiteral("RELAY"),
+                                              QString::number(archivePort), QStringLiteral("QUORIN"),
                                               QString::number(m_port), QStringLiteral("0")};
         m_station.replaceServer();
         return m_station.startListening(m_port);
@@ -60,8 +93,9 @@ public:
         RelaySettings().LocalAET = localAET;
         RelaySettings().ArchiveAET = archiveAET;
     }
-    // Debugmode 1: the three lines per image go to the program folder's log.
-    void setDebugLog() { RelaySettings().Debugmode = QStringLiteral("1"); }
+    // Debugmode as RelaySettings hold it; "1": the three lines per image go
+    // to the program folder's log.
+    void setDebugMode(const QString& mode) { RelaySettings().Debugmode = mode; }
     // Its lines that say an image was stored.
     qsizetype storedLines() const
     {
@@ -71,6 +105,7 @@ public:
     void setOperator(const QString& shortCode) { m_station.setOperatorOnDuty(shortCode, QString()); }
     // Runs on each image just before the application's handler sees it.
     void setBeforeHandling(std::function<void()> hook) { m_beforeHandling = std::move(hook); }
+    RelayStation& station() { return m_station; }
     int imagesRaised() const { return m_imagesRaised; }
     quint16 port() const { return m_port; }
     int transferMessages() const { return m_boxes.shown; }
