@@ -4,7 +4,7 @@
 set -euo pipefail
 mode="${1:-run}"
 
-packages=(cmake g++ make ccache qt6-base-dev qt6-base-dev-tools libgl-dev libdcmtk-dev dcmtk fonts-wine)
+packages=(cmake g++ make ccache qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev libdcmtk-dev dcmtk fonts-wine)
 if [ "$mode" = test ]; then
     packages+=(libgdcm-tools orthanc xvfb xauth imagemagick curl clang libclang-rt-14-dev python3-pydicom)
 fi

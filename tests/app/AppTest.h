@@ -8,6 +8,7 @@
 #include "operators/OperatorListView.h"
 #include "settings/AppPaths.h"
 #include "settings/RelaySettings.h"
+#include "ui/ApplicationLook.h"
 #include "ui/FrmMain.h"
 #include "ui/MessageBoxes.h"
 
@@ -18,13 +19,16 @@
 #include <QtTest>
 #include <QtWidgets>
 
-// A message box as one line: "title | text | icon", and " | Yes, No" for a
-// Yes/No box.
+// A message box as one line: "title | text | icon", then the buttons as
+// shown, "+icon" for one with an icon, unless it is a plain "OK".
 inline QString Line(const QMessageBox& box)
 {
-    const auto buttons = box.standardButtons();
+    QStringList buttons;
+    for (const auto which : {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No})
+        if (const QAbstractButton* button = box.button(which))
+            buttons << button->text() + (button->icon().isNull() ? "" : "+icon");
     return box.windowTitle() + " | " + box.text() + " | " + QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box.icon())
-           + (buttons == QMessageBox::Ok ? "" : buttons == (QMessageBox::Yes | QMessageBox::No) ? " | Yes, No" : " | ?");
+           + (buttons == QStringList{"OK"} ? "" : " | " + buttons.join(", "));
 }
 
 // Operator rows as one line, a word per row: x ticked or - not, * when
@@ -98,6 +102,7 @@ class RelayApp {
 public:
     explicit RelayApp(const QByteArray& settingsIni = {}) : window(form, qtBoxes)
     {
+        SetUpApplicationLook(); // as main() does
         SetProgramFolderOverride(folder.path());
         RelaySettings() = RelaySettingsValues{};
         if (!settingsIni.isEmpty())

@@ -20,7 +20,7 @@ namespace {
 
 const QString NoConnection = "Quorin Relay: Keine Verbindung | Es konnte keine Verbindung hergestellt werden. | Critical";
 const QString NoOperator = "Quorin Relay: Kein Operator ausgewählt. | Sie müssen einen Operator auswählen. | Information";
-const QString Ask = "Quorin Relay: Wirklich löchen? | Wollen Sie den Operator wirklich löschen? | Question | Yes, No";
+const QString Ask = "Quorin Relay: Wirklich löchen? | Wollen Sie den Operator wirklich löschen? | Question | &Ja, &Nein";
 const QString NotSaved = "Quorin Relay: Fehler | Die Operatorliste konnte nicht gespeichert werden. | Critical";
 
 const QString TransferFailed = "Quorin Relay: Fehler | Es ist ein Fehler bei der Übertragung aufgetreten. | Critical";
