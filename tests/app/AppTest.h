@@ -50,13 +50,15 @@ inline QByteArray Operators(const QString& rows, const QByteArray& marker = "Che
 // Types key by key into the focused control, as a user does; unlike
 // QTest::keyClicks also characters beyond ASCII (ü, €, Ł). Backspace, Tab,
 // Shift+Tab, Enter and Delete ("\b", "\t", "\x0b", "\r", "\x7f") carry a
-// control character as their text, as X11 delivers them.
+// control character as their text, as X11 delivers them; so do Ctrl and a
+// letter, the other codes up to 26 ("\x16" Ctrl+V, "\x18" Ctrl+X).
 inline void TypeText(const QString& text)
 {
     for (const QChar c : text) {
         const ushort code = c.unicode();
-        const Qt::Key key = code == 0x7f ? Qt::Key_Delete : code < 0x80 ? QTest::asciiToKey(char(code)) : Qt::Key_unknown;
-        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), key, QString(c), Qt::NoModifier);
+        const bool ctrl = code >= 1 && code <= 26 && !QStringLiteral("\b\t\x0b\r").contains(c);
+        const Qt::Key key = ctrl ? Qt::Key(Qt::Key_A + code - 1) : code == 0x7f ? Qt::Key_Delete : code < 0x80 ? QTest::asciiToKey(char(code)) : Qt::Key_unknown;
+        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), key, QString(c), ctrl ? Qt::ControlModifier : Qt::NoModifier);
     }
 }
 

@@ -116,9 +116,11 @@ private slots:
         QTest::newRow("Übernehmen") << Press{{}, typed, "cmdApply", false, {}, written({"ARCHIVE", "10.0.0.5", "104", "RELAY", "1234"})};
         QTest::newRow("Abbrechen") << Press{{}, typed, "cmdClose", false, {}, {}};
         QTest::newRow("OK, file read-only: reported") << Press{{}, typed, "cmdOK", true, {}, {}};
-        // IP: digits and full stops; ports: digits, at most four typed; AE titles unfiltered.
-        QTest::newRow("Enter: what the typing filter lets in")
-            << Press{{}, {"Ärchiv-1.x", "1a-2:3 .4", "1.0-456", "a.b", "99999"}, "Enter", false, {},
+        // IP: digits and full stops; ports: digits, at most four typed; AE
+        // titles unfiltered. Ctrl+V ("7" on the clipboard), Ctrl+A, Ctrl+X
+        // and Ctrl+Z type control characters: swallowed too.
+        QTest::newRow("Enter: what the typing filter lets in, no Ctrl+V, X, Z")
+            << Press{{}, {"Ärchiv-1.x", "1a-2:3 .4\x16", "1.0-456\x01\x18", "a.b", "99999\x1a"}, "Enter", false, {},
                      written({"\xC4rchiv-1.x", "123.4", "1045", "a.b", "9999"})};
         // Reloaded: an emptied LocalPort is read back empty, not as 109.
         QTest::newRow("Enter: Delete empties the port") << Press{{}, {"", "", "", "", "\x7f"}, "Enter", false, {}, written({"", "", "", "", ""})};
@@ -143,6 +145,7 @@ private slots:
         if (!p.file.isEmpty())
             app.writeSettings(p.file); // changed since the load: the dialog shows the file
         const QByteArray before = app.settingsFile();
+        QGuiApplication::clipboard()->setText("7");
         if (p.readOnly)
             QVERIFY(QFile::setPermissions(SettingsFilePath(), QFile::ReadOwner));
         WhenModal<FrmSettings>(&app.form, [&](FrmSettings& form) {
