@@ -24,6 +24,20 @@ struct Fill { QStringList typed; QString message, correction = {}; QStringList s
 // the boxes as opened; written: the file after, none: unchanged.
 struct Press { QByteArray file; QStringList typed; QString button; bool readOnly; QStringList shown; QByteArray written; };
 
+// What the desktop knows of `window` (xprop): its types and states, "main"
+// when it belongs to the main window.
+QString DesktopView(const QWidget& window, const QWidget& main)
+{
+    QProcess xprop;
+    xprop.start("xprop", {"-id", QString::number(window.winId()), "_NET_WM_WINDOW_TYPE", "_NET_WM_STATE", "WM_TRANSIENT_FOR"});
+    xprop.waitForFinished();
+    const QString shown = QString::fromLatin1(xprop.readAllStandardOutput()).replace(QString::asprintf("0x%llx", quint64(main.winId())), "main");
+    QStringList words;
+    for (const auto& match : QRegularExpression("_NET_WM_(?:WINDOW_TYPE|STATE)_(\\w+)|# (\\w+)").globalMatch(shown))
+        words << match.captured(1) + match.captured(2);
+    return words.join(' ');
+}
+
 } // namespace
 
 class tst_Dialogs : public QObject {
@@ -103,6 +117,38 @@ private slots:
         QVERIFY(app.form.cmdEdit->isEnabled() && app.form.cmdDel->isEnabled());
         QCOMPARE(app.window.station().operatorShortCode(), edit ? f.stored[2] : "AA");
         QCOMPARE(app.form.lblOperator->text(), edit ? f.stored[0] + ' ' + f.stored[1] : "Anna Arm");
+    }
+
+    // The operator dialogs have a taskbar button each, "Einstellungen",
+    // owned by the main window, has none; the main window takes no click
+    // while any of them is open.
+    void dialogsOnTheTaskbar_data()
+    {
+        QTest::addColumn<QString>("opener");
+        QTest::addColumn<QString>("desktop");
+        QTest::newRow("Neu anlegen") << "cmdNew" << "NORMAL MODAL";
+        QTest::newRow("Operator ändern") << "cmdEdit" << "NORMAL MODAL";
+        QTest::newRow("Einstellungen") << "mnuSettings" << "DIALOG NORMAL SKIP_TASKBAR MODAL main";
+    }
+    void dialogsOnTheTaskbar()
+    {
+        if (QGuiApplication::platformName() != "xcb")
+            QSKIP("The taskbar needs an X server.");
+        QFETCH(QString, opener);
+        QFETCH(QString, desktop);
+        RelayApp app(Operators("xAA"));
+        app.load(); // Anna selected
+        QSignalSpy deletes(app.form.cmdDel, &QPushButton::clicked);
+        WhenModal<QDialog>(&app.form, [&](QDialog& form) {
+            QCOMPARE(DesktopView(form, app.form), desktop);
+            QTest::mouseClick(app.form.windowHandle(), Qt::LeftButton, {}, app.form.cmdDel->mapTo(&app.form, QPoint(9, 9)));
+        });
+        if (auto* button = app.form.findChild<QPushButton*>(opener))
+            QTest::mouseClick(button, Qt::LeftButton);
+        else
+            app.choose(app.form.mnuSettings);
+        QVERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(deletes.count(), 0);
     }
 
     void settingsDialogWritesReloadsAndStops_data()
