@@ -23,13 +23,15 @@ xcb_atom_t Atom(xcb_connection_t* connection, const char* name)
 
 void KeepOffTaskbar(QWidget* window)
 {
+    // Qt answers for X11 whenever it was built with it; only an X server
+    // (not Wayland, not off screen) gives a connection.
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11)
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
         return;
     // The state a window asks for before it is mapped (EWMH); Qt adds its
     // own states (modal) to it when it shows the window. Each dialog is
     // built afresh for every opening, so this is asked every time.
-    xcb_connection_t* connection = x11->connection();
     const xcb_atom_t skipTaskbar = Atom(connection, "_NET_WM_STATE_SKIP_TASKBAR");
     xcb_change_property(connection, XCB_PROP_MODE_APPEND, xcb_window_t(window->winId()),
                         Atom(connection, "_NET_WM_STATE"), XCB_ATOM_ATOM, 32, 1, &skipTaskbar);
