@@ -26,7 +26,7 @@ void Centre(QWidget* window, Centring centring, const QWidget* opener)
 {
     QRect placed(QPoint(0, 0), window->frameGeometry().size());
     placed.moveCenter(Anchor(window, centring, opener).center());
-    // Keep the title bar reachable when the owner sits near a screen edge.
+    // Keep the title bar reachable when the opener sits near a screen edge.
     const QRect screen = AvailableScreenArea(window);
     if (!screen.isEmpty()) {
         placed.moveRight(qMin(placed.right(), screen.right()));
