@@ -3,8 +3,7 @@
 
 #include "app/MainWindow.h"
 #include "dicom/ToolkitServer.h"
-#include "ui/AppFonts.h"
-#include "ui/AppIcon.h"
+#include "ui/ApplicationLook.h"
 #include "ui/FrmMain.h"
 #include "ui/MessageBoxes.h"
 
@@ -13,8 +12,7 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    app.setWindowIcon(AppIcon());
-    RegisterTahoma();
+    SetUpApplicationLook();
 
     int exitCode = 0;
     {

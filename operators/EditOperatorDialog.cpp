@@ -26,7 +26,7 @@ void EditOperatorDialog::Show(QWidget* mainWindow, QTreeWidget* lstOperator, Rel
     QTreeWidgetItem* row = SelectedOperatorRow(lstOperator);
     if (!row)
         return;
-    FrmEdit form(mainWindow); // centred over the main window, modal to it
+    FrmEdit form(mainWindow); // centred over the main window, which takes no input meanwhile
     EditOperatorDialog behaviour(form, row, relay);
     form.exec();
 }

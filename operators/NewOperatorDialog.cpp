@@ -24,7 +24,7 @@ NewOperatorDialog::NewOperatorDialog(FrmNew& form, MainControls main, MessageBox
 
 void NewOperatorDialog::Show(QWidget* mainWindow, MainControls main, MessageBoxes& boxes)
 {
-    FrmNew form(mainWindow); // centred over the main window, modal to it
+    FrmNew form(mainWindow); // centred over the main window, which takes no input meanwhile
     NewOperatorDialog behaviour(form, main, boxes);
     form.exec();
 }

@@ -23,20 +23,31 @@ QString ReadSetting(const char* section, const char* key, const QString& default
 }
 
 // The typing filter by character code: digits and Backspace, and the full
-// stop where allowed; every other typed character is swallowed.
-bool CharacterAllowed(QChar c, bool fullStopAllowed)
+// stop where allowed; every other character is swallowed, control
+// characters included, so Ctrl+V, Ctrl+X and Ctrl+Z never reach the box.
+bool CharacterAllowed(ushort code, bool fullStopAllowed)
 {
-    const ushort code = c.unicode();
     return (code >= '0' && code <= '9') || code == 8 || (fullStopAllowed && code == '.');
 }
 
-// Tab, Enter, Delete and shortcuts such as Ctrl+V carry a control character
-// as their key text, yet type nothing: they move the focus, press the default
-// button or edit, as in any text box.
-bool TypesNothing(QChar c)
+// Tab, Shift+Tab, Enter and Delete move the focus, press the default button
+// or edit, as in any text box. X11 gives them a control character as their
+// text, yet they type nothing.
+bool MovesOrEdits(int key)
 {
-    const ushort code = c.unicode();
-    return code != 8 && (code < 0x20 || code == 0x7f);
+    return key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Return || key == Qt::Key_Enter
+           || key == Qt::Key_Delete;
+}
+
+// The character a key types, 0 for none (arrows, Home, End). Ctrl with a
+// letter types its control character (Ctrl+V is 22), whatever text the
+// platform gives the key; Ctrl with Alt is AltGr, which types its text.
+ushort CharacterCode(const QKeyEvent* event)
+{
+    const bool ctrlAlone = (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) == Qt::ControlModifier;
+    if (ctrlAlone && event->key() >= Qt::Key_A && event->key() <= Qt::Key_Z)
+        return ushort(event->key() - Qt::Key_A + 1);
+    return event->text().isEmpty() ? 0 : event->text().front().unicode();
 }
 
 // The stored Debugmode counts 0 unchecked, 1 checked, 2 greyed.
@@ -138,13 +149,13 @@ bool SettingsDialog::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() != QEvent::KeyPress)
         return QObject::eventFilter(watched, event);
-    auto* box = static_cast<QLineEdit*>(watched);
-    const QString typed = static_cast<QKeyEvent*>(event)->text();
-    if (typed.isEmpty() || TypesNothing(typed.front()))
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const ushort code = CharacterCode(key);
+    if (MovesOrEdits(key->key()) || code == 0)
         return false;
-    const QChar c = typed.front();
-    if (!CharacterAllowed(c, box == m_form.txtIP))
+    auto* box = static_cast<QLineEdit*>(watched);
+    if (!CharacterAllowed(code, box == m_form.txtIP))
         return true;
     const bool isPortBox = box == m_form.txtPort || box == m_form.txtLocPort;
-    return isPortBox && c.isDigit() && WouldExceedTypingLimit(box);
+    return isPortBox && code != 8 && WouldExceedTypingLimit(box);
 }

@@ -1,9 +1,10 @@
 #pragma once
 // The frame the three dialogs share: caption, icon, fixed client size,
-// title-bar buttons, modality, dialog font and placement.
+// title-bar buttons, modality, taskbar button, dialog font and placement.
 
 class QDialog;
 class QKeyEvent;
+class QWidget;
 
 struct DialogDesign {
     const char* name;
@@ -11,9 +12,12 @@ struct DialogDesign {
     int clientWidth;       // twips
     int clientHeight;      // twips
     double fontPointSize;  // Tahoma, regular
+    bool ownTaskbarButton; // no parent; else the parent owns it
 };
 
-void SetUpDialogFrame(QDialog* dialog, const DialogDesign& design);
+// opener: the main window, over which the dialog appears, its parent or
+// not. While the dialog is open the main window takes no input.
+void SetUpDialogFrame(QDialog* dialog, const DialogDesign& design, QWidget* opener);
 
 // The dialogs have no cancel button: Escape must not close them.
 bool IsEscape(const QKeyEvent* event);

@@ -6,12 +6,12 @@
 #include <QKeyEvent>
 #include <algorithm>
 
-FrmEdit::FrmEdit(QWidget* parent)
-    : QDialog(parent)
+FrmEdit::FrmEdit(QWidget* opener)
+    : QDialog(nullptr) // no owner: a taskbar button of its own
 {
     // 15 twips wider and higher than the new-operator dialog; the controls
     // stand at the same places.
-    SetUpDialogFrame(this, {"frmEdit", "Operator ändern", 5205, 2910, 9.75});
+    SetUpDialogFrame(this, {"frmEdit", "Operator ändern", 5205, 2910, 9.75, true}, opener);
     const OperatorForm form = BuildOperatorForm(this, {"cmdOpEdit", "Ändern", {8, 7, 6}});
     Picture1 = form.Picture1;
     std::copy(std::begin(form.Label1), std::end(form.Label1), Label1);

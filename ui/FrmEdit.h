@@ -11,7 +11,8 @@ class QWidget;
 class FrmEdit : public QDialog {
     Q_OBJECT
 public:
-    explicit FrmEdit(QWidget* parent = nullptr);
+    // Centred over opener when shown, which does not own it.
+    explicit FrmEdit(QWidget* opener = nullptr);
 
     QWidget* Picture1 = nullptr;
     QLabel* Label1[3] = {};   // 0 "Vorname:", 1 "Kürzel", 2 "Nachname:"

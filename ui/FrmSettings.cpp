@@ -46,7 +46,7 @@ QLabel* MakeIndexedLabel(QWidget* parent, const ControlDesign& design, int index
 FrmSettings::FrmSettings(QWidget* parent)
     : QDialog(parent)
 {
-    SetUpDialogFrame(this, {"frmSettings", "Einstellungen", 6780, 3375, 8.25});
+    SetUpDialogFrame(this, {"frmSettings", "Einstellungen", 6780, 3375, 8.25, false}, parent);
     BuildArchiveGroup();
     BuildLocalGroup();
     cmdOK = MakeControl<QPushButton>(this, kCmdOK);

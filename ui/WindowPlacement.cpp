@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
 #include <QWidget>
 
@@ -13,20 +14,19 @@ QRect AvailableScreenArea(const QWidget* window)
     return screen ? screen->availableGeometry() : QRect();
 }
 
-// The rectangle to centre on: the owner's frame, or the whole screen.
-QRect Anchor(const QWidget* window, Centring centring)
+// The rectangle to centre on: the opener's frame, or the whole screen.
+QRect Anchor(const QWidget* window, Centring centring, const QWidget* opener)
 {
-    const QWidget* owner = window->parentWidget() ? window->parentWidget()->window() : nullptr;
-    if (centring == Centring::OverParentEach && owner && owner->isVisible())
-        return owner->frameGeometry();
+    if (centring == Centring::OverOpenerEach && opener && opener->window()->isVisible())
+        return opener->window()->frameGeometry();
     return AvailableScreenArea(window);
 }
 
-void Centre(QWidget* window, Centring centring)
+void Centre(QWidget* window, Centring centring, const QWidget* opener)
 {
     QRect placed(QPoint(0, 0), window->frameGeometry().size());
-    placed.moveCenter(Anchor(window, centring).center());
-    // Keep the title bar reachable when the owner sits near a screen edge.
+    placed.moveCenter(Anchor(window, centring, opener).center());
+    // Keep the title bar reachable when the opener sits near a screen edge.
     const QRect screen = AvailableScreenArea(window);
     if (!screen.isEmpty()) {
         placed.moveRight(qMin(placed.right(), screen.right()));
@@ -39,14 +39,17 @@ void Centre(QWidget* window, Centring centring)
 
 class CentreOnShow : public QObject {
 public:
-    CentreOnShow(QWidget* window, Centring centring) : QObject(window), m_centring(centring) {}
+    CentreOnShow(QWidget* window, Centring centring, const QWidget* opener)
+        : QObject(window), m_centring(centring), m_opener(opener)
+    {
+    }
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         // A spontaneous show is the window system restoring a minimised
         // window: it stays where the user left it.
         if (event->type() == QEvent::Show && !event->spontaneous()) {
-            Centre(static_cast<QWidget*>(watched), m_centring);
+            Centre(static_cast<QWidget*>(watched), m_centring, m_opener);
             if (m_centring == Centring::OnScreenOnce) {
                 watched->removeEventFilter(this);
                 deleteLater();
@@ -57,11 +60,12 @@ public:
 
 private:
     Centring m_centring;
+    QPointer<const QWidget> m_opener;
 };
 
 } // namespace
 
-void CentreWhenShown(QWidget* window, Centring centring)
+void CentreWhenShown(QWidget* window, Centring centring, const QWidget* opener)
 {
-    window->installEventFilter(new CentreOnShow(window, centring));
+    window->installEventFilter(new CentreOnShow(window, centring, opener));
 }

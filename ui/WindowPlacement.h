@@ -6,7 +6,8 @@ class QWidget;
 
 enum class Centring {
     OnScreenOnce,    // the first time the window is shown
-    OverParentEach,  // every time it is shown; on the screen if it has no parent
+    OverOpenerEach,  // every time it is shown; on the screen without an opener
 };
 
-void CentreWhenShown(QWidget* window, Centring centring);
+// opener: the window that opens this one, its owner or not.
+void CentreWhenShown(QWidget* window, Centring centring, const QWidget* opener = nullptr);

@@ -8,6 +8,7 @@
 #include "operators/OperatorListView.h"
 #include "settings/AppPaths.h"
 #include "settings/RelaySettings.h"
+#include "ui/ApplicationLook.h"
 #include "ui/FrmMain.h"
 #include "ui/MessageBoxes.h"
 
@@ -18,13 +19,16 @@
 #include <QtTest>
 #include <QtWidgets>
 
-// A message box as one line: "title | text | icon", and " | Yes, No" for a
-// Yes/No box.
+// A message box as one line: "title | text | icon", then the buttons as
+// shown, "+icon" for one with an icon, unless it is a plain "OK".
 inline QString Line(const QMessageBox& box)
 {
-    const auto buttons = box.standardButtons();
+    QStringList buttons;
+    for (const auto which : {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No})
+        if (const QAbstractButton* button = box.button(which))
+            buttons << button->text() + (button->icon().isNull() ? "" : "+icon");
     return box.windowTitle() + " | " + box.text() + " | " + QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box.icon())
-           + (buttons == QMessageBox::Ok ? "" : buttons == (QMessageBox::Yes | QMessageBox::No) ? " | Yes, No" : " | ?");
+           + (buttons == QStringList{"OK"} ? "" : " | " + buttons.join(", "));
 }
 
 // Operator rows as one line, a word per row: x ticked or - not, * when
@@ -46,13 +50,15 @@ inline QByteArray Operators(const QString& rows, const QByteArray& marker = "Che
 // Types key by key into the focused control, as a user does; unlike
 // QTest::keyClicks also characters beyond ASCII (ü, €, Ł). Backspace, Tab,
 // Shift+Tab, Enter and Delete ("\b", "\t", "\x0b", "\r", "\x7f") carry a
-// control character as their text, as X11 delivers them.
+// control character as their text, as X11 delivers them; so do Ctrl and a
+// letter, the other codes up to 26 ("\x16" Ctrl+V, "\x18" Ctrl+X).
 inline void TypeText(const QString& text)
 {
     for (const QChar c : text) {
         const ushort code = c.unicode();
-        const Qt::Key key = code == 0x7f ? Qt::Key_Delete : code < 0x80 ? QTest::asciiToKey(char(code)) : Qt::Key_unknown;
-        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), key, QString(c), Qt::NoModifier);
+        const bool ctrl = code >= 1 && code <= 26 && !QStringLiteral("\b\t\x0b\r").contains(c);
+        const Qt::Key key = ctrl ? Qt::Key(Qt::Key_A + code - 1) : code == 0x7f ? Qt::Key_Delete : code < 0x80 ? QTest::asciiToKey(char(code)) : Qt::Key_unknown;
+        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), key, QString(c), ctrl ? Qt::ControlModifier : Qt::NoModifier);
     }
 }
 
@@ -109,6 +115,7 @@ class RelayApp {
 public:
     explicit RelayApp(const QByteArray& settingsIni = {}) : window(form, qtBoxes)
     {
+        SetUpApplicationLook(); // as main() does
         SetProgramFolderOverride(folder.path());
         RelaySettings() = RelaySettingsValues{};
         if (!settingsIni.isEmpty())

@@ -24,6 +24,20 @@ struct Fill { QStringList typed; QString message, correction = {}; QStringList s
 // the boxes as opened; written: the file after, none: unchanged.
 struct Press { QByteArray file; QStringList typed; QString button; bool readOnly; QStringList shown; QByteArray written; };
 
+// What the desktop knows of `window` (xprop): its types and states, "main"
+// when it belongs to the main window.
+QString DesktopView(const QWidget& window, const QWidget& main)
+{
+    QProcess xprop;
+    xprop.start("xprop", {"-id", QString::number(window.winId()), "_NET_WM_WINDOW_TYPE", "_NET_WM_STATE", "WM_TRANSIENT_FOR"});
+    xprop.waitForFinished();
+    const QString shown = QString::fromLatin1(xprop.readAllStandardOutput()).replace(QString::asprintf("0x%llx", quint64(main.winId())), "main");
+    QStringList words;
+    for (const auto& match : QRegularExpression("_NET_WM_(?:WINDOW_TYPE|STATE)_(\\w+)|# (\\w+)").globalMatch(shown))
+        words << match.captured(1) + match.captured(2);
+    return words.join(' ');
+}
+
 } // namespace
 
 class tst_Dialogs : public QObject {
@@ -108,6 +122,38 @@ private slots:
         QCOMPARE(app.form.lblOperator->text(), edit ? f.stored[0] + ' ' + f.stored[1] : "Anna Arm");
     }
 
+    // The operator dialogs have a taskbar button each, "Einstellungen",
+    // owned by the main window, has none; the main window takes no click
+    // while any of them is open.
+    void dialogsOnTheTaskbar_data()
+    {
+        QTest::addColumn<QString>("opener");
+        QTest::addColumn<QString>("desktop");
+        QTest::newRow("Neu anlegen") << "cmdNew" << "NORMAL MODAL";
+        QTest::newRow("Operator ändern") << "cmdEdit" << "NORMAL MODAL";
+        QTest::newRow("Einstellungen") << "mnuSettings" << "DIALOG NORMAL SKIP_TASKBAR MODAL main";
+    }
+    void dialogsOnTheTaskbar()
+    {
+        if (QGuiApplication::platformName() != "xcb")
+            QSKIP("The taskbar needs an X server.");
+        QFETCH(QString, opener);
+        QFETCH(QString, desktop);
+        RelayApp app(Operators("xAA"));
+        app.load(); // Anna selected
+        QSignalSpy deletes(app.form.cmdDel, &QPushButton::clicked);
+        WhenModal<QDialog>(&app.form, [&](QDialog& form) {
+            QCOMPARE(DesktopView(form, app.form), desktop);
+            QTest::mouseClick(app.form.windowHandle(), Qt::LeftButton, {}, app.form.cmdDel->mapTo(&app.form, QPoint(9, 9)));
+        });
+        if (auto* button = app.form.findChild<QPushButton*>(opener))
+            QTest::mouseClick(button, Qt::LeftButton);
+        else
+            app.choose(app.form.mnuSettings);
+        QVERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(deletes.count(), 0);
+    }
+
     void settingsDialogWritesReloadsAndStops_data()
     {
         QTest::addColumn<Press>("p");
@@ -119,9 +165,11 @@ private slots:
         QTest::newRow("Übernehmen") << Press{{}, typed, "cmdApply", false, {}, written({"ARCHIVE", "10.0.0.5", "104", "RELAY", "1234"})};
         QTest::newRow("Abbrechen") << Press{{}, typed, "cmdClose", false, {}, {}};
         QTest::newRow("OK, file read-only: reported") << Press{{}, typed, "cmdOK", true, {}, {}};
-        // IP: digits and full stops; ports: digits, at most four typed; AE titles unfiltered.
-        QTest::newRow("Enter: what the typing filter lets in")
-            << Press{{}, {"Ärchiv-1.x", "1a-2:3 .4", "1.0-456", "a.b", "99999"}, "Enter", false, {},
+        // IP: digits and full stops; ports: digits, at most four typed; AE
+        // titles unfiltered. Ctrl+V ("7" on the clipboard), Ctrl+A, Ctrl+X
+        // and Ctrl+Z type control characters: swallowed too.
+        QTest::newRow("Enter: what the typing filter lets in, no Ctrl+V, X, Z")
+            << Press{{}, {"Ärchiv-1.x", "1a-2:3 .4\x16", "1.0-456\x01\x18", "a.b", "99999\x1a"}, "Enter", false, {},
                      written({"\xC4rchiv-1.x", "123.4", "1045", "a.b", "9999"})};
         // Reloaded: an emptied LocalPort is read back empty, not as 109.
         QTest::newRow("Enter: Delete empties the port") << Press{{}, {"", "", "", "", "\x7f"}, "Enter", false, {}, written({"", "", "", "", ""})};
@@ -146,6 +194,7 @@ private slots:
         if (!p.file.isEmpty())
             app.writeSettings(p.file); // changed since the load: the dialog shows the file
         const QByteArray before = app.settingsFile();
+        QGuiApplication::clipboard()->setText("7");
         if (p.readOnly)
             QVERIFY(QFile::setPermissions(SettingsFilePath(), QFile::ReadOwner));
         WhenModal<FrmSettings>(&app.form, [&](FrmSettings& form) {

@@ -20,7 +20,7 @@ namespace {
 
 const QString NoConnection = "Quorin Relay: Keine Verbindung | Es konnte keine Verbindung hergestellt werden. | Critical";
 const QString NoOperator = "Quorin Relay: Kein Operator ausgewählt. | Sie müssen einen Operator auswählen. | Information";
-const QString Ask = "Quorin Relay: Wirklich löchen? | Wollen Sie den Operator wirklich löschen? | Question | Yes, No";
+const QString Ask = "Quorin Relay: Wirklich löchen? | Wollen Sie den Operator wirklich löschen? | Question | &Ja, &Nein";
 const QString NotSaved = "Quorin Relay: Fehler | Die Operatorliste konnte nicht gespeichert werden. | Critical";
 
 const QString TransferFailed = "Quorin Relay: Fehler | Es ist ein Fehler bei der Übertragung aufgetreten. | Critical";
@@ -147,9 +147,9 @@ private slots:
     {
         StorescpArchive archive;
         const quint16 relayPort = freeLoopbackPort(), downPort = freeLoopbackPort();
-        // Debugmode 1 as a number; the archive port is not: images fail after line A. Anna on duty, Cleo not.
+        // Debugmode the number 1; the archive port no number: images fail after line A. Anna on duty, Cleo not.
         RelayApp app("[Archive]\r\nAET=ARCHIVE\r\nIP=127.0.0.1\r\nPort=abc\r\n[Local]\r\nLocalAET=RELAY\r\nLocalPort="
-                     + QByteArray::number(relayPort) + "\r\nDebugmode=01\r\n" + Operators("xAA -CC"));
+                     + QByteArray::number(relayPort) + "\r\nDebugmode=+1.0\r\n" + Operators("xAA -CC"));
         app.load();
         const QStringList images = TestImages(app.folder.path()).series(QStringLiteral("ct"), 7);
         SetDebugLogClock([] { return QDateTime({2026, 12, 7}, {10, 0, 1}); });
@@ -188,14 +188,14 @@ private slots:
 
         // The archive comes back: the next images go through, no new message.
         QVERIFY(archive.start());
-        RelaySettings().ArchivePort = QString::number(archive.port());
+        RelaySettings().ArchivePort = QString::number(archive.port()) + ".0"; // logged as a whole number
         QVERIFY(storescu(relayPort, {images[4]}).succeeded());
         app.clickRow(1, true);
         QVERIFY(storescu(relayPort, {images[5]}).succeeded());
         logged(4, "AA", archive.port());
         logged(5, "CC", archive.port());
         QTRY_COMPARE(debugLog(), log);
-        RelaySettings().Debugmode = QStringLiteral("0"); // writes nothing
+        RelaySettings().Debugmode = QStringLiteral("2.5"); // a number other than 1: writes nothing
         QVERIFY(storescu(relayPort, {images[6]}).succeeded());
         QStringList stamps;
         for (const QString& file : archive.storedFiles())

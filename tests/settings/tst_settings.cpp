@@ -204,15 +204,17 @@ private slots:
         QTest::addColumn<QString>("int32"); // "-": no number
         QTest::addColumn<QString>("int16");
         QTest::addColumn<QString>("debug"); // "on", "off" or "-"
-        QTest::newRow("zeros and blanks") << " 0104 " << "104" << "104" << "off";
+        QTest::newRow("zeros, blanks, a zero fraction") << " 0104.00 " << "104" << "104" << "off";
         QTest::newRow("one, sign and zeros") << "+01" << "1" << "1" << "on";
+        QTest::newRow("one with a zero fraction") << " +1.0 " << "1" << "1" << "on";
+        QTest::newRow("a fraction: a number, no integer") << "1.5" << "-" << "-" << "off";
         QTest::newRow("16-bit maximum") << "32767" << "32767" << "32767" << "off";
         QTest::newRow("beyond 16 bits") << "32768" << "32768" << "-" << "off";
         QTest::newRow("16-bit minimum") << "-32768" << "-32768" << "-32768" << "off";
         QTest::newRow("32-bit minimum") << "-2147483648" << "-2147483648" << "-" << "off";
         QTest::newRow("beyond 32 bits") << "2147483648" << "-" << "-" << "off";
         QTest::newRow("2^64 + 104, no wrap-around") << "18446744073709551720" << "-" << "-" << "off";
-        for (const char* text : {"", "  ", "-", "104a", "1 0", "1.5", "\xD9\xA1" /* Arabic one */})
+        for (const char* text : {"", "  ", "-", ".", "ja", "104a", "1 0", "1,0", "1.0.0", "\xD9\xA1" /* Arabic one */})
             QTest::addRow("not a number: \"%s\"", text) << text << "-" << "-" << "-";
     }
 

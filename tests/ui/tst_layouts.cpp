@@ -134,9 +134,10 @@ private slots:
         main.show();
         QVERIFY((main.frameGeometry().center() - main.screen()->availableGeometry().center()).manhattanLength() <= 2);
         main.move(10, 20);
-        using W = QWidget*; // a dialog is deleted with the main window, its parent
-        QWidget* form = name == "frmNew" ? W(new FrmNew(&main)) : name == "frmEdit" ? W(new FrmEdit(&main))
-                        : name == "frmSettings" ? W(new FrmSettings(&main)) : &main;
+        using W = QWidget*; // opened by the main window, owned by it or not
+        const std::unique_ptr<QWidget> dialog(name == "frmNew" ? W(new FrmNew(&main)) : name == "frmEdit" ? W(new FrmEdit(&main))
+                                              : name == "frmSettings" ? W(new FrmSettings(&main)) : nullptr);
+        QWidget* form = dialog ? dialog.get() : &main;
         form->show();
         QVERIFY((form->frameGeometry().center() - main.frameGeometry().center()).manhattanLength() <= 2);
         QVERIFY(form->minimumSize() == form->maximumSize() && form->size() == form->minimumSize());
