@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <algorithm>
 
 NewOperatorDialog::NewOperatorDialog(FrmNew& form, MainControls main, MessageBoxes& boxes)
     : QObject(&form), m_form(form), m_main(main), m_boxes(boxes)
@@ -70,10 +71,7 @@ void NewOperatorDialog::add()
 bool NewOperatorDialog::shortCodeTaken(const QString& shortCode) const
 {
     // Exact comparison: case-sensitive, no trimming.
-    const int count = OperatorRowCount(m_main.lstOperator);
-    for (int i = 0; i < count; ++i) {
-        if (OperatorRow(m_main.lstOperator, i)->text(ShortCodeColumn) == shortCode)
-            return true;
-    }
-    return false;
+    const QList<QTreeWidgetItem*> rows = OperatorRows(m_main.lstOperator);
+    return std::any_of(rows.begin(), rows.end(),
+                       [&shortCode](const QTreeWidgetItem* row) { return row->text(ShortCodeColumn) == shortCode; });
 }

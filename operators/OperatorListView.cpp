@@ -26,11 +26,19 @@ OperatorEntry RowEntry(const QTreeWidgetItem* row)
 QList<OperatorEntry> CollectOperatorRows(const QTreeWidget* list)
 {
     QList<OperatorEntry> entries;
-    const int count = OperatorRowCount(list);
-    entries.reserve(count);
-    for (int i = 0; i < count; ++i)
-        entries.append(RowEntry(OperatorRow(list, i)));
+    for (const QTreeWidgetItem* row : OperatorRows(list))
+        entries.append(RowEntry(row));
     return entries;
+}
+
+QList<QTreeWidgetItem*> OperatorRows(const QTreeWidget* list)
+{
+    QList<QTreeWidgetItem*> rows;
+    const int count = OperatorRowCount(list);
+    rows.reserve(count);
+    for (int i = 0; i < count; ++i)
+        rows.append(OperatorRow(list, i));
+    return rows;
 }
 
 QTreeWidgetItem* OperatorRow(const QTreeWidget* list, int index)

@@ -14,6 +14,8 @@ enum OperatorColumn { FirstNameColumn = 0, SurnameColumn = 1, ShortCodeColumn = 
 QTreeWidgetItem* AppendOperatorRow(QTreeWidget* list, const OperatorEntry& entry);
 OperatorEntry RowEntry(const QTreeWidgetItem* row); // Marker from the tag
 QList<OperatorEntry> CollectOperatorRows(const QTreeWidget* list);
+// Every row, first to last: the one walk over the list.
+QList<QTreeWidgetItem*> OperatorRows(const QTreeWidget* list);
 QTreeWidgetItem* OperatorRow(const QTreeWidget* list, int index);
 int OperatorRowCount(const QTreeWidget* list);
 

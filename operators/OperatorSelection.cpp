@@ -28,9 +28,7 @@ void PublishOperatorOnDuty(RelayControl& relay, const QTreeWidgetItem* row)
 
 void OnOperatorItemCheck(QTreeWidget* list, RelayControl& relay, QTreeWidgetItem* row)
 {
-    const int count = OperatorRowCount(list);
-    for (int i = 0; i < count; ++i) {
-        QTreeWidgetItem* other = OperatorRow(list, i);
+    for (QTreeWidgetItem* other : OperatorRows(list)) {
         SetRowTicked(other, false);
         SetRowTag(other, QString());
     }
