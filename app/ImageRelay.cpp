@@ -13,37 +13,35 @@ constexpr qint32 OperatorsNameGroup = 0x0008;
 constexpr qint32 OperatorsNameElement = 0x1070;
 const QString SeparatorLine(49, QLatin1Char('-'));
 
-// Any failure abandons the remaining steps for this image.
-struct RelayFailure {};
-
-// The debug test, made afresh at each point: Debugmode read as a number is 1.
-// A Debugmode that is not a number fails the image.
-bool DebugOn()
+// The debug test, made afresh at each step: Debugmode read as a number is 1,
+// and only then is the step's line written. False when Debugmode is not a
+// number or the line could not be written: either fails the image.
+template <class LineText>
+bool LogStep(const RelaySettings& settings, LineText line)
 {
-    const std::optional<bool> on = IsDebugModeOn(RelaySettings().Debugmode);
-    if (!on)
-        throw RelayFailure{};
-    return *on;
+    const std::optional<bool> on = IsDebugModeOn(settings.Debugmode);
+    return on && (!*on || WriteDebugLine(line()));
 }
 
-void DebugLine(const QString& text)
+// Line A: the image and the short code it gets.
+QString ChangeLine(const QString& imageText, const QString& shortCode)
 {
-    if (!WriteDebugLine(text))
-        throw RelayFailure{};
+    return QStringLiteral("Change Attribut (Images: ") + imageText + QStringLiteral(" | New Attribut: ") + shortCode
+           + QStringLiteral(")");
 }
 
-qint32 ArchivePortNumber()
+// Line B: where the image goes.
+QString SendLine(const RelaySettings& settings, qint32 archivePort)
 {
-    const std::optional<qint32> port = ToInt32(RelaySettings().ArchivePort);
-    if (!port)
-        throw RelayFailure{};
-    return *port;
+    return QStringLiteral("Send to ") + settings.ArchiveAET + QStringLiteral(" - ") + settings.ArchiveIP
+           + QStringLiteral(" - ") + QString::number(archivePort);
 }
 
 } // namespace
 
-ImageRelay::ImageRelay(const RelayStation& station, MessageBoxes& boxes, QObject* parent)
-    : QObject(parent), m_station(station), m_boxes(boxes)
+ImageRelay::ImageRelay(const RelayStation& station, const RelaySettings& settings, MessageBoxes& boxes,
+                       QObject* parent)
+    : QObject(parent), m_station(station), m_settings(settings), m_boxes(boxes)
 {
 }
 
@@ -53,49 +51,41 @@ void ImageRelay::onImageReceived(std::shared_ptr<ToolkitConnection> connection,
     Q_UNUSED(connection); // held by the event for the duration of the handler
     if (!image)
         return;
-    bool failed = false;
+    bool forwarded = false;
     try {
-        stampAndForward(*image);
-    } catch (const RelayFailure&) {
-        failed = true;
+        forwarded = stampAndForward(*image);
     } catch (const std::exception&) {
-        failed = true;
+        // Nothing may escape into the event loop; the image counts as failed.
     }
     // The message box waits until this handler has returned and the event
     // that delivered the image has let go of it: an image released without a
     // forward answers its sender with a failure status at once, not only when
     // the user closes the box.
-    if (failed)
+    if (!forwarded)
         QMetaObject::invokeMethod(this, &ImageRelay::showTransferFailure, Qt::QueuedConnection);
 }
 
-void ImageRelay::stampAndForward(ToolkitImage& image)
+bool ImageRelay::stampAndForward(ToolkitImage& image)
 {
-    if (DebugOn())
-        DebugLine(QStringLiteral("Change Attribut (Images: ") + image.ImageText()
-                  + QStringLiteral(" | New Attribut: ") + m_station.operatorShortCode() + QStringLiteral(")"));
+    const QString shortCode = m_station.operatorShortCode();
+    if (!LogStep(m_settings, [&] { return ChangeLine(image.ImageText(), shortCode); }))
+        return false;
 
-    image.ImageAttributes().PutAttribute(OperatorsNameGroup, OperatorsNameElement, m_station.operatorShortCode());
+    image.ImageAttributes().PutAttribute(OperatorsNameGroup, OperatorsNameElement, shortCode);
 
-    const RelaySettingsValues& settings = RelaySettings();
-    if (DebugOn())
-        DebugLine(QStringLiteral("Send to ") + settings.ArchiveAET + QStringLiteral(" - ")
-                  + settings.ArchiveIP + QStringLiteral(" - ") + QString::number(ArchivePortNumber()));
+    const std::optional<qint32> archivePort = ToInt32(m_settings.ArchivePort);
+    if (!archivePort || !LogStep(m_settings, [&] { return SendLine(m_settings, *archivePort); }))
+        return false;
 
-    image.ForwardImage(settings.ArchiveIP, ArchivePortNumber(), settings.LocalAET, settings.ArchiveAET,
-                       this, [this](const ForwardResult& result) { onForwarded(result); });
+    image.ForwardImage(m_settings.ArchiveIP, *archivePort, m_settings.LocalAET, m_settings.ArchiveAET, this,
+                       [this](const ForwardResult& result) { onForwarded(result); });
+    return true;
 }
 
 void ImageRelay::onForwarded(const ForwardResult& result)
 {
-    try {
-        if (!result.accepted)
-            throw RelayFailure{};
-        if (DebugOn())
-            DebugLine(SeparatorLine);
-    } catch (const RelayFailure&) {
+    if (!result.accepted || !LogStep(m_settings, [] { return SeparatorLine; }))
         showTransferFailure();
-    }
 }
 
 void ImageRelay::showTransferFailure()

@@ -12,22 +12,27 @@ class MessageBoxes;
 class RelayStation;
 class ToolkitImage;
 struct ForwardResult;
+struct RelaySettings;
 struct ToolkitConnection;
 
 class ImageRelay : public QObject {
     Q_OBJECT
 public:
-    ImageRelay(const RelayStation& station, MessageBoxes& boxes, QObject* parent = nullptr);
+    // settings: the archive and Debugmode, read at each image.
+    ImageRelay(const RelayStation& station, const RelaySettings& settings, MessageBoxes& boxes,
+               QObject* parent = nullptr);
 
     void onImageReceived(std::shared_ptr<ToolkitConnection> connection,
                          std::shared_ptr<ToolkitImage> image);
 
 private:
-    void stampAndForward(ToolkitImage& image);
+    // False when a step failed: the image is not forwarded.
+    bool stampAndForward(ToolkitImage& image);
     void onForwarded(const ForwardResult& result);
     void showTransferFailure();
 
     const RelayStation& m_station;
+    const RelaySettings& m_settings;
     MessageBoxes& m_boxes;
     bool m_transferMessageOpen = false;
 };

@@ -51,12 +51,14 @@ void FollowRelayStation(const RelayStation& station, FrmMain& form)
                      [&form, &station] { ShowOperatorOnDuty(form, station); });
 }
 
-MainWindow::MainWindow(FrmMain& form, MessageBoxes& boxes)
+MainWindow::MainWindow(FrmMain& form, RelaySettings& settings, MessageBoxes& boxes)
     : m_form(form),
       m_boxes(boxes),
+      m_settings(settings),
+      m_station(settings),
       m_selection(form.lstOperator, m_station, form.cmdEdit, form.cmdDel),
-      m_relay(m_station, boxes),
-      m_startStop(form.lstOperator, m_station, boxes)
+      m_relay(m_station, settings, boxes),
+      m_startStop(form.lstOperator, m_station, settings, boxes)
 {
     FollowRelayStation(m_station, form);
     connect(&m_station, &RelayStation::ImageReceivedAsync, &m_relay, &ImageRelay::onImageReceived);
@@ -79,7 +81,7 @@ void MainWindow::connectDialogs()
         DeleteSelectedOperator({m_form.lstOperator, m_form.cmdEdit, m_form.cmdDel}, m_station, m_boxes);
     });
     connect(form.mnuSettings, &QAction::triggered, this,
-            [this] { SettingsDialog::Show(&m_form, [this] { m_station.stopRelaying(); }, m_boxes); });
+            [this] { SettingsDialog::Show(&m_form, m_settings, [this] { m_station.stopRelaying(); }, m_boxes); });
 }
 
 MainWindow::~MainWindow() = default;
@@ -91,7 +93,7 @@ void MainWindow::load()
     LoadOperatorRows(m_form.lstOperator, m_station, ReadOperatorEntries(SettingsFilePath(), count));
     if (!QFileInfo::exists(SettingsFilePath()))
         return;
-    LoadSettings();
+    m_settings = LoadSettings();
     m_startStop.run();
 }
 

@@ -13,6 +13,7 @@
 
 class FrmMain;
 class MessageBoxes;
+struct RelaySettings;
 
 // cmdStartStop's caption ("Start" = not listening, "Stop" = listening), the
 // lamp picOp (red / green) and lblOperator (the display name, or "Kein
@@ -23,7 +24,10 @@ void FollowRelayStation(const RelayStation& station, FrmMain& form);
 class MainWindow : public QObject {
     Q_OBJECT
 public:
-    MainWindow(FrmMain& form, MessageBoxes& boxes);
+    // settings: the program's relay settings, filled by the load step and
+    // the settings dialog, read by the station, the start/stop action and
+    // the image relay.
+    MainWindow(FrmMain& form, RelaySettings& settings, MessageBoxes& boxes);
     ~MainWindow() override;
 
     // The load step: caption, operators, and with Settings.ini the settings
@@ -38,6 +42,7 @@ private:
 
     FrmMain& m_form;
     MessageBoxes& m_boxes;
+    RelaySettings& m_settings;
     RelayStation m_station;
     OperatorSelection m_selection;
     ImageRelay m_relay;

@@ -3,8 +3,8 @@
 #include "settings/NumberText.h"
 #include "settings/RelaySettings.h"
 
-RelayStation::RelayStation(QObject* parent)
-    : QObject(parent)
+RelayStation::RelayStation(const RelaySettings& settings, QObject* parent)
+    : QObject(parent), m_settings(settings)
 {
 }
 
@@ -42,7 +42,7 @@ void RelayStation::stopRelaying()
     if (m_server) {
         for (const qint32 port : ToolkitServer::ListeningPorts())
             m_server->CloseListener(port);
-        if (const std::optional<qint32> port = ToInt32(RelaySettings().LocalPort))
+        if (const std::optional<qint32> port = ToInt32(m_settings.LocalPort))
             m_server->CloseListener(*port);
     }
     setListening(false, 0);

@@ -11,10 +11,13 @@
 #include <QString>
 #include <memory>
 
+struct RelaySettings;
+
 class RelayStation : public QObject, public RelayControl {
     Q_OBJECT
 public:
-    explicit RelayStation(QObject* parent = nullptr);
+    // settings: read for LocalPort when relaying stops.
+    explicit RelayStation(const RelaySettings& settings, QObject* parent = nullptr);
     ~RelayStation() override;
 
     // The server object of the current run; null until the first one.
@@ -60,6 +63,7 @@ private:
     ToolkitServer& currentServer();
     void setListening(bool listening, qint32 port);
 
+    const RelaySettings& m_settings;
     std::unique_ptr<ToolkitServer> m_server;
     bool m_listening = false;
     qint32 m_port = 0;

@@ -6,25 +6,12 @@
 #include "settings/RelaySettings.h"
 #include "ui/MessageBoxes.h"
 
+#include <algorithm>
 #include <exception>
 
-namespace {
-
-// Any failure abandons the remaining steps of the action.
-struct StartStopFailure {};
-
-qint32 LocalPortNumber()
-{
-    const std::optional<qint32> port = ToInt32(RelaySettings().LocalPort);
-    if (!port)
-        throw StartStopFailure{};
-    return *port;
-}
-
-} // namespace
-
-StartStopAction::StartStopAction(QTreeWidget* lstOperator, RelayStation& station, MessageBoxes& boxes)
-    : m_lstOperator(lstOperator), m_station(station), m_boxes(boxes)
+StartStopAction::StartStopAction(QTreeWidget* lstOperator, RelayStation& station, const RelaySettings& settings,
+                                 MessageBoxes& boxes)
+    : m_lstOperator(lstOperator), m_station(station), m_settings(settings), m_boxes(boxes)
 {
 }
 
@@ -33,27 +20,24 @@ void StartStopAction::run()
     try {
         const bool listening = m_station.isListening();
         m_station.replaceServer();
-        if (listening)
-            stop();
-        else
-            start();
-    } catch (const StartStopFailure&) {
-        showNoConnection();
+        if (!(listening ? stop() : start()))
+            showNoConnection();
     } catch (const std::exception&) {
+        // A listener that cannot be set up (no thread for it) is no
+        // connection either.
         showNoConnection();
     }
 }
 
-void StartStopAction::start()
+bool StartStopAction::start()
 {
     if (!anyOperatorTicked()) {
         m_boxes.show(QStringLiteral("Quorin Relay: Kein Operator ausgewählt."),
                      QStringLiteral("Sie müssen einen Operator auswählen."), MessageIcon::Information);
-        m_station.stopListening(LocalPortNumber());
-        return;
+        return stop();
     }
-    if (!m_station.startListening(LocalPortNumber()))
-        showNoConnection();
+    const std::optional<qint32> port = ToInt32(m_settings.LocalPort);
+    return port && m_station.startListening(*port);
 }
 
 void StartStopAction::showNoConnection()
@@ -62,17 +46,17 @@ void StartStopAction::showNoConnection()
                  QStringLiteral("Es konnte keine Verbindung hergestellt werden."), MessageIcon::Error);
 }
 
-void StartStopAction::stop()
+bool StartStopAction::stop()
 {
-    m_station.stopListening(LocalPortNumber());
+    const std::optional<qint32> port = ToInt32(m_settings.LocalPort);
+    if (!port)
+        return false;
+    m_station.stopListening(*port);
+    return true;
 }
 
 bool StartStopAction::anyOperatorTicked() const
 {
-    // Every row is visited, as the list's own loop does; no early exit.
-    bool ticked = false;
-    const int count = OperatorRowCount(m_lstOperator);
-    for (int i = 0; i < count; ++i)
-        ticked = IsRowTicked(OperatorRow(m_lstOperator, i)) || ticked;
-    return ticked;
+    const QList<QTreeWidgetItem*> rows = OperatorRows(m_lstOperator);
+    return std::any_of(rows.begin(), rows.end(), IsRowTicked);
 }

@@ -7,20 +7,26 @@
 class MessageBoxes;
 class QTreeWidget;
 class RelayStation;
+struct RelaySettings;
 
 class StartStopAction {
 public:
-    StartStopAction(QTreeWidget* lstOperator, RelayStation& station, MessageBoxes& boxes);
+    // settings: LocalPort, read at each run.
+    StartStopAction(QTreeWidget* lstOperator, RelayStation& station, const RelaySettings& settings,
+                    MessageBoxes& boxes);
 
     void run();
 
 private:
-    void start();
-    void stop();
+    // False when the relay could not be started or stopped (LocalPort not a
+    // number, the port not to be had): "Keine Verbindung".
+    bool start();
+    bool stop();
     bool anyOperatorTicked() const;
     void showNoConnection();
 
     QTreeWidget* m_lstOperator;
     RelayStation& m_station;
+    const RelaySettings& m_settings;
     MessageBoxes& m_boxes;
 };

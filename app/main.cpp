@@ -3,6 +3,7 @@
 
 #include "app/MainWindow.h"
 #include "dicom/ToolkitServer.h"
+#include "settings/RelaySettings.h"
 #include "ui/ApplicationLook.h"
 #include "ui/FrmMain.h"
 #include "ui/MessageBoxes.h"
@@ -17,8 +18,9 @@ int main(int argc, char* argv[])
     int exitCode = 0;
     {
         QtMessageBoxes boxes;
+        RelaySettings settings; // empty until loaded: without Settings.ini, until applied
         FrmMain form;
-        MainWindow window(form, boxes);
+        MainWindow window(form, settings, boxes);
         window.load(); // its message boxes appear before the window does
         form.show();
         exitCode = app.exec();

@@ -3,24 +3,44 @@
 #include "settings/AppPaths.h"
 #include "settings/ProfileStrings.h"
 
-RelaySettingsValues& RelaySettings()
-{
-    static RelaySettingsValues values;
-    return values;
-}
+namespace {
 
-void LoadSettings()
+constexpr qint16 BufferSize = 256;
+
+// Where each value is kept in Settings.ini, in the order read and written.
+struct SettingKey {
+    QString RelaySettings::*value;
+    const char* section;
+    const char* key;
+};
+constexpr SettingKey Keys[] = {
+    {&RelaySettings::ArchiveAET, "Archive", "AET"},  {&RelaySettings::ArchiveIP, "Archive", "IP"},
+    {&RelaySettings::ArchivePort, "Archive", "Port"}, {&RelaySettings::LocalAET, "Local", "LocalAET"},
+    {&RelaySettings::LocalPort, "Local", "LocalPort"}, {&RelaySettings::Debugmode, "Local", "Debugmode"},
+};
+
+} // namespace
+
+RelaySettings ReadRelaySettings(const RelaySettings& defaults)
 {
     // Each read builds the path afresh and reads the file as it is now.
-    const auto read = [](const char* section, const char* key, const char* defaultValue) {
-        return ReadIniString(QString::fromLatin1(section), QString::fromLatin1(key), QString::fromLatin1(defaultValue),
-                             SettingsFilePath(), 256);
-    };
-    RelaySettingsValues& settings = RelaySettings();
-    settings.ArchiveAET = read("Archive", "AET", "");
-    settings.ArchiveIP = read("Archive", "IP", "");
-    settings.ArchivePort = read("Archive", "Port", "");
-    settings.LocalAET = read("Local", "LocalAET", "");
-    settings.LocalPort = read("Local", "LocalPort", "109");
-    settings.Debugmode = read("Local", "Debugmode", "0");
+    RelaySettings settings;
+    for (const SettingKey& key : Keys)
+        settings.*key.value = ReadIniString(QLatin1String(key.section), QLatin1String(key.key),
+                                            defaults.*key.value, SettingsFilePath(), BufferSize);
+    return settings;
+}
+
+RelaySettings LoadSettings()
+{
+    const QString empty = QStringLiteral("");
+    return ReadRelaySettings({empty, empty, empty, empty, QStringLiteral("109"), QStringLiteral("0")});
+}
+
+bool WriteRelaySettings(const RelaySettings& settings)
+{
+    IniWriteBatch batch(SettingsFilePath());
+    for (const SettingKey& key : Keys)
+        batch.write(QLatin1String(key.section), QLatin1String(key.key), settings.*key.value);
+    return batch.commit();
 }

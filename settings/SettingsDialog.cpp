@@ -1,8 +1,6 @@
 #include "settings/SettingsDialog.h"
 
-#include "settings/AppPaths.h"
 #include "settings/NumberText.h"
-#include "settings/ProfileStrings.h"
 #include "settings/RelaySettings.h"
 #include "ui/FrmSettings.h"
 #include "ui/MessageBoxes.h"
@@ -15,12 +13,17 @@
 namespace {
 
 constexpr int MaxTypedPortLength = 4;
-constexpr qint16 BufferSize = 256;
 
-QString ReadSetting(const char* section, const char* key, const QString& defaultValue)
-{
-    return ReadIniString(QLatin1String(section), QLatin1String(key), defaultValue, SettingsFilePath(), BufferSize);
-}
+// The text boxes and the values they show; chkDebug shows Debugmode.
+struct BoxValue {
+    QLineEdit* FrmSettings::*box;
+    QString RelaySettings::*value;
+};
+constexpr BoxValue BoxValues[] = {
+    {&FrmSettings::txtAET, &RelaySettings::ArchiveAET}, {&FrmSettings::txtIP, &RelaySettings::ArchiveIP},
+    {&FrmSettings::txtPort, &RelaySettings::ArchivePort}, {&FrmSettings::txtLocAET, &RelaySettings::LocalAET},
+    {&FrmSettings::txtLocPort, &RelaySettings::LocalPort},
+};
 
 // The typing filter by character code: digits and Backspace, and the full
 // stop where allowed; every other character is swallowed, control
@@ -68,11 +71,12 @@ bool WouldExceedTypingLimit(const QLineEdit* box)
 
 } // namespace
 
-SettingsDialog::SettingsDialog(FrmSettings& form, StopRequest stopRelaying, MessageBoxes& boxes)
-    : QObject(&form), m_form(form), m_stopRelaying(std::move(stopRelaying)), m_boxes(boxes)
+SettingsDialog::SettingsDialog(FrmSettings& form, RelaySettings& settings, StopRequest stopRelaying,
+                               MessageBoxes& boxes)
+    : QObject(&form), m_form(form), m_settings(settings), m_stopRelaying(std::move(stopRelaying)), m_boxes(boxes)
 {
-    for (QLineEdit* box : {form.txtAET, form.txtIP, form.txtPort, form.txtLocAET, form.txtLocPort})
-        connect(box, &QLineEdit::textChanged, form.cmdApply, [&form] { form.cmdApply->setEnabled(true); });
+    for (const BoxValue& shown : BoxValues)
+        connect(form.*shown.box, &QLineEdit::textChanged, form.cmdApply, [&form] { form.cmdApply->setEnabled(true); });
     connect(form.chkDebug, &QCheckBox::stateChanged, form.cmdApply, [&form] { form.cmdApply->setEnabled(true); });
     for (QLineEdit* box : {form.txtIP, form.txtPort, form.txtLocPort})
         box->installEventFilter(this);
@@ -85,28 +89,27 @@ SettingsDialog::SettingsDialog(FrmSettings& form, StopRequest stopRelaying, Mess
     load();
 }
 
-void SettingsDialog::Show(QWidget* mainWindow, StopRequest stopRelaying, MessageBoxes& boxes)
+void SettingsDialog::Show(QWidget* mainWindow, RelaySettings& settings, StopRequest stopRelaying,
+                          MessageBoxes& boxes)
 {
     FrmSettings form(mainWindow);
-    SettingsDialog behaviour(form, std::move(stopRelaying), boxes);
+    SettingsDialog behaviour(form, settings, std::move(stopRelaying), boxes);
     form.exec();
 }
 
 void SettingsDialog::load()
 {
-    m_form.txtAET->setText(ReadSetting("Archive", "AET", QString()));
-    m_form.txtIP->setText(ReadSetting("Archive", "IP", QString()));
-    m_form.txtPort->setText(ReadSetting("Archive", "Port", QString()));
-    m_form.txtLocAET->setText(ReadSetting("Local", "LocalAET", QString()));
-    m_form.txtLocPort->setText(ReadSetting("Local", "LocalPort", QString()));
+    // Unlike LoadSettings(), a missing LocalPort shows empty.
+    const RelaySettings file = ReadRelaySettings({{}, {}, {}, {}, {}, QStringLiteral("0")});
+    for (const BoxValue& shown : BoxValues)
+        (m_form.*shown.box)->setText(file.*shown.value);
 
-    const QString debugmode = ReadSetting("Local", "Debugmode", QStringLiteral("0"));
-    const std::optional<qint16> state = ToInt16(debugmode);
+    const std::optional<qint16> state = ToInt16(file.Debugmode);
     if (state && *state >= 0 && *state <= 2) {
         m_form.chkDebug->setCheckState(CheckStateOf(*state));
     } else {
         m_form.chkDebug->setCheckState(Qt::Unchecked);
-        m_unshownDebugmode = debugmode;
+        m_unshownDebugmode = file.Debugmode;
     }
     m_loadedCheckState = m_form.chkDebug->checkState();
     m_form.cmdApply->setEnabled(false);
@@ -115,7 +118,7 @@ void SettingsDialog::load()
 void SettingsDialog::apply()
 {
     writeSettings();
-    LoadSettings();
+    m_settings = LoadSettings();
     if (m_stopRelaying)
         m_stopRelaying();
     m_form.cmdApply->setEnabled(false);
@@ -123,16 +126,13 @@ void SettingsDialog::apply()
 
 void SettingsDialog::writeSettings()
 {
-    IniWriteBatch batch(SettingsFilePath());
-    batch.write(QStringLiteral("Archive"), QStringLiteral("AET"), m_form.txtAET->text());
-    batch.write(QStringLiteral("Archive"), QStringLiteral("IP"), m_form.txtIP->text());
-    batch.write(QStringLiteral("Archive"), QStringLiteral("Port"), m_form.txtPort->text());
-    batch.write(QStringLiteral("Local"), QStringLiteral("LocalAET"), m_form.txtLocAET->text());
-    batch.write(QStringLiteral("Local"), QStringLiteral("LocalPort"), m_form.txtLocPort->text());
-    batch.write(QStringLiteral("Local"), QStringLiteral("Debugmode"), debugmodeText());
+    RelaySettings typed;
+    for (const BoxValue& shown : BoxValues)
+        typed.*shown.value = (m_form.*shown.box)->text();
+    typed.Debugmode = debugmodeText();
     // A failed write would leave the user believing in settings the relay
     // never sees again after a restart: say so, then carry on.
-    if (!batch.commit())
+    if (!WriteRelaySettings(typed))
         m_boxes.show(QStringLiteral("Quorin Relay: Fehler"),
                      QStringLiteral("Die Einstellungen konnten nicht gespeichert werden."), MessageIcon::Error);
 }

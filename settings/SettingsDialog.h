@@ -2,7 +2,8 @@
 // The settings dialog "Einstellungen": shows sections "Archive" and "Local"
 // of Settings.ini as they are in the file, filters what is typed into the IP
 // and port boxes, and on apply writes the six keys, reloads the relay
-// settings and asks the relay to stop (the main window hands the request in).
+// settings handed in and asks the relay to stop (the main window hands the
+// request in).
 
 #include <QObject>
 #include <QString>
@@ -11,15 +12,16 @@
 class FrmSettings;
 class MessageBoxes;
 class QWidget;
+struct RelaySettings;
 
 class SettingsDialog : public QObject {
     Q_OBJECT
 public:
     using StopRequest = std::function<void()>;
 
-    SettingsDialog(FrmSettings& form, StopRequest stopRelaying, MessageBoxes& boxes);
+    SettingsDialog(FrmSettings& form, RelaySettings& settings, StopRequest stopRelaying, MessageBoxes& boxes);
 
-    static void Show(QWidget* mainWindow, StopRequest stopRelaying, MessageBoxes& boxes);
+    static void Show(QWidget* mainWindow, RelaySettings& settings, StopRequest stopRelaying, MessageBoxes& boxes);
 
     void apply();
 
@@ -32,6 +34,7 @@ private:
     QString debugmodeText() const;
 
     FrmSettings& m_form;
+    RelaySettings& m_settings;
     StopRequest m_stopRelaying;
     MessageBoxes& m_boxes;
     // A stored Debugmode the check box cannot show, written back unchanged

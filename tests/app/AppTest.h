@@ -113,11 +113,10 @@ void WhenModal(QObject* owner, Steps steps, bool mustOpen = true)
 // screen and `hold` says to keep it open.
 class RelayApp {
 public:
-    explicit RelayApp(const QByteArray& settingsIni = {}) : window(form, qtBoxes)
+    explicit RelayApp(const QByteArray& settingsIni = {}) : window(form, settings, qtBoxes)
     {
         SetUpApplicationLook(); // as main() does
         SetProgramFolderOverride(folder.path());
-        RelaySettings() = RelaySettingsValues{};
         if (!settingsIni.isEmpty())
             writeSettings(settingsIni);
         QObject::connect(&boxWatch, &QTimer::timeout, &boxWatch, [this] {
@@ -185,6 +184,7 @@ public:
     QTemporaryDir folder;
     QtMessageBoxes qtBoxes;
     FrmMain form;
+    RelaySettings settings;
     MainWindow window;
     QStringList shown;
     QQueue<QMessageBox::StandardButton> answers;

@@ -215,9 +215,8 @@ private slots:
         });
         app.choose(app.form.mnuSettings);
         QCOMPARE(app.settingsFile(), p.written.isEmpty() ? before : p.written);
-        const RelaySettingsValues held = RelaySettings();
-        LoadSettings(); // what the file holds: the dialog has reloaded it
-        QCOMPARE(QStringList({held.ArchiveAET, held.LocalPort}), QStringList({RelaySettings().ArchiveAET, RelaySettings().LocalPort}));
+        const RelaySettings file = LoadSettings(); // what the file holds: the dialog has reloaded it
+        QCOMPARE(QStringList({app.settings.ArchiveAET, app.settings.LocalPort}), QStringList({file.ArchiveAET, file.LocalPort}));
         QVERIFY(app.listeningShown(p.button == "cmdClose", port)); // stopped on the port it listened on
         QCOMPARE(app.shown.join(""), p.readOnly ? "Quorin Relay: Fehler | Die Einstellungen konnten nicht gespeichert werden. | Critical" : "");
     }

@@ -180,7 +180,7 @@ private slots:
             logged(image, "AA", 0);
         QCOMPARE(debugLog(), log);
 
-        RelaySettings().ArchivePort = QString::number(downPort); // nobody listens there
+        app.settings.ArchivePort = QString::number(downPort); // nobody listens there
         QVERIFY(!storescu(relayPort, {images[3]}).succeeded());
         QTRY_COMPARE(app.shown, (QStringList{TransferFailed, TransferFailed}));
         QVERIFY(app.listeningShown(true, relayPort));
@@ -188,14 +188,14 @@ private slots:
 
         // The archive comes back: the next images go through, no new message.
         QVERIFY(archive.start());
-        RelaySettings().ArchivePort = QString::number(archive.port()) + ".0"; // logged as a whole number
+        app.settings.ArchivePort = QString::number(archive.port()) + ".0"; // logged as a whole number
         QVERIFY(storescu(relayPort, {images[4]}).succeeded());
         app.clickRow(1, true);
         QVERIFY(storescu(relayPort, {images[5]}).succeeded());
         logged(4, "AA", archive.port());
         logged(5, "CC", archive.port());
         QTRY_COMPARE(debugLog(), log);
-        RelaySettings().Debugmode = QStringLiteral("2.5"); // a number other than 1: writes nothing
+        app.settings.Debugmode = QStringLiteral("2.5"); // a number other than 1: writes nothing
         QVERIFY(storescu(relayPort, {images[6]}).succeeded());
         QStringList stamps;
         for (const QString& file : archive.storedFiles())

@@ -54,7 +54,7 @@ namespace quorin::test {
 
 class AppRelayStation {
 public:
-    AppRelayStation() : m_relay(m_station, m_boxes)
+    AppRelayStation() : m_station(m_settings), m_relay(m_station, m_settings, m_boxes)
     {
         // Connected first, so it runs before the handler forwards the image.
         QObject::connect(&m_station, &RelayStation::ImageReceivedAsync, &m_relay, [this] {
@@ -80,22 +80,21 @@ public:
     bool start(quint16 archivePort = 0)
     {
         m_port = freeLoopbackPort();
-        RelaySettings() = RelaySettingsValues{QStringLiteral("ARCHIVE"), QStringLiteral("127.0.0.1"),
-                                              QString::number(archivePort), QStringLiteral("QUORIN"),
-                                              QString::number(m_port), QStringLiteral("0")};
+        m_settings = RelaySettings{QStringLiteral("ARCHIVE"), QStringLiteral("127.0.0.1"), QString::number(archivePort),
+                                   QStringLiteral("QUORIN"), QString::number(m_port), QStringLiteral("0")};
         m_station.replaceServer();
         return m_station.startListening(m_port);
     }
 
-    void setArchivePort(quint16 archivePort) { RelaySettings().ArchivePort = QString::number(archivePort); }
+    void setArchivePort(quint16 archivePort) { m_settings.ArchivePort = QString::number(archivePort); }
     void setTitles(const QString& localAET, const QString& archiveAET)
     {
-        RelaySettings().LocalAET = localAET;
-        RelaySettings().ArchiveAET = archiveAET;
+        m_settings.LocalAET = localAET;
+        m_settings.ArchiveAET = archiveAET;
     }
     // Debugmode as RelaySettings hold it; "1": the three lines per image go
     // to the program folder's log.
-    void setDebugMode(const QString& mode) { RelaySettings().Debugmode = mode; }
+    void setDebugMode(const QString& mode) { m_settings.Debugmode = mode; }
     // Its lines that say an image was stored.
     qsizetype storedLines() const
     {
@@ -122,6 +121,7 @@ private:
 
     QTemporaryDir m_programFolder;
     CountingBoxes m_boxes;
+    RelaySettings m_settings;
     RelayStation m_station;
     ImageRelay m_relay;
     std::function<void()> m_beforeHandling;

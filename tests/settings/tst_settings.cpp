@@ -192,8 +192,7 @@ private slots:
     {
         QVERIFY(TestFiles::write(m_ini,
                                  "[archive]\r\naet=ARCHIVE\r\nIP=10.0.0.5\r\nPort=0104\r\n[LOCAL]\r\nLOCALAET=RELAY\r\n"));
-        LoadSettings();
-        const RelaySettingsValues& s = RelaySettings();
+        const RelaySettings s = LoadSettings();
         QCOMPARE((QStringList{s.ArchiveAET, s.ArchiveIP, s.ArchivePort, s.LocalAET, s.LocalPort, s.Debugmode}),
                  (QStringList{"ARCHIVE", "10.0.0.5", "0104", "RELAY", "109", "0"}));
     }
