@@ -1,14 +1,12 @@
 #include "operators/DeleteOperator.h"
 
-#include "operators/EditOperatorDialog.h"
-#include "operators/OperatorListView.h"
 #include "operators/RelayControl.h"
 #include "ui/MessageBoxes.h"
 
 #include <QPushButton>
 #include <QTreeWidget>
 
-void DeleteSelectedOperator(const DeleteOperatorControls& controls, RelayControl& relay, MessageBoxes& boxes)
+void DeleteSelectedOperator(const OperatorListControls& controls, RelayControl& relay, MessageBoxes& boxes)
 {
     QTreeWidgetItem* row = SelectedOperatorRow(controls.lstOperator);
     if (!row)

@@ -2,15 +2,9 @@
 // Deleting the selected operator after a confirmation. Deleting the operator
 // on duty leaves nobody on duty and stops relaying.
 
+#include "operators/OperatorListView.h"
+
 class MessageBoxes;
-class QPushButton;
-class QTreeWidget;
 class RelayControl;
 
-struct DeleteOperatorControls {
-    QTreeWidget* lstOperator;
-    QPushButton* cmdEdit;
-    QPushButton* cmdDel;
-};
-
-void DeleteSelectedOperator(const DeleteOperatorControls& controls, RelayControl& relay, MessageBoxes& boxes);
+void DeleteSelectedOperator(const OperatorListControls& controls, RelayControl& relay, MessageBoxes& boxes);

@@ -10,15 +10,14 @@
 #include <QTreeWidget>
 
 EditOperatorDialog::EditOperatorDialog(FrmEdit& form, QTreeWidgetItem* row, RelayControl& relay)
-    : QObject(&form), m_form(form), m_row(row), m_relay(relay)
+    : OperatorDialog(form), m_row(row), m_relay(relay)
 {
     const OperatorEntry entry = RowEntry(row);
     form.txtName->setText(entry.FirstName);
     form.txtSurename->setText(entry.Surname);
     form.txtShort->setText(entry.ShortCode);
     RestrictOperatorBoxes(form.txtName, form.txtSurename, form.txtShort);
-    connect(form.cmdOpEdit, &QPushButton::clicked, this, [this] { writeBack(); });
-    connect(form.cmdClose, &QPushButton::clicked, &form, &QDialog::reject);
+    connect(form.primary, &QPushButton::clicked, this, [this] { writeBack(); });
 }
 
 void EditOperatorDialog::Show(QWidget* mainWindow, QTreeWidget* lstOperator, RelayControl& relay)
@@ -33,17 +32,9 @@ void EditOperatorDialog::Show(QWidget* mainWindow, QTreeWidget* lstOperator, Rel
 
 void EditOperatorDialog::writeBack()
 {
-    SetRowFields(m_row, m_form.txtName->text(), m_form.txtSurename->text(), m_form.txtShort->text());
+    const OperatorEntry typed = typedOperator();
+    SetRowFields(m_row, typed.FirstName, typed.Surname, typed.ShortCode);
     if (IsRowTicked(m_row))
         PublishOperatorOnDuty(m_relay, m_row);
     m_form.accept();
-}
-
-QTreeWidgetItem* SelectedOperatorRow(const QTreeWidget* list)
-{
-    QTreeWidgetItem* current = list->currentItem();
-    if (current && current->isSelected())
-        return current;
-    const QList<QTreeWidgetItem*> selected = list->selectedItems();
-    return selected.isEmpty() ? nullptr : selected.first();
 }

@@ -3,7 +3,7 @@
 // back without checks (the short code as typed); the operator on duty is
 // put on duty anew so the next image carries the new short code.
 
-#include <QObject>
+#include "operators/OperatorDialog.h"
 
 class FrmEdit;
 class QTreeWidget;
@@ -11,7 +11,7 @@ class QTreeWidgetItem;
 class QWidget;
 class RelayControl;
 
-class EditOperatorDialog : public QObject {
+class EditOperatorDialog : public OperatorDialog {
     Q_OBJECT
 public:
     EditOperatorDialog(FrmEdit& form, QTreeWidgetItem* row, RelayControl& relay);
@@ -22,10 +22,6 @@ public:
 private:
     void writeBack();
 
-    FrmEdit& m_form;
     QTreeWidgetItem* m_row;
     RelayControl& m_relay;
 };
-
-// The selected row of the list, or null.
-QTreeWidgetItem* SelectedOperatorRow(const QTreeWidget* list);

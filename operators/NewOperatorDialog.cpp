@@ -11,22 +11,21 @@
 #include <QTreeWidget>
 #include <algorithm>
 
-NewOperatorDialog::NewOperatorDialog(FrmNew& form, MainControls main, MessageBoxes& boxes)
-    : QObject(&form), m_form(form), m_main(main), m_boxes(boxes)
+NewOperatorDialog::NewOperatorDialog(FrmNew& form, OperatorListControls list, MessageBoxes& boxes)
+    : OperatorDialog(form), m_list(list), m_boxes(boxes)
 {
     RestrictOperatorBoxes(form.txtName, form.txtSurename, form.txtShort);
     // Once, for the opening only: a later activation (a message box closing,
     // the user coming back from another program) keeps the focus where it was.
     form.txtName->setFocus();
     connect(form.txtShort, &QLineEdit::textChanged, this, [this] { upperCaseShortCode(); });
-    connect(form.cmdNew, &QPushButton::clicked, this, [this] { add(); });
-    connect(form.cmdClose, &QPushButton::clicked, &form, &QDialog::reject);
+    connect(form.primary, &QPushButton::clicked, this, [this] { add(); });
 }
 
-void NewOperatorDialog::Show(QWidget* mainWindow, MainControls main, MessageBoxes& boxes)
+void NewOperatorDialog::Show(QWidget* mainWindow, OperatorListControls list, MessageBoxes& boxes)
 {
     FrmNew form(mainWindow); // centred over the main window, which takes no input meanwhile
-    NewOperatorDialog behaviour(form, main, boxes);
+    NewOperatorDialog behaviour(form, list, boxes);
     form.exec();
 }
 
@@ -41,37 +40,35 @@ void NewOperatorDialog::upperCaseShortCode()
 
 void NewOperatorDialog::add()
 {
-    const QString firstName = m_form.txtName->text();
-    const QString surname = m_form.txtSurename->text();
-    const QString shortCode = m_form.txtShort->text();
-    if (firstName.isEmpty() || surname.isEmpty() || shortCode.isEmpty()) {
+    const OperatorEntry typed = typedOperator();
+    if (typed.FirstName.isEmpty() || typed.Surname.isEmpty() || typed.ShortCode.isEmpty()) {
         m_boxes.show(QStringLiteral("Quorin Relay: Fehler"), QStringLiteral("Bitte füllen Sie alle Felder aus."),
                      MessageIcon::Information);
         return;
     }
-    if (shortCodeTaken(shortCode)) {
+    if (shortCodeTaken(typed.ShortCode)) {
         m_boxes.show(QStringLiteral("Quorin Relay: Bereits vorhanden"),
                      QStringLiteral("Dieser Kürzel ist bereits vergeben."), MessageIcon::Information);
         m_form.txtShort->setFocus();
         return;
     }
-    if (OperatorRowCount(m_main.lstOperator) >= MaxOperatorCount) {
+    if (OperatorRowCount(m_list.lstOperator) >= MaxOperatorCount) {
         // Settings.ini counts rows in 16 bits: a row beyond that would be
         // lost at the next save without a word.
         m_boxes.show(QStringLiteral("Quorin Relay: Fehler"), QStringLiteral("Die Operatorliste ist voll."),
                      MessageIcon::Information);
         return;
     }
-    AppendOperatorRow(m_main.lstOperator, OperatorEntry{QString(), firstName, surname, shortCode});
-    m_main.cmdEdit->setEnabled(true);
-    m_main.cmdDel->setEnabled(true);
+    AppendOperatorRow(m_list.lstOperator, typed);
+    m_list.cmdEdit->setEnabled(true);
+    m_list.cmdDel->setEnabled(true);
     m_form.accept();
 }
 
 bool NewOperatorDialog::shortCodeTaken(const QString& shortCode) const
 {
     // Exact comparison: case-sensitive, no trimming.
-    const QList<QTreeWidgetItem*> rows = OperatorRows(m_main.lstOperator);
+    const QList<QTreeWidgetItem*> rows = OperatorRows(m_list.lstOperator);
     return std::any_of(rows.begin(), rows.end(),
                        [&shortCode](const QTreeWidgetItem* row) { return row->text(ShortCodeColumn) == shortCode; });
 }

@@ -3,34 +3,26 @@
 // short code already in the list and appends the operator as the last row,
 // unticked. The list reaches Settings.ini when the main window closes.
 
-#include <QObject>
+#include "operators/OperatorDialog.h"
+#include "operators/OperatorListView.h"
 
 class FrmNew;
 class MessageBoxes;
-class QPushButton;
-class QTreeWidget;
 class QWidget;
 
-class NewOperatorDialog : public QObject {
+class NewOperatorDialog : public OperatorDialog {
     Q_OBJECT
 public:
-    struct MainControls {
-        QTreeWidget* lstOperator;
-        QPushButton* cmdEdit;
-        QPushButton* cmdDel;
-    };
-
-    NewOperatorDialog(FrmNew& form, MainControls main, MessageBoxes& boxes);
+    NewOperatorDialog(FrmNew& form, OperatorListControls list, MessageBoxes& boxes);
 
     // Opens a fresh dialog modally over mainWindow and returns when it closes.
-    static void Show(QWidget* mainWindow, MainControls main, MessageBoxes& boxes);
+    static void Show(QWidget* mainWindow, OperatorListControls list, MessageBoxes& boxes);
 
 private:
     void upperCaseShortCode();
     void add();
     bool shortCodeTaken(const QString& shortCode) const;
 
-    FrmNew& m_form;
-    MainControls m_main;
+    OperatorListControls m_list;
     MessageBoxes& m_boxes;
 };

@@ -51,6 +51,15 @@ int OperatorRowCount(const QTreeWidget* list)
     return list->topLevelItemCount();
 }
 
+QTreeWidgetItem* SelectedOperatorRow(const QTreeWidget* list)
+{
+    QTreeWidgetItem* current = list->currentItem();
+    if (current && current->isSelected())
+        return current;
+    const QList<QTreeWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
 QString RowTag(const QTreeWidgetItem* row)
 {
     return row->data(FirstNameColumn, TagRole).toString();

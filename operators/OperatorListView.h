@@ -6,10 +6,18 @@
 
 #include <QList>
 
+class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
 enum OperatorColumn { FirstNameColumn = 0, SurnameColumn = 1, ShortCodeColumn = 2 };
+
+// The main window's list and the buttons that act on its selected row.
+struct OperatorListControls {
+    QTreeWidget* lstOperator;
+    QPushButton* cmdEdit;
+    QPushButton* cmdDel;
+};
 
 QTreeWidgetItem* AppendOperatorRow(QTreeWidget* list, const OperatorEntry& entry);
 OperatorEntry RowEntry(const QTreeWidgetItem* row); // Marker from the tag
@@ -18,6 +26,8 @@ QList<OperatorEntry> CollectOperatorRows(const QTreeWidget* list);
 QList<QTreeWidgetItem*> OperatorRows(const QTreeWidget* list);
 QTreeWidgetItem* OperatorRow(const QTreeWidget* list, int index);
 int OperatorRowCount(const QTreeWidget* list);
+// The selected row, or null.
+QTreeWidgetItem* SelectedOperatorRow(const QTreeWidget* list);
 
 QString RowTag(const QTreeWidgetItem* row);
 void SetRowTag(QTreeWidgetItem* row, const QString& tag);

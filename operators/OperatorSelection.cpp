@@ -1,6 +1,5 @@
 #include "operators/OperatorSelection.h"
 
-#include "operators/OperatorListView.h"
 #include "operators/RelayControl.h"
 #include "operators/UserCheckDelegate.h"
 
@@ -39,18 +38,17 @@ void OnOperatorItemCheck(QTreeWidget* list, RelayControl& relay, QTreeWidgetItem
     SetRowTag(row, OperatorEntry::CheckedMarker);
 }
 
-OperatorSelection::OperatorSelection(QTreeWidget* list, RelayControl& relay, QPushButton* cmdEdit,
-                                     QPushButton* cmdDel, QObject* parent)
-    : QObject(parent), m_list(list), m_relay(relay), m_cmdEdit(cmdEdit), m_cmdDel(cmdDel)
+OperatorSelection::OperatorSelection(OperatorListControls controls, RelayControl& relay, QObject* parent)
+    : QObject(parent), m_controls(controls), m_relay(relay)
 {
-    auto* delegate = new UserCheckDelegate(list);
-    list->setItemDelegate(delegate);
+    auto* delegate = new UserCheckDelegate(controls.lstOperator);
+    controls.lstOperator->setItemDelegate(delegate);
     connect(delegate, &UserCheckDelegate::userToggledCheck, this, [this](const QModelIndex& index) {
-        if (QTreeWidgetItem* row = OperatorRow(m_list, index.row()))
-            OnOperatorItemCheck(m_list, m_relay, row);
+        if (QTreeWidgetItem* row = OperatorRow(m_controls.lstOperator, index.row()))
+            OnOperatorItemCheck(m_controls.lstOperator, m_relay, row);
     });
-    connect(list, &QTreeWidget::itemClicked, this, [this] {
-        m_cmdDel->setEnabled(true);
-        m_cmdEdit->setEnabled(true);
+    connect(controls.lstOperator, &QTreeWidget::itemClicked, this, [this] {
+        m_controls.cmdDel->setEnabled(true);
+        m_controls.cmdEdit->setEnabled(true);
     });
 }

@@ -3,11 +3,11 @@
 // relay (display name, and the short code it stamps into every image).
 
 #include "operators/OperatorEntry.h"
+#include "operators/OperatorListView.h"
 
 #include <QList>
 #include <QObject>
 
-class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class RelayControl;
@@ -27,12 +27,9 @@ void OnOperatorItemCheck(QTreeWidget* list, RelayControl& relay, QTreeWidgetItem
 class OperatorSelection : public QObject {
     Q_OBJECT
 public:
-    OperatorSelection(QTreeWidget* list, RelayControl& relay, QPushButton* cmdEdit, QPushButton* cmdDel,
-                      QObject* parent = nullptr);
+    OperatorSelection(OperatorListControls controls, RelayControl& relay, QObject* parent = nullptr);
 
 private:
-    QTreeWidget* m_list;
+    OperatorListControls m_controls;
     RelayControl& m_relay;
-    QPushButton* m_cmdEdit;
-    QPushButton* m_cmdDel;
 };

@@ -1,8 +1,10 @@
 #pragma once
 // The frame the three dialogs share: caption, icon, fixed client size,
-// title-bar buttons, modality, taskbar button, dialog font and placement.
+// title-bar buttons, modality, taskbar button, dialog font and placement;
+// and Escape closing nothing, as none of them has a cancel button.
 
-class QDialog;
+#include <QDialog>
+
 class QKeyEvent;
 class QWidget;
 
@@ -12,12 +14,15 @@ struct DialogDesign {
     int clientWidth;       // twips
     int clientHeight;      // twips
     double fontPointSize;  // Tahoma, regular
-    bool ownTaskbarButton; // no parent; else the parent owns it
+    bool ownTaskbarButton; // no parent; else the opener owns it
 };
 
-// opener: the main window, over which the dialog appears, its parent or
-// not. While the dialog is open the main window takes no input.
-void SetUpDialogFrame(QDialog* dialog, const DialogDesign& design, QWidget* opener);
+class DialogFrame : public QDialog {
+    Q_OBJECT
+protected:
+    // opener: the main window, over which the dialog appears, its parent or
+    // not. While the dialog is open the main window takes no input.
+    DialogFrame(const DialogDesign& design, QWidget* opener);
 
-// The dialogs have no cancel button: Escape must not close them.
-bool IsEscape(const QKeyEvent* event);
+    void keyPressEvent(QKeyEvent* event) override; // Escape does nothing
+};

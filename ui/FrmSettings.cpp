@@ -1,11 +1,9 @@
 #include "ui/FrmSettings.h"
 
 #include "ui/ControlFactory.h"
-#include "ui/DialogFrame.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -44,9 +42,8 @@ QLabel* MakeIndexedLabel(QWidget* parent, const ControlDesign& design, int index
 } // namespace
 
 FrmSettings::FrmSettings(QWidget* parent)
-    : QDialog(parent)
+    : DialogFrame({"frmSettings", "Einstellungen", 6780, 3375, 8.25, false}, parent)
 {
-    SetUpDialogFrame(this, {"frmSettings", "Einstellungen", 6780, 3375, 8.25, false}, parent);
     BuildArchiveGroup();
     BuildLocalGroup();
     cmdOK = MakeControl<QPushButton>(this, kCmdOK);
@@ -82,13 +79,4 @@ void FrmSettings::BuildLocalGroup()
     // Still loaded and saved with the settings, but never offered.
     chkDebug = MakeControl<QCheckBox>(Picture2, kChkDebug);
     chkDebug->hide();
-}
-
-void FrmSettings::keyPressEvent(QKeyEvent* event)
-{
-    if (IsEscape(event)) {
-        event->ignore();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Layout of the settings dialog "Einstellungen".
 
-#include <QDialog>
+#include "ui/DialogFrame.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -10,7 +10,7 @@ class QLineEdit;
 class QPushButton;
 class QWidget;
 
-class FrmSettings : public QDialog {
+class FrmSettings : public DialogFrame {
     Q_OBJECT
 public:
     explicit FrmSettings(QWidget* parent = nullptr);
@@ -30,9 +30,6 @@ public:
     QPushButton* cmdOK = nullptr;     // default button
     QPushButton* cmdApply = nullptr;  // "Übernehmen"
     QPushButton* cmdClose = nullptr;  // "Abbrechen"
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override; // Escape does nothing
 
 private:
     void BuildArchiveGroup();

@@ -2,7 +2,6 @@
 
 #include "ui/ControlFactory.h"
 
-#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -29,32 +28,31 @@ const LabelDesign kLabels[3] = {
     {"Nachname:", {135, 1125, 1245, 270}},
 };
 
-void BuildLabels(OperatorForm& form, const OperatorFormVariant& variant)
+} // namespace
+
+OperatorForm::OperatorForm(const DialogDesign& frame, const OperatorFormVariant& variant, QWidget* opener)
+    : DialogFrame(frame, opener)
+{
+    Picture1 = MakeControl<QWidget>(this, kPicture1);
+    BuildLabels(variant);
+    txtName = MakeControl<QLineEdit>(Picture1, kTxtName);
+    txtSurename = MakeControl<QLineEdit>(Picture1, kTxtSurename);
+    txtShort = MakeControl<QLineEdit>(Picture1, kTxtShort);
+    txtShort->setAlignment(Qt::AlignCenter); // a short code reads best centred
+    primary = MakeControl<QPushButton>(
+        Picture1, {variant.primaryName, variant.primaryText, kPrimaryBox, 11.25, true, kPrimaryTabIndex});
+    primary->setDefault(true);
+    cmdClose = MakeControl<QPushButton>(Picture1, kCmdClose);
+    ChainTabOrder({txtName, txtSurename, txtShort, primary, cmdClose});
+    txtName->setFocus();
+}
+
+void OperatorForm::BuildLabels(const OperatorFormVariant& variant)
 {
     for (int index = 0; index < 3; ++index) {
         const LabelDesign& label = kLabels[index];
-        form.Label1[index] = MakeControl<QLabel>(
-            form.Picture1, {"Label1", label.text, label.box, 11.25, true, variant.labelTabIndex[index]});
-        SetControlIndex(form.Label1[index], index);
+        Label1[index] = MakeControl<QLabel>(
+            Picture1, {"Label1", label.text, label.box, 11.25, true, variant.labelTabIndex[index]});
+        SetControlIndex(Label1[index], index);
     }
-}
-
-} // namespace
-
-OperatorForm BuildOperatorForm(QDialog* dialog, const OperatorFormVariant& variant)
-{
-    OperatorForm form;
-    form.Picture1 = MakeControl<QWidget>(dialog, kPicture1);
-    BuildLabels(form, variant);
-    form.txtName = MakeControl<QLineEdit>(form.Picture1, kTxtName);
-    form.txtSurename = MakeControl<QLineEdit>(form.Picture1, kTxtSurename);
-    form.txtShort = MakeControl<QLineEdit>(form.Picture1, kTxtShort);
-    form.txtShort->setAlignment(Qt::AlignCenter); // a short code reads best centred
-    form.primary = MakeControl<QPushButton>(
-        form.Picture1, {variant.primaryName, variant.primaryText, kPrimaryBox, 11.25, true, kPrimaryTabIndex});
-    form.primary->setDefault(true);
-    form.cmdClose = MakeControl<QPushButton>(form.Picture1, kCmdClose);
-    ChainTabOrder({form.txtName, form.txtSurename, form.txtShort, form.primary, form.cmdClose});
-    form.txtName->setFocus();
-    return form;
 }
