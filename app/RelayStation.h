@@ -2,7 +2,7 @@
 // The relay's state and its one owner: the server object of the current
 // start/stop run, whether it listens and on which port, and the operator on
 // duty, whose short code the image relay stamps. No widgets: cmdStartStop's
-// caption, the lamp picOp and lblOperator follow its signals (app/MainWindow).
+// caption, the lamp picOp and lblOperator follow its signals (app/MainWindowWiring).
 
 #include "dicom/ToolkitServer.h"
 #include "operators/RelayControl.h"

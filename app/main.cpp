@@ -1,7 +1,7 @@
 // QuorinRelay: a DICOM relay station that stamps every received image with
 // the operator on duty and forwards it to one archive.
 
-#include "app/MainWindow.h"
+#include "app/MainWindowWiring.h"
 #include "dicom/ToolkitServer.h"
 #include "settings/RelaySettings.h"
 #include "ui/ApplicationLook.h"
@@ -20,8 +20,8 @@ int main(int argc, char* argv[])
         QtMessageBoxes boxes;
         RelaySettings settings; // empty until loaded: without Settings.ini, until applied
         FrmMain form;
-        MainWindow window(form, settings, boxes);
-        window.load(); // its message boxes appear before the window does
+        MainWindowWiring wiring(form, settings, boxes);
+        wiring.load(); // its message boxes appear before the window does
         form.show();
         exitCode = app.exec();
     }

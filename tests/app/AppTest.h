@@ -4,7 +4,7 @@
 // as a user does; keys and clicks as a user gives them; driving a modal
 // window from inside its own event loop.
 
-#include "app/MainWindow.h"
+#include "app/MainWindowWiring.h"
 #include "operators/OperatorListView.h"
 #include "settings/AppPaths.h"
 #include "settings/RelaySettings.h"
@@ -105,7 +105,7 @@ void WhenModal(QObject* owner, Steps steps, bool mustOpen = true)
     poll->start(10);
 }
 
-// The program as main() builds it (FrmMain with MainWindow) over a temporary
+// The program as main() builds it (FrmMain with MainWindowWiring) over a temporary
 // program folder (Settings.ini and the log) holding `settingsIni`, none when
 // empty. load() runs the load step and shows the window. Every message box
 // is activated, recorded in `shown` and answered with a key on the next of
@@ -113,7 +113,7 @@ void WhenModal(QObject* owner, Steps steps, bool mustOpen = true)
 // screen and `hold` says to keep it open.
 class RelayApp {
 public:
-    explicit RelayApp(const QByteArray& settingsIni = {}) : window(form, settings, qtBoxes)
+    explicit RelayApp(const QByteArray& settingsIni = {}) : wiring(form, settings, qtBoxes)
     {
         SetUpApplicationLook(); // as main() does
         SetProgramFolderOverride(folder.path());
@@ -137,7 +137,7 @@ public:
     ~RelayApp() { SetProgramFolderOverride(QString()); }
     void load()
     {
-        window.load();
+        wiring.load();
         form.show();
         QVERIFY(Activate(&form));
     }
@@ -185,7 +185,7 @@ public:
     QtMessageBoxes qtBoxes;
     FrmMain form;
     RelaySettings settings;
-    MainWindow window;
+    MainWindowWiring wiring;
     QStringList shown;
     QQueue<QMessageBox::StandardButton> answers;
     std::function<bool()> hold;

@@ -118,7 +118,7 @@ private slots:
         QCOMPARE(RowEntry(row), (OperatorEntry{edit ? "Checked" : "", f.stored[0], f.stored[1], f.stored[2]}));
         QCOMPARE(QList<bool>({IsRowTicked(row), row->isSelected()}), QList<bool>(2, edit));
         QVERIFY(app.form.cmdEdit->isEnabled() && app.form.cmdDel->isEnabled());
-        QCOMPARE(app.window.station().operatorShortCode(), edit ? f.stored[2] : "AA");
+        QCOMPARE(app.wiring.station().operatorShortCode(), edit ? f.stored[2] : "AA");
         QCOMPARE(app.form.lblOperator->text(), edit ? f.stored[0] + ' ' + f.stored[1] : "Anna Arm");
     }
 

@@ -108,7 +108,7 @@ private slots:
         // A step by its first word; any other word is a button's name.
         const auto click = [&](const QString& button) { QTest::mouseClick(app.form.findChild<QPushButton*>(button), Qt::LeftButton); };
         const QHash<QString, std::function<void(const QString&)>> act{
-            {"no", [&](const QString&) { LoadOperatorRows(app.form.lstOperator, app.window.station(), {{"Checked", "Anna", "Arm", "AA"}}); }},
+            {"no", [&](const QString&) { LoadOperatorRows(app.form.lstOperator, app.wiring.station(), {{"Checked", "Anna", "Arm", "AA"}}); }},
             {"box", [&](const QString& step) { app.clickRow(step.section(' ', 1).toInt(), true); }},
             {"row", [&](const QString& step) { app.clickRow(step.section(' ', 1).toInt()); }},
             {"current", [&](const QString& step) { app.form.lstOperator->setCurrentItem(app.row(step.section(' ', 1).toInt())); }},
@@ -129,7 +129,7 @@ private slots:
         for (const QString& word : s.rows.split(' ', Qt::SkipEmptyParts)) // the last ticked is on duty
             if (word.startsWith('x'))
                 label = QString(Names[onDuty = word.right(2)]).replace('|', ' ');
-        QCOMPARE(QStringList({app.window.station().operatorShortCode(), app.form.lblOperator->text()}), QStringList({onDuty, label}));
+        QCOMPARE(QStringList({app.wiring.station().operatorShortCode(), app.form.lblOperator->text()}), QStringList({onDuty, label}));
         QVERIFY(app.listeningShown(!onDuty.isEmpty(), port));
         QCOMPARE(QList<bool>({app.form.cmdEdit->isEnabled(), app.form.cmdDel->isEnabled()}), QList<bool>(2, !s.rows.isEmpty()));
         QCOMPARE(app.shown, s.shown);

@@ -1,8 +1,8 @@
 #pragma once
-// The main window's behaviour: the load step, the close sequence, and the
-// wiring of its handlers. The layout is FrmMain; the handlers live with
-// their subsystems; the relay's state lives in RelayStation, which the
-// window's controls follow.
+// What ties the main window (the layout FrmMain) to the program: it runs
+// the window's load step and close sequence and wires its controls to their
+// handlers, which live with their subsystems. It owns the relay's state,
+// RelayStation, which the window's controls follow.
 
 #include "app/ImageRelay.h"
 #include "app/RelayStation.h"
@@ -21,14 +21,14 @@ struct RelaySettings;
 // then on.
 void FollowRelayStation(const RelayStation& station, FrmMain& form);
 
-class MainWindow : public QObject {
+class MainWindowWiring : public QObject {
     Q_OBJECT
 public:
     // settings: the program's relay settings, filled by the load step and
     // the settings dialog, read by the station, the start/stop action and
     // the image relay.
-    MainWindow(FrmMain& form, RelaySettings& settings, MessageBoxes& boxes);
-    ~MainWindow() override;
+    MainWindowWiring(FrmMain& form, RelaySettings& settings, MessageBoxes& boxes);
+    ~MainWindowWiring() override;
 
     // The load step: caption, operators, and with Settings.ini the settings
     // and the automatic start. Run before the window is shown.

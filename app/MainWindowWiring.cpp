@@ -1,4 +1,4 @@
-#include "app/MainWindow.h"
+#include "app/MainWindowWiring.h"
 
 #include "app/Version.h"
 #include "operators/DeleteOperator.h"
@@ -51,7 +51,7 @@ void FollowRelayStation(const RelayStation& station, FrmMain& form)
                      [&form, &station] { ShowOperatorOnDuty(form, station); });
 }
 
-MainWindow::MainWindow(FrmMain& form, RelaySettings& settings, MessageBoxes& boxes)
+MainWindowWiring::MainWindowWiring(FrmMain& form, RelaySettings& settings, MessageBoxes& boxes)
     : m_form(form),
       m_boxes(boxes),
       m_settings(settings),
@@ -70,7 +70,7 @@ MainWindow::MainWindow(FrmMain& form, RelaySettings& settings, MessageBoxes& box
     connectDialogs();
 }
 
-void MainWindow::connectDialogs()
+void MainWindowWiring::connectDialogs()
 {
     FrmMain& form = m_form;
     connect(form.cmdNew, &QPushButton::clicked, this, [this] { NewOperatorDialog::Show(&m_form, m_list, m_boxes); });
@@ -82,9 +82,9 @@ void MainWindow::connectDialogs()
             [this] { SettingsDialog::Show(&m_form, m_settings, [this] { m_station.stopRelaying(); }, m_boxes); });
 }
 
-MainWindow::~MainWindow() = default;
+MainWindowWiring::~MainWindowWiring() = default;
 
-void MainWindow::load()
+void MainWindowWiring::load()
 {
     const qint16 count = ReadOperatorCount(SettingsFilePath());
     m_form.setWindowTitle(VersionCaption());
@@ -95,7 +95,7 @@ void MainWindow::load()
     m_startStop.run();
 }
 
-void MainWindow::unload()
+void MainWindowWiring::unload()
 {
     // A failed save would silently lose every change of this run: say so.
     if (!WriteOperatorEntries(SettingsFilePath(), CollectOperatorRows(m_form.lstOperator)))
