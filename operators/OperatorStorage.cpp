@@ -48,9 +48,9 @@ bool WriteOperatorEntries(const QString& iniPath, const QList<OperatorEntry>& en
             return true;
         return WriteIniString(Section, CountKey, QStringLiteral("0"), iniPath);
     }
-    // The count follows every entry, as a save one key at a time leaves it.
-    // Rows beyond what the 16-bit row numbers of the format hold are not
-    // stored.
+    // The count follows every entry, so a file without it gets it right
+    // after Operator1. Rows beyond what the 16-bit row numbers of the format
+    // hold are not stored.
     IniWriteBatch batch(iniPath);
     const int rows = int(qMin<qsizetype>(entries.size(), MaxOperatorCount));
     for (int row = 1; row <= rows; ++row) {

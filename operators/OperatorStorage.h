@@ -20,8 +20,9 @@ qint16 ReadOperatorCount(const QString& iniPath);
 // key gives four empty fields. Reads the file once for the whole pass.
 QList<OperatorEntry> ReadOperatorEntries(const QString& iniPath, qint16 count);
 
-// Writes Operator1..Operator<n> and OperatorCount=<n> as the one-by-one save
-// does (count rewritten after each entry), in one atomic write. An empty list
+// Writes Operator1..Operator<n> in one atomic write, each entry followed by
+// OperatorCount set to its number: a file without the count gets it right
+// after Operator1, and it ends as OperatorCount=<n>. An empty list
 // writes OperatorCount=0 when the file exists and creates nothing when it does
 // not. Only the first MaxOperatorCount entries can be stored. Returns false
 // when the file could not be written (it is then unchanged).

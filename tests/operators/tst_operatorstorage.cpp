@@ -75,7 +75,7 @@ private slots:
     {
         QVERIFY(WriteOperatorEntries(m_ini, {}));
         QVERIFY(!QFile::exists(m_ini)); // an empty list makes no file
-        // The count after every entry, as a save one key at a time leaves it.
+        // The count after every entry: right after Operator1 in a new file.
         QVERIFY(WriteOperatorEntries(m_ini,
                                      {{"Checked", "Jürgen", "Weiß", "JW"}, {"", "A", "", ""}, {"", "B", "C", "D"}}));
         QCOMPARE(TestFiles::read(m_ini), QByteArray("[Operator]\r\nOperator1=Checked|J\xFCrgen|Wei\xDF|JW\r\n"
