@@ -56,8 +56,8 @@ MainWindowWiring::MainWindowWiring(FrmMain& form, RelaySettings& settings, Messa
       m_boxes(boxes),
       m_settings(settings),
       m_station(settings),
-      m_list{form.lstOperator, form.cmdEdit, form.cmdDel},
-      m_selection(m_list, m_station),
+      m_listControls{form.lstOperator, form.cmdEdit, form.cmdDel},
+      m_selection(m_listControls, m_station),
       m_relay(m_station, settings, boxes),
       m_startStop(form.lstOperator, m_station, settings, boxes)
 {
@@ -73,11 +73,12 @@ MainWindowWiring::MainWindowWiring(FrmMain& form, RelaySettings& settings, Messa
 void MainWindowWiring::connectDialogs()
 {
     FrmMain& form = m_form;
-    connect(form.cmdNew, &QPushButton::clicked, this, [this] { NewOperatorDialog::Show(&m_form, m_list, m_boxes); });
+    connect(form.cmdNew, &QPushButton::clicked, this,
+            [this] { NewOperatorDialog::Show(&m_form, m_listControls, m_boxes); });
     connect(form.cmdEdit, &QPushButton::clicked, this,
             [this] { EditOperatorDialog::Show(&m_form, m_form.lstOperator, m_station); });
     connect(form.cmdDel, &QPushButton::clicked, this,
-            [this] { DeleteSelectedOperator(m_list, m_station, m_boxes); });
+            [this] { DeleteSelectedOperator(m_listControls, m_station, m_boxes); });
     connect(form.mnuSettings, &QAction::triggered, this,
             [this] { SettingsDialog::Show(&m_form, m_settings, [this] { m_station.stopRelaying(); }, m_boxes); });
 }

@@ -44,7 +44,7 @@ private:
     MessageBoxes& m_boxes;
     RelaySettings& m_settings;
     RelayStation m_station;
-    const OperatorListControls m_list;
+    const OperatorListControls m_listControls;
     OperatorSelection m_selection;
     ImageRelay m_relay;
     StartStopAction m_startStop;

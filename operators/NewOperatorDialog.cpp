@@ -11,8 +11,8 @@
 #include <QTreeWidget>
 #include <algorithm>
 
-NewOperatorDialog::NewOperatorDialog(FrmNew& form, OperatorListControls list, MessageBoxes& boxes)
-    : OperatorDialog(form), m_list(list), m_boxes(boxes)
+NewOperatorDialog::NewOperatorDialog(FrmNew& form, OperatorListControls listControls, MessageBoxes& boxes)
+    : OperatorDialog(form), m_listControls(listControls), m_boxes(boxes)
 {
     RestrictOperatorBoxes(form.txtName, form.txtSurename, form.txtShort);
     // Once, for the opening only: a later activation (a message box closing,
@@ -22,10 +22,10 @@ NewOperatorDialog::NewOperatorDialog(FrmNew& form, OperatorListControls list, Me
     connect(form.primary, &QPushButton::clicked, this, [this] { add(); });
 }
 
-void NewOperatorDialog::Show(QWidget* mainWindow, OperatorListControls list, MessageBoxes& boxes)
+void NewOperatorDialog::Show(QWidget* mainWindow, OperatorListControls listControls, MessageBoxes& boxes)
 {
     FrmNew form(mainWindow); // centred over the main window, which takes no input meanwhile
-    NewOperatorDialog behaviour(form, list, boxes);
+    NewOperatorDialog behaviour(form, listControls, boxes);
     form.exec();
 }
 
@@ -52,23 +52,23 @@ void NewOperatorDialog::add()
         m_form.txtShort->setFocus();
         return;
     }
-    if (OperatorRowCount(m_list.lstOperator) >= MaxOperatorCount) {
+    if (OperatorRowCount(m_listControls.lstOperator) >= MaxOperatorCount) {
         // Settings.ini counts rows in 16 bits: a row beyond that would be
         // lost at the next save without a word.
         m_boxes.show(QStringLiteral("Quorin Relay: Fehler"), QStringLiteral("Die Operatorliste ist voll."),
                      MessageIcon::Information);
         return;
     }
-    AppendOperatorRow(m_list.lstOperator, typed);
-    m_list.cmdEdit->setEnabled(true);
-    m_list.cmdDel->setEnabled(true);
+    AppendOperatorRow(m_listControls.lstOperator, typed);
+    m_listControls.cmdEdit->setEnabled(true);
+    m_listControls.cmdDel->setEnabled(true);
     m_form.accept();
 }
 
 bool NewOperatorDialog::shortCodeTaken(const QString& shortCode) const
 {
     // Exact comparison: case-sensitive, no trimming.
-    const QList<QTreeWidgetItem*> rows = OperatorRows(m_list.lstOperator);
+    const QList<QTreeWidgetItem*> rows = OperatorRows(m_listControls.lstOperator);
     return std::any_of(rows.begin(), rows.end(),
                        [&shortCode](const QTreeWidgetItem* row) { return row->text(ShortCodeColumn) == shortCode; });
 }

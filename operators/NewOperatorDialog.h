@@ -13,16 +13,16 @@ class QWidget;
 class NewOperatorDialog : public OperatorDialog {
     Q_OBJECT
 public:
-    NewOperatorDialog(FrmNew& form, OperatorListControls list, MessageBoxes& boxes);
+    NewOperatorDialog(FrmNew& form, OperatorListControls listControls, MessageBoxes& boxes);
 
     // Opens a fresh dialog modally over mainWindow and returns when it closes.
-    static void Show(QWidget* mainWindow, OperatorListControls list, MessageBoxes& boxes);
+    static void Show(QWidget* mainWindow, OperatorListControls listControls, MessageBoxes& boxes);
 
 private:
     void upperCaseShortCode();
     void add();
     bool shortCodeTaken(const QString& shortCode) const;
 
-    OperatorListControls m_list;
+    OperatorListControls m_listControls;
     MessageBoxes& m_boxes;
 };

@@ -14,9 +14,12 @@ struct SettingKey {
     const char* key;
 };
 constexpr SettingKey Keys[] = {
-    {&RelaySettings::ArchiveAET, "Archive", "AET"},  {&RelaySettings::ArchiveIP, "Archive", "IP"},
-    {&RelaySettings::ArchivePort, "Archive", "Port"}, {&RelaySettings::LocalAET, "Local", "LocalAET"},
-    {&RelaySettings::LocalPort, "Local", "LocalPort"}, {&RelaySettings::Debugmode, "Local", "Debugmode"},
+    {&RelaySettings::ArchiveAET, "Archive", "AET"},
+    {&RelaySettings::ArchiveIP, "Archive", "IP"},
+    {&RelaySettings::ArchivePort, "Archive", "Port"},
+    {&RelaySettings::LocalAET, "Local", "LocalAET"},
+    {&RelaySettings::LocalPort, "Local", "LocalPort"},
+    {&RelaySettings::Debugmode, "Local", "Debugmode"},
 };
 
 } // namespace

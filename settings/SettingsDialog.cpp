@@ -20,8 +20,10 @@ struct BoxValue {
     QString RelaySettings::*value;
 };
 constexpr BoxValue BoxValues[] = {
-    {&FrmSettings::txtAET, &RelaySettings::ArchiveAET}, {&FrmSettings::txtIP, &RelaySettings::ArchiveIP},
-    {&FrmSettings::txtPort, &RelaySettings::ArchivePort}, {&FrmSettings::txtLocAET, &RelaySettings::LocalAET},
+    {&FrmSettings::txtAET, &RelaySettings::ArchiveAET},
+    {&FrmSettings::txtIP, &RelaySettings::ArchiveIP},
+    {&FrmSettings::txtPort, &RelaySettings::ArchivePort},
+    {&FrmSettings::txtLocAET, &RelaySettings::LocalAET},
     {&FrmSettings::txtLocPort, &RelaySettings::LocalPort},
 };
 
