@@ -39,6 +39,7 @@ struct Program {
     QDir tmp{dir.filePath(QStringLiteral("tmp"))};
     QString settings = dir.filePath(QStringLiteral("program/Settings.ini"));
     quint16 port = freeLoopbackPort();
+    QByteArray written; // Settings.ini as the program found it
     QProcess process;
 
     ~Program()
@@ -55,8 +56,9 @@ struct Program {
         if (!work.isValid() || !dir.mkpath(QStringLiteral("program")) || !dir.mkpath(tmp.path())
             || !dir.mkdir(QStringLiteral("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)
             || !QFile::copy(QStringLiteral(CLOSABLE_RELAY), program)
-            || !TestFiles::write(settings, QByteArray(kSettings).replace("%1", QByteArray::number(archivePort))
-                                                 .replace("%2", QByteArray::number(port))))
+            || !TestFiles::write(settings, written = QByteArray(kSettings)
+                                                           .replace("%1", QByteArray::number(archivePort))
+                                                           .replace("%2", QByteArray::number(port))))
             return false;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("TMPDIR"), tmp.path());
@@ -130,10 +132,7 @@ private slots:
         QVERIFY2(waitUntil([&] { return relay.state() == QProcess::NotRunning; }, 1000), relay.readAll().constData());
         qInfo("the program ended %lld ms after the click, exit status %d", closing.elapsed(), relay.exitCode());
         QVERIFY2(relay.exitStatus() == QProcess::NormalExit && relay.exitCode() == 0, relay.readAll().constData());
-        QCOMPARE(TestFiles::read(program.settings), QByteArray(kSettings)
-                                                        .replace("%1", QByteArray::number(archiveSilent ? silentArchive.serverPort() : archive.port()))
-                                                        .replace("%2", QByteArray::number(program.port))
-                                                        .replace("OperatorCount=01", "OperatorCount=1"));
+        QCOMPARE(TestFiles::read(program.settings), program.written.replace("OperatorCount=01", "OperatorCount=1"));
 
         for (const auto& sender : senders) {
             const ToolRun run = sender->result(30000);

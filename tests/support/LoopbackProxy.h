@@ -1,25 +1,18 @@
 #pragma once
 // A TCP pass-through on loopback for one client, run on this thread's event
-// loop. It keeps every byte the client sent (a real sender's side of an
-// exchange, captured on the wire to be replayed or mutated), and it can cut
-// the connection, closing both sides, once a set number of client bytes
-// passed: a sender that vanishes in the middle of an association or an
-// image, with no DICOM code in the test.
+// loop. It keeps every byte the client sent: a real sender's side of an
+// exchange, captured on the wire to be replayed or mutated.
 
 #include <QHostAddress>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <limits>
 
 namespace quorin::test {
 
 class LoopbackProxy : public QObject {
 public:
-    static constexpr qint64 kNeverCut = std::numeric_limits<qint64>::max();
-
-    explicit LoopbackProxy(quint16 targetPort, qint64 cutAfterClientBytes = kNeverCut)
-        : m_cutAfter(cutAfterClientBytes)
+    explicit LoopbackProxy(quint16 targetPort)
     {
         connect(&m_server, &QTcpServer::newConnection, this, [this, targetPort] {
             m_client = m_server.nextPendingConnection(); // one connection only
@@ -30,7 +23,7 @@ public:
         });
         connect(&m_upstream, &QTcpSocket::connected, this, &LoopbackProxy::passClientBytes);
         connect(&m_upstream, &QTcpSocket::readyRead, this, [this] {
-            if (m_client && !m_cut)
+            if (m_client)
                 m_client->write(m_upstream.readAll());
         });
     }
@@ -38,37 +31,27 @@ public:
     // Listens on a free loopback port; false when it cannot.
     bool listen() { return m_server.listen(QHostAddress::LocalHost); }
     quint16 port() const { return m_server.serverPort(); }
-    // What the client sent until the end or the cut.
+    // What the client sent.
     const QByteArray& clientBytes() const { return m_clientBytes; }
-    bool hasCut() const { return m_cut; }
 
 private:
     void passClientBytes()
     {
-        if (!m_client || m_cut)
+        if (!m_client)
             return;
         m_clientBytes += m_client->readAll();
         // Bytes that came before the upstream connected wait for it.
         if (m_upstream.state() != QAbstractSocket::ConnectedState)
             return;
-        const qint64 passable = std::min<qint64>(m_clientBytes.size(), m_cutAfter);
-        m_upstream.write(m_clientBytes.mid(m_passed, passable - m_passed));
-        m_passed = passable;
-        if (m_passed < m_cutAfter)
-            return;
-        m_cut = true;
-        m_upstream.waitForBytesWritten(1000);
-        m_upstream.abort();
-        m_client->abort();
+        m_upstream.write(m_clientBytes.mid(m_passed));
+        m_passed = m_clientBytes.size();
     }
 
-    const qint64 m_cutAfter;
     QTcpServer m_server; // the client sockets are its children
     QPointer<QTcpSocket> m_client;
     QTcpSocket m_upstream;
     QByteArray m_clientBytes;
     qint64 m_passed = 0; // of m_clientBytes, sent upstream
-    bool m_cut = false;
 };
 
 } // namespace quorin::test
