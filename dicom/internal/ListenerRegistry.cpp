@@ -4,17 +4,17 @@
 #include "dicom/internal/ListenerLink.h"
 #include "dicom/internal/TemporaryImageFile.h"
 
+#include <QCoreApplication>
+
 namespace quorin::dicom {
 
 ListenerRegistry& ListenerRegistry::instance()
 {
-    static ListenerRegistry registry;
-    return registry;
-}
-
-ListenerRegistry::~ListenerRegistry()
-{
-    shutdown();
+    static ListenerRegistry* const registry = [] {
+        qAddPostRoutine([] { instance().shutdown(); });
+        return new ListenerRegistry;
+    }();
+    return *registry;
 }
 
 void ListenerRegistry::shutdown()

@@ -17,10 +17,11 @@ class Listener;
 
 class ListenerRegistry {
 public:
+    // The one registry. It is never destroyed: its threads end in
+    // shutdown(), which the program calls as it ends, and which runs at the
+    // latest as the QCoreApplication goes, so never during static
+    // destruction, where the toolkit's own statics go in no defined order.
     static ListenerRegistry& instance();
-    // A last resort for programs that never call shutdown() (test programs);
-    // the application ends it explicitly, while the toolkit and Qt are whole.
-    ~ListenerRegistry();
 
     // True when the port accepts associations afterwards, raising images on
     // `owner`. A port this process already listens on is handed to `owner`.
@@ -42,6 +43,7 @@ public:
 
 private:
     ListenerRegistry() = default;
+    ~ListenerRegistry() = default;
 
     std::mutex m_mutex;
     bool m_shutDown = false;
