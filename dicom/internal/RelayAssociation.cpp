@@ -5,6 +5,7 @@
 #include "dicom/internal/CutThroughForward.h"
 #include "dicom/internal/DataSetHead.h"
 #include "dicom/internal/DimseStatus.h"
+#include "dicom/internal/ImageTimeline.h"
 #include "dicom/internal/WorkerHandOff.h"
 #include "dicom/internal/NetworkTimeouts.h"
 #include "dicom/internal/PeerLiveness.h"
@@ -121,6 +122,7 @@ OFCondition RelayAssociation::handleIncomingCommand(T_DIMSE_Message* message,
 // whatever the decision rules out (see CutThroughForward).
 OFCondition RelayAssociation::handleStore(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId)
 {
+    markTimeline(TimelineStage::CommandIn);
     const E_TransferSyntax syntax = acceptedSyntax(m_association, contextId);
     if (!cutThroughEnabled() || !DataSetHead::syntaxPassable(syntax) || request.DataSetType == DIMSE_DATASET_NULL)
         return storeAndForward(request, contextId, syntax);
@@ -129,6 +131,7 @@ OFCondition RelayAssociation::handleStore(T_DIMSE_C_StoreRQ& request, T_ASC_Pres
     const OFCondition reading = head.read(fragments);
     if (reading.bad())
         return reading; // sender gone or breaking the rules: the association ends
+    markTimeline(TimelineStage::HeadComplete);
     if (!head.passable())
         return storeAndForwardRest(request, contextId, head, fragments);
     return relayWhileArriving(request, contextId, head, fragments);
@@ -148,7 +151,7 @@ OFCondition RelayAssociation::storeAndForward(T_DIMSE_C_StoreRQ& request, T_ASC_
     // A failure status is an answer, not an error: the association goes on.
     // (So is a temporary file that could not be written: the toolkit read
     // the rest of the image and dropped it.)
-    return sendSTOREResponse(contextId, request, status);
+    return answer(contextId, request, status);
 }
 
 // The head is read already: it goes first into the received data set.
@@ -160,7 +163,7 @@ OFCondition RelayAssociation::storeAndForwardRest(T_DIMSE_C_StoreRQ& request, T_
     if (receiving.bad() && receiving != DIMSE_OUTOFRESOURCES)
         return receiving;
     const quint16 status = receiving.good() ? relayReceived(request, received) : kStatusRelayFailure;
-    return sendSTOREResponse(contextId, request, status);
+    return answer(contextId, request, status);
 }
 
 OFCondition RelayAssociation::relayWhileArriving(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
@@ -191,7 +194,7 @@ OFCondition RelayAssociation::relayWhileArriving(T_DIMSE_C_StoreRQ& request, T_A
     // The archive failed or the image was let go before its end: the rest
     // is read and dropped so the sender can be answered.
     const OFCondition draining = fragments.discardRest();
-    const OFCondition answered = draining.good() ? sendSTOREResponse(contextId, request, result.status) : draining;
+    const OFCondition answered = draining.good() ? answer(contextId, request, result.status) : draining;
     // The handler hears the outcome once the sender has: its line C comes
     // after the answer, which waits for nothing on the GUI thread.
     if (decision)
@@ -213,9 +216,18 @@ OFCondition RelayAssociation::receiveDataSet(const T_DIMSE_C_StoreRQ& request,
                                                              &stream, nullptr, nullptr);
     if (receiving.bad())
         return receiving;
+    markTimeline(TimelineStage::LastByteIn);
     if (dataContextId != contextId)
         return DIMSE_BADMESSAGE; // command and data set on different contexts
     return received.finish() ? EC_Normal : DIMSE_OUTOFRESOURCES;
+}
+
+OFCondition RelayAssociation::answer(T_ASC_PresentationContextID contextId, T_DIMSE_C_StoreRQ& request,
+                                     quint16 status)
+{
+    const OFCondition sent = sendSTOREResponse(contextId, request, status);
+    markTimeline(TimelineStage::SenderAnswerOut);
+    return sent;
 }
 
 quint16 RelayAssociation::relayReceived(const T_DIMSE_C_StoreRQ& request, const ReceivedDataSet& received)

@@ -1,5 +1,6 @@
 #include "dicom/internal/SenderFragments.h"
 
+#include "dicom/internal/ImageTimeline.h"
 #include "dicom/internal/NetworkTimeouts.h"
 #include "dicom/internal/ReceivedDataSet.h"
 
@@ -24,6 +25,8 @@ OFCondition SenderFragments::next(DUL_PDV& fragment)
         || fragment.fragmentLength % 2 != 0)
         return DIMSE_BADDATA;
     m_finished = fragment.lastPDV;
+    if (m_finished)
+        markTimeline(TimelineStage::LastByteIn);
     return EC_Normal;
 }
 

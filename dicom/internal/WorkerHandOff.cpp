@@ -3,6 +3,7 @@
 #include "dicom/ToolkitImage.h"
 #include "dicom/internal/ArchiveSession.h"
 #include "dicom/internal/DimseStatus.h"
+#include "dicom/internal/ImageTimeline.h"
 #include "dicom/internal/ListenerLink.h"
 #include "dicom/internal/NetworkTimeouts.h"
 #include "dicom/internal/OutgoingImage.h"
@@ -66,6 +67,7 @@ std::optional<ForwardRequest> awaitDecision(ListenerLink& link, std::shared_ptr<
     // A stop gives the image up as its handler would.
     stop.setWake([channel] { channel->release(); });
     std::optional<ForwardRequest> request = channel->waitForDecision(kImageDecisionTimeout);
+    markTimeline(TimelineStage::DecisionBack);
     stop.setWake({});
     return request;
 }
