@@ -6,7 +6,7 @@ mode="${1:-run}"
 
 packages=(cmake g++ make ccache qt6-base-dev qt6-base-dev-tools libgl-dev libdcmtk-dev dcmtk fonts-wine)
 if [ "$mode" = test ]; then
-    packages+=(libgdcm-tools orthanc xvfb xauth imagemagick curl clang libclang-rt-14-dev python3-pydicom)
+    packages+=(libgdcm-tools orthanc xvfb xauth imagemagick curl clang libclang-rt-14-dev python3-pydicom iproute2)
 fi
 
 missing=()
