@@ -14,8 +14,10 @@
 //   a cable of rate R (tc syntax, default 1gbit); needs root. Slow rates send
 //   fewer and smaller images, so a case takes seconds, not hours.
 //
-// Under valgrind --tool=callgrind --collect-atstart=no, instructions are
-// collected during the relayed runs only (the relay process's cost).
+// The relay's instructions per relayed MB: run one case under valgrind
+// --tool=callgrind --separate-threads=yes; the threads other than the first
+// are the relay's (listener and workers), and of the first only the
+// handler's calls are; divide by the MB printed for the relay runs.
 //
 //   bench_relay [--repeat N] [--only many|parallel|huge|small|series]... [--store-and-forward]
 //               [--link [--rate R]]

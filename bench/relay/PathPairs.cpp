@@ -9,11 +9,6 @@
 #include <QFileInfo>
 #include <algorithm>
 
-#if __has_include(<valgrind/callgrind.h>)
-#include <valgrind/callgrind.h>
-#else
-#define CALLGRIND_TOGGLE_COLLECT
-#endif
 
 using namespace quorin::test;
 
@@ -111,11 +106,7 @@ PathPairs::Run PathPairs::sendThroughRelay(const BenchCase& benchCase, CaseFigur
     m_relay.resetCounts();
     resetPeakResident();
     const quorin::dicom::RelayPathCounts before = quorin::dicom::relayPathCounts();
-    // Under callgrind (--collect-atstart=no), what the relay process does
-    // while it relays, and nothing else.
-    CALLGRIND_TOGGLE_COLLECT;
     const Run run = send(m_relayPort, benchCase.groups);
-    CALLGRIND_TOGGLE_COLLECT;
     ++figures.relayRuns;
     figures.peakKiB = std::max(figures.peakKiB, peakResidentKiB());
     const quorin::dicom::RelayPathCounts after = quorin::dicom::relayPathCounts();
