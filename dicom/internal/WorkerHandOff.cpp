@@ -2,6 +2,7 @@
 
 #include "dicom/ToolkitImage.h"
 #include "dicom/internal/ArchiveSession.h"
+#include "dicom/internal/CoalescingConnection.h"
 #include "dicom/internal/DimseStatus.h"
 #include "dicom/internal/ImageTimeline.h"
 #include "dicom/internal/ListenerLink.h"
@@ -59,6 +60,7 @@ std::optional<ForwardRequest> awaitDecision(ListenerLink& link, std::shared_ptr<
                                             const QString& sopInstanceUid, WorkerStop& stop,
                                             const std::function<void()>& meanwhile)
 {
+    pushHeldWrites(); // nothing waits on this thread's sockets while it waits for the handler
     auto channel = std::make_shared<ToolkitImageChannel>(sopInstanceUid);
     if (!link.raise(std::move(connection), std::make_shared<ToolkitImage>(channel)))
         return std::nullopt;
