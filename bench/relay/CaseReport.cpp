@@ -106,6 +106,7 @@ void printFigures(QTextStream& out, const BenchCase& benchCase, const CaseFigure
     out << "  " << (figures.allArrived ? "every image arrived through both paths" : "SOME IMAGES FAILED")
         << "; relayed cut-through: " << figures.cutThrough << " of " << figures.relayed << "; "
         << figures.relayRuns << " relay runs of " << QString::number(double(figures.relayedBytesPerRun) / 1e6, 'f', 3)
-        << " MB" << Qt::endl;
+        << " MB; largest PDU the relay let the sender send, per relay run: " << join(figures.relayPduBytes)
+        << Qt::endl;
     printCpu(out, figures);
 }

@@ -80,6 +80,8 @@ PathPairs::Run PathPairs::send(quint16 port, const QList<QStringList>& groups) c
     for (const ToolRun& finished : runs) {
         if (!finished.succeeded())
             run.ms = -1;
+        if (run.pduBytes == 0)
+            run.pduBytes = acceptedPduBytes(finished.output);
         run.imageUs << imageMicroseconds(finished.output);
     }
     return run;
@@ -108,6 +110,7 @@ PathPairs::Run PathPairs::sendThroughRelay(const BenchCase& benchCase, CaseFigur
     const quorin::dicom::RelayPathCounts before = quorin::dicom::relayPathCounts();
     const Run run = send(m_relayPort, benchCase.groups);
     ++figures.relayRuns;
+    figures.relayPduBytes << run.pduBytes;
     figures.peakKiB = std::max(figures.peakKiB, peakResidentKiB());
     const quorin::dicom::RelayPathCounts after = quorin::dicom::relayPathCounts();
     figures.cutThrough += after.cutThrough - before.cutThrough;

@@ -36,6 +36,7 @@ struct CaseFigures {
     std::vector<quorin::dicom::ImageTimeline> timelines; // of the timed relay runs
     qint64 relayedBytesPerRun = 0; // the files' sizes
     int relayRuns = 0;             // timed and untimed
+    QList<int> relayPduBytes;      // per relay run, untimed first
     qint64 peakKiB = 0;     // highest peak of the process over the relay runs
     quint64 cutThrough = 0; // images relayed cut-through, of
     quint64 relayed = 0;    // images relayed either way
@@ -55,6 +56,7 @@ private:
     struct Run {
         qint64 ms = -1; // -1: a sender failed
         QList<qint64> imageUs;
+        int pduBytes = 0; // the largest the first sender was let send
     };
 
     Run timed(bool throughRelay, const BenchCase& benchCase, CaseFigures& figures);

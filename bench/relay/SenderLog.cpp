@@ -16,6 +16,13 @@ QStringList senderLogArguments(const QString& folder)
     return {QStringLiteral("-lc"), file};
 }
 
+int acceptedPduBytes(const QString& senderOutput)
+{
+    static const QRegularExpression accepted(QStringLiteral("Association Accepted \\(Max Send PDV: (\\d+)\\)"));
+    const QRegularExpressionMatch match = accepted.match(senderOutput);
+    return match.hasMatch() ? match.captured(1).toInt() + 12 : 0;
+}
+
 QList<qint64> imageMicroseconds(const QString& senderOutput)
 {
     // seconds.milliseconds.microseconds, then the message

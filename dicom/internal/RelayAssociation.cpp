@@ -9,10 +9,12 @@
 #include "dicom/internal/WorkerHandOff.h"
 #include "dicom/internal/NetworkTimeouts.h"
 #include "dicom/internal/PeerLiveness.h"
+#include "dicom/internal/PeerLocation.h"
 #include "dicom/internal/ReceivedDataSet.h"
 #include "dicom/internal/ReceivedDataSetStream.h"
 #include "dicom/internal/RelayPaths.h"
 #include "dicom/internal/SenderFragments.h"
+#include "dicom/internal/SenderPace.h"
 #include "dicom/internal/StampedHead.h"
 
 #include <dcmtk/dcmnet/dimse.h>
@@ -28,6 +30,15 @@ E_TransferSyntax acceptedSyntax(T_ASC_Association* association, T_ASC_Presentati
         return EXS_Unknown;
     return DcmXfer(context.acceptedTransferSyntax).getXfer();
 }
+
+// Whose pace an association's images show: the sender's address and AE title.
+std::string senderKey(const T_ASC_Parameters& params)
+{
+    return std::string(params.DULparams.callingPresentationAddress) + '|' + params.DULparams.callingAPTitle;
+}
+
+// A pace told by fewer fragments says little.
+constexpr int kFragmentsForAPace = 4;
 
 // The head, read already, then the rest of the data set as it arrives.
 OFCondition receiveAfterHead(const DataSetHead& head, SenderFragments& fragments, ReceivedDataSet& received)
@@ -80,7 +91,9 @@ void RelayAssociation::notifyAssociationRequest(const T_ASC_Parameters& params, 
     // as const by the toolkit; this is the one place a subclass sees them
     // before the answer is sent, so the contexts are marked here.
     try {
-        negotiateProposedContexts(const_cast<T_ASC_Parameters&>(params));
+        auto& own = const_cast<T_ASC_Parameters&>(params);
+        negotiateProposedContexts(own);
+        own.ourMaxPDUReceiveSize = long(pduBytesFor(senderKey(params), peerOnThisHost(m_association)));
     } catch (...) {
         action = DCMSCP_ACTION_REFUSE_ASSOCIATION;
     }
@@ -132,9 +145,18 @@ OFCondition RelayAssociation::handleStore(T_DIMSE_C_StoreRQ& request, T_ASC_Pres
     if (reading.bad())
         return reading; // sender gone or breaking the rules: the association ends
     markTimeline(TimelineStage::HeadComplete);
-    if (!head.passable())
-        return storeAndForwardRest(request, contextId, head, fragments);
-    return relayWhileArriving(request, contextId, head, fragments);
+    const OFCondition relayed = head.passable() ? relayWhileArriving(request, contextId, head, fragments)
+                                                : storeAndForwardRest(request, contextId, head, fragments);
+    rememberSenderPace(fragments);
+    return relayed;
+}
+
+// The size of the sender's next association's PDUs follows it.
+void RelayAssociation::rememberSenderPace(const SenderFragments& fragments)
+{
+    const SenderFragments::Pace pace = fragments.pace();
+    if (fragments.finished() && pace.fragments >= kFragmentsForAPace)
+        rememberPace(senderKey(*m_association->params), pace.bytes, pace.took);
 }
 
 OFCondition RelayAssociation::storeAndForward(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,

@@ -48,6 +48,7 @@ private:
     OFCondition receiveDataSet(const T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
                                ReceivedDataSet& received);
     OFCondition answer(T_ASC_PresentationContextID contextId, T_DIMSE_C_StoreRQ& request, quint16 status);
+    void rememberSenderPace(const SenderFragments& fragments);
     quint16 relayReceived(const T_DIMSE_C_StoreRQ& request, const ReceivedDataSet& received);
     std::shared_ptr<ToolkitConnection> connection();
 

@@ -27,7 +27,21 @@ OFCondition SenderFragments::next(DUL_PDV& fragment)
     m_finished = fragment.lastPDV;
     if (m_finished)
         markTimeline(TimelineStage::LastByteIn);
+    count(fragment);
     return EC_Normal;
+}
+
+void SenderFragments::count(const DUL_PDV& fragment)
+{
+    const Clock::time_point now = Clock::now();
+    if (!m_counting) {
+        m_counting = true;
+        m_first = now;
+        return;
+    }
+    ++m_pace.fragments;
+    m_pace.bytes += fragment.fragmentLength;
+    m_pace.took = now - m_first;
 }
 
 // The fragments of a P-DATA already read come first; then the next P-DATA

@@ -8,6 +8,9 @@
 #include <dcmtk/dcmnet/assoc.h>
 #include <dcmtk/dcmnet/dul.h>
 
+#include <chrono>
+#include <cstdint>
+
 namespace quorin::dicom {
 
 class ReceivedDataSet;
@@ -24,12 +27,27 @@ public:
     // Reads and drops what is left, so the sender can be answered.
     OFCondition discardRest();
 
+    // The pace the data set arrived at: the fragments after the first,
+    // their bytes, and the time from the first fragment to the last.
+    struct Pace {
+        int fragments = 0;
+        std::uint64_t bytes = 0;
+        std::chrono::nanoseconds took{0};
+    };
+    Pace pace() const { return m_pace; }
+
 private:
+    using Clock = std::chrono::steady_clock;
+
     OFCondition readFragment(DUL_PDV& fragment);
+    void count(const DUL_PDV& fragment);
 
     T_ASC_Association* m_association;
     T_ASC_PresentationContextID m_contextId;
     bool m_finished = false;
+    bool m_counting = false;
+    Clock::time_point m_first;
+    Pace m_pace;
 };
 
 // Appends the fragments still to come to `received` and finishes it; an
