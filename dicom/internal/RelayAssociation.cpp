@@ -129,10 +129,11 @@ OFCondition RelayAssociation::handleIncomingCommand(T_DIMSE_Message* message,
     }
 }
 
-// Cut-through wherever it is safe: the head read, the image raised, the rest
-// passed on as it arrives. Store and forward for what cannot be passed on
-// unread (big endian, deflated), a head the relay cannot rewrite alone, and
-// whatever the decision rules out (see CutThroughForward).
+// Cut-through wherever it is safe: the image raised, its head read while
+// the handler decides, the rest passed on as it arrives. Store and forward
+// for what cannot be passed on unread (big endian, deflated), a head the
+// relay cannot rewrite alone, and whatever the decision rules out (see
+// CutThroughForward).
 OFCondition RelayAssociation::handleStore(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId)
 {
     markTimeline(TimelineStage::CommandIn);
@@ -141,12 +142,7 @@ OFCondition RelayAssociation::handleStore(T_DIMSE_C_StoreRQ& request, T_ASC_Pres
         return storeAndForward(request, contextId, syntax);
     SenderFragments fragments(m_association, contextId);
     DataSetHead head(syntax);
-    const OFCondition reading = head.read(fragments);
-    if (reading.bad())
-        return reading; // sender gone or breaking the rules: the association ends
-    markTimeline(TimelineStage::HeadComplete);
-    const OFCondition relayed = head.passable() ? relayWhileArriving(request, contextId, head, fragments)
-                                                : storeAndForwardRest(request, contextId, head, fragments);
+    const OFCondition relayed = relayWhileArriving(request, contextId, head, fragments);
     rememberSenderPace(fragments);
     return relayed;
 }
@@ -176,42 +172,29 @@ OFCondition RelayAssociation::storeAndForward(T_DIMSE_C_StoreRQ& request, T_ASC_
     return answer(contextId, request, status);
 }
 
-// The head is read already: it goes first into the received data set.
-OFCondition RelayAssociation::storeAndForwardRest(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
-                                                  DataSetHead& head, SenderFragments& fragments)
-{
-    ReceivedDataSet received(head.syntax());
-    const OFCondition receiving = receiveAfterHead(head, fragments, received);
-    if (receiving.bad() && receiving != DIMSE_OUTOFRESOURCES)
-        return receiving;
-    const quint16 status = receiving.good() ? relayReceived(request, received) : kStatusRelayFailure;
-    return answer(contextId, request, status);
-}
-
 OFCondition RelayAssociation::relayWhileArriving(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
                                                  DataSetHead& head, SenderFragments& fragments)
 {
-    // The head is read by the toolkit while the handler decides.
+    // The decision needs nothing from the data set: the handler decides
+    // while the head arrives and the toolkit reads it, so neither waits
+    // for the other.
+    OFCondition reading = EC_Normal;
     std::unique_ptr<DcmDataset> parsedHead;
     const std::optional<ForwardRequest> decision
-        = awaitDecision(*m_link, connection(), QString::fromLatin1(request.AffectedSOPInstanceUID), m_stop,
-                        [&] { parsedHead = readHead(head); });
+        = awaitDecision(*m_link, connection(), QString::fromLatin1(request.AffectedSOPInstanceUID), m_stop, [&] {
+              reading = head.read(fragments);
+              markTimeline(TimelineStage::HeadComplete);
+              if (reading.good() && head.passable())
+                  parsedHead = readHead(head);
+          });
+    if (reading.bad())
+        return reading; // sender gone or breaking the rules: the association ends, nothing reported
     ForwardResult result = relayFailure(QStringLiteral("the image was not forwarded"));
-    std::optional<ReceivedDataSet> received;
     if (decision) {
-        const CutThroughOutcome outcome
-            = forwardWhileArriving(head, parsedHead.get(), fragments, *decision, m_archive);
-        if (outcome.way == CutThroughOutcome::Way::SenderGone)
-            return DUL_PEERABORTEDASSOCIATION; // no one to answer, nothing to report
-        result = outcome.result;
-        if (outcome.way == CutThroughOutcome::Way::StoreAndForward) {
-            received.emplace(head.syntax());
-            const OFCondition receiving = receiveAfterHead(head, fragments, *received);
-            if (receiving.bad() && receiving != DIMSE_OUTOFRESOURCES)
-                return receiving;
-            result = receiving.good() ? forwardReceived(*received, *decision, m_archive)
-                                      : relayFailure(QStringLiteral("cannot keep the received image"));
-        }
+        const std::optional<ForwardResult> forwarded = forward(head, parsedHead.get(), fragments, *decision, reading);
+        if (!forwarded)
+            return reading; // no one to answer, nothing to report
+        result = *forwarded;
     }
     // The archive failed or the image was let go before its end: the rest
     // is read and dropped so the sender can be answered.
@@ -222,6 +205,30 @@ OFCondition RelayAssociation::relayWhileArriving(T_DIMSE_C_StoreRQ& request, T_A
     if (decision)
         decision->reportResult(result);
     return answered;
+}
+
+// Cut-through when the head allows it, else the rest received and the
+// whole image stored and forwarded. Nothing, with `ended` set, when the
+// association ends without an answer.
+std::optional<ForwardResult> RelayAssociation::forward(DataSetHead& head, DcmDataset* parsedHead,
+                                                       SenderFragments& fragments, const ForwardRequest& decision,
+                                                       OFCondition& ended)
+{
+    const CutThroughOutcome outcome = forwardWhileArriving(head, parsedHead, fragments, decision, m_archive);
+    if (outcome.way == CutThroughOutcome::Way::SenderGone) {
+        ended = DUL_PEERABORTEDASSOCIATION;
+        return std::nullopt;
+    }
+    if (outcome.way != CutThroughOutcome::Way::StoreAndForward)
+        return outcome.result;
+    ReceivedDataSet received(head.syntax());
+    const OFCondition receiving = receiveAfterHead(head, fragments, received);
+    if (receiving.bad() && receiving != DIMSE_OUTOFRESOURCES) {
+        ended = receiving;
+        return std::nullopt;
+    }
+    return receiving.good() ? forwardReceived(received, decision, m_archive)
+                            : relayFailure(QStringLiteral("cannot keep the received image"));
 }
 
 // The data set that follows the command, byte for byte as it arrives; the
