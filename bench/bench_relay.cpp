@@ -1,7 +1,8 @@
 // Relay throughput against the direct path, in one run: storescu sends to
 // storescp directly, then through the relay (stamp and forward, as the
-// application does) to the same storescp (see relay/PathPairs.h for the
-// pairs). Prints each case's times and their ratio, the time each image
+// application does) to the same storescp, and through a plain TCP pipe in
+// the relay's place, the floor of any relay (see relay/PathPairs.h for the
+// rounds). Prints each case's times and their ratio, the time each image
 // gained through the relay, where that time went on the relay's worker
 // (ImageTimeline), the GUI thread's time per image, the relay's start-up
 // time, the share of images relayed cut-through and, for one very large
@@ -57,7 +58,7 @@ Options parseOptions(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.addHelpOption();
-    parser.addOption({QStringLiteral("repeat"), QStringLiteral("Timed pairs per case (default 5)."),
+    parser.addOption({QStringLiteral("repeat"), QStringLiteral("Timed rounds per case (default 5)."),
                       QStringLiteral("N"), QStringLiteral("5")});
     parser.addOption({QStringLiteral("only"),
                       QStringLiteral("Run only this case: many, parallel, huge or small (loopback); series, small "
@@ -200,7 +201,7 @@ QString enterLinkNetwork(const Options& options)
 {
     if (options.bitsPerSecond <= 0)
         return QStringLiteral("not a rate: ") + options.rate;
-    return enterOwnNetwork(options.bitsPerSecond);
+    return enterOwnNetwork(frameBytes(options.bitsPerSecond));
 }
 
 } // namespace
@@ -223,14 +224,18 @@ int main(int argc, char** argv)
         out << "cannot start storescp" << Qt::endl;
         return 1;
     }
-    const quint16 relayPort = freeLoopbackPort();
+    const PathPorts ports{freeLoopbackPort(), freeLoopbackPort()};
+    const quint16 relayPort = ports.relay;
     if (options.link) {
-        if (const QString why = shapeHops(relayPort, archive.port(), options.rate); !why.isEmpty()) {
+        const int frame = frameBytes(options.bitsPerSecond);
+        if (const QString why = shapeHops({ports.relay, ports.pipe}, archive.port(), options.rate, frame);
+            !why.isEmpty()) {
             out << why << Qt::endl;
             return 1;
         }
         out << "link mode: a network namespace of its own, each hop shaped to " << options.rate
-            << " (tc HTB by destination port; answers and acknowledgements free)" << Qt::endl;
+            << " (tc HTB by destination port, " << frame
+            << "-byte packets, one ahead at most; answers and acknowledgements free)" << Qt::endl;
     }
     TestImages images(work.path());
     MinimalRelay relay(archive.port());
@@ -238,9 +243,14 @@ int main(int argc, char** argv)
     printStartUp(relay, relayPort, opened);
     if (!opened)
         return 1;
-    out << options.repeats << " timed pairs per case after one untimed warm-up; order alternating" << Qt::endl;
+    out << options.repeats << " timed rounds per case (direct, relay, pipe) after one untimed warm-up; order turning"
+        << Qt::endl;
 
-    PathPairs pairs(archive, relay, relayPort, senderLogArguments(work.path()));
+    PathPairs pairs(archive, relay, ports, senderLogArguments(work.path()));
+    if (!pairs.openPipe()) {
+        out << "cannot open the pipe" << Qt::endl;
+        return 1;
+    }
     Run run{pairs, relay, images, options};
     if (options.link)
         runLinkCases(run);

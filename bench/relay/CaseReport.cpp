@@ -95,6 +95,9 @@ void printFigures(QTextStream& out, const BenchCase& benchCase, const CaseFigure
     out << Qt::endl;
     out << "  runs: direct " << join(figures.directMs) << " ms; relay " << join(figures.relayMs) << " ms; ratios "
         << join(figures.ratios) << Qt::endl;
+    out << "  floor, a plain TCP pipe in the relay's place: " << join(figures.pipeMs) << " ms; pipe/direct median "
+        << QString::number(median(figures.pipeRatios), 'f', 3) << "; time it adds per image, us: median "
+        << median(figures.pipeAddedUs) << ", 90th percentile " << percentile(figures.pipeAddedUs, 0.9) << Qt::endl;
     const qint64 added = median(figures.addedUs);
     const bool addedWithin = benchCase.addedLimitUs <= 0 || added <= benchCase.addedLimitUs;
     out << "  time added per image as the sender saw it, us: median " << added << ", 90th percentile "

@@ -47,31 +47,39 @@ qint64 bitsPerSecond(const QString& rate)
     return match.captured(1).toLongLong() * unit;
 }
 
-QString enterOwnNetwork(qint64 linkBitsPerSecond)
+int frameBytes(qint64 linkBitsPerSecond)
+{
+    return linkBitsPerSecond >= 1000000000 ? 9000 : 1500;
+}
+
+QString enterOwnNetwork(int frame)
 {
 #ifdef __linux__
     if (::unshare(CLONE_NEWNET) != 0)
         return QStringLiteral("no network namespace of its own (%1); the link mode needs root")
             .arg(QString::fromLocal8Bit(std::strerror(errno)));
-    // A 64 KB loopback packet would take 130 ms on a 4 Mbit/s link and
-    // hide what the relay adds; Ethernet's frames keep the link's pace.
-    const QString mtu = linkBitsPerSecond >= 1000000000 ? QStringLiteral("9000") : QStringLiteral("1500");
-    return runAll(QStringLiteral("ip"), {QStringLiteral("link set lo up"), QStringLiteral("link set lo mtu ") + mtu});
+    // The packet size is the larger of the two: TCP builds packets up to
+    // gso_max_size whatever the MTU.
+    return runAll(QStringLiteral("ip"), {QStringLiteral("link set lo up"),
+                                         QStringLiteral("link set lo mtu %1 gso_max_size %1").arg(frame)});
 #else
-    Q_UNUSED(linkBitsPerSecond);
+    Q_UNUSED(frame);
     return QStringLiteral("the link mode needs Linux network namespaces");
 #endif
 }
 
-QString shapeHops(quint16 relayPort, quint16 archivePort, const QString& rate)
+QString shapeHops(const QList<quint16>& firstHopPorts, quint16 archivePort, const QString& rate, int frame)
 {
-    const QString hop = QStringLiteral("class add dev lo parent 1:1 classid 1:%1 htb rate %2 ceil %2 quantum 60000");
+    const QString hop = QStringLiteral("class add dev lo parent 1:1 classid 1:%1 htb rate %2 ceil %2 "
+                                       "burst %3 cburst %3 quantum 60000");
     const QString filter
         = QStringLiteral("filter add dev lo parent 1: protocol ip u32 match ip dport %1 0xffff flowid 1:%2");
-    return runAll(QStringLiteral("tc"),
-                  {QStringLiteral("qdisc add dev lo root handle 1: htb default 30"),
-                   QStringLiteral("class add dev lo parent 1: classid 1:1 htb rate 100gbit quantum 60000"),
-                   hop.arg(10).arg(rate), hop.arg(20).arg(rate),
-                   QStringLiteral("class add dev lo parent 1:1 classid 1:30 htb rate 100gbit quantum 60000"),
-                   filter.arg(relayPort).arg(10), filter.arg(archivePort).arg(20)});
+    QStringList commands{QStringLiteral("qdisc add dev lo root handle 1: htb default 30"),
+                         QStringLiteral("class add dev lo parent 1: classid 1:1 htb rate 100gbit quantum 60000"),
+                         hop.arg(10).arg(rate).arg(frame), hop.arg(20).arg(rate).arg(frame),
+                         QStringLiteral("class add dev lo parent 1:1 classid 1:30 htb rate 100gbit quantum 60000"),
+                         filter.arg(archivePort).arg(20)};
+    for (const quint16 port : firstHopPorts)
+        commands << filter.arg(port).arg(10);
+    return runAll(QStringLiteral("tc"), commands);
 }

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <map>
 
 
 using namespace quorin::test;
@@ -20,13 +21,30 @@ int fileCount(const BenchCase& benchCase)
     return count;
 }
 
-PathPairs::PathPairs(StorescpArchive& archive, MinimalRelay& relay, quint16 relayPort, QStringList senderArguments)
+PathPairs::PathPairs(StorescpArchive& archive, MinimalRelay& relay, PathPorts ports, QStringList senderArguments)
     : m_archive(archive)
     , m_relay(relay)
-    , m_relayPort(relayPort)
+    , m_ports(ports)
+    , m_pipe(archive.port())
     , m_senderArguments(std::move(senderArguments))
 {
 }
+
+namespace {
+
+// Image i's time on `path` less its time direct.
+void addPerImage(const QList<qint64>& path, const QList<qint64>& direct, QList<qint64>& added)
+{
+    for (qsizetype image = 0; image < std::min(direct.size(), path.size()); ++image)
+        added << path[image] - direct[image];
+}
+
+double ratio(qint64 path, qint64 direct)
+{
+    return direct > 0 && path > 0 ? double(path) / double(direct) : 0.0;
+}
+
+} // namespace
 
 CaseFigures PathPairs::run(const BenchCase& benchCase, int repeats)
 {
@@ -37,24 +55,32 @@ CaseFigures PathPairs::run(const BenchCase& benchCase, int repeats)
     }
     sendDirect(benchCase, figures); // warm-up: untimed, but what arrives counts
     sendThroughRelay(benchCase, figures);
+    sendThroughPipe(benchCase, figures);
     quorin::dicom::takeTimelines();
+    const Path order[] = {Path::Direct, Path::Relay, Path::Pipe};
     for (int i = 0; i < repeats; ++i) {
-        const bool relayFirst = i % 2 == 1;
-        const Run first = timed(relayFirst, benchCase, figures);
-        const Run second = timed(!relayFirst, benchCase, figures);
-        const Run& direct = relayFirst ? second : first;
-        const Run& relay = relayFirst ? first : second;
+        std::map<Path, Run> runs;
+        for (int step = 0; step < 3; ++step) {
+            const Path path = order[(i + step) % 3];
+            runs[path] = timed(path, benchCase, figures);
+        }
+        const Run& direct = runs[Path::Direct];
         figures.directMs << direct.ms;
-        figures.relayMs << relay.ms;
-        figures.ratios << (direct.ms > 0 && relay.ms > 0 ? double(relay.ms) / double(direct.ms) : 0.0);
-        for (qsizetype image = 0; image < std::min(direct.imageUs.size(), relay.imageUs.size()); ++image)
-            figures.addedUs << relay.imageUs[image] - direct.imageUs[image];
+        figures.relayMs << runs[Path::Relay].ms;
+        figures.pipeMs << runs[Path::Pipe].ms;
+        figures.ratios << ratio(runs[Path::Relay].ms, direct.ms);
+        figures.pipeRatios << ratio(runs[Path::Pipe].ms, direct.ms);
+        addPerImage(runs[Path::Relay].imageUs, direct.imageUs, figures.addedUs);
+        addPerImage(runs[Path::Pipe].imageUs, direct.imageUs, figures.pipeAddedUs);
     }
     return figures;
 }
 
-PathPairs::Run PathPairs::timed(bool throughRelay, const BenchCase& benchCase, CaseFigures& figures)
+PathPairs::Run PathPairs::timed(Path path, const BenchCase& benchCase, CaseFigures& figures)
 {
+    if (path == Path::Pipe)
+        return sendThroughPipe(benchCase, figures);
+    const bool throughRelay = path == Path::Relay;
     const CpuMeter meter;
     const Run run = throughRelay ? sendThroughRelay(benchCase, figures) : sendDirect(benchCase, figures);
     meter.addTo(throughRelay ? figures.relayCpu : figures.directCpu);
@@ -103,12 +129,19 @@ PathPairs::Run PathPairs::sendDirect(const BenchCase& benchCase, CaseFigures& fi
     return run;
 }
 
+PathPairs::Run PathPairs::sendThroughPipe(const BenchCase& benchCase, CaseFigures& figures)
+{
+    const Run run = send(m_ports.pipe, benchCase.groups);
+    figures.allArrived &= run.ms >= 0 && takeStored() == fileCount(benchCase);
+    return run;
+}
+
 PathPairs::Run PathPairs::sendThroughRelay(const BenchCase& benchCase, CaseFigures& figures)
 {
     m_relay.resetCounts();
     resetPeakResident();
     const quorin::dicom::RelayPathCounts before = quorin::dicom::relayPathCounts();
-    const Run run = send(m_relayPort, benchCase.groups);
+    const Run run = send(m_ports.relay, benchCase.groups);
     ++figures.relayRuns;
     figures.relayPduBytes << run.pduBytes;
     figures.peakKiB = std::max(figures.peakKiB, peakResidentKiB());
