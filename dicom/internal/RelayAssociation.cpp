@@ -1,6 +1,7 @@
 #include "dicom/internal/RelayAssociation.h"
 
 #include "dicom/ToolkitConnection.h"
+#include "dicom/internal/CoalescingConnection.h"
 #include "dicom/internal/ContextNegotiation.h"
 #include "dicom/internal/CutThroughForward.h"
 #include "dicom/internal/DataSetHead.h"
@@ -255,6 +256,7 @@ OFCondition RelayAssociation::answer(T_ASC_PresentationContextID contextId, T_DI
                                      quint16 status)
 {
     const OFCondition sent = sendSTOREResponse(contextId, request, status);
+    pushHeldWrites(); // the sender waits for nothing else; the handler's report comes after
     markTimeline(TimelineStage::SenderAnswerOut);
     return sent;
 }
