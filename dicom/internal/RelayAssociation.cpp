@@ -153,7 +153,7 @@ void RelayAssociation::rememberSenderPace(const SenderFragments& fragments)
 {
     const SenderFragments::Pace pace = fragments.pace();
     if (fragments.finished() && pace.fragments >= kFragmentsForAPace)
-        rememberPace(senderKey(*m_association->params), pace.bytes, pace.took);
+        rememberPace(senderKey(*m_association->params), pace.bytes, pace.waited);
 }
 
 OFCondition RelayAssociation::storeAndForward(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,

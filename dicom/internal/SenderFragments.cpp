@@ -33,15 +33,12 @@ OFCondition SenderFragments::next(DUL_PDV& fragment)
 
 void SenderFragments::count(const DUL_PDV& fragment)
 {
-    const Clock::time_point now = Clock::now();
     if (!m_counting) {
         m_counting = true;
-        m_first = now;
         return;
     }
     ++m_pace.fragments;
     m_pace.bytes += fragment.fragmentLength;
-    m_pace.took = now - m_first;
 }
 
 // The fragments of a P-DATA already read come first; then the next P-DATA
@@ -50,12 +47,15 @@ OFCondition SenderFragments::readFragment(DUL_PDV& fragment)
 {
     if (DUL_NextPDV(&m_association->DULassociation, &fragment).good())
         return EC_Normal;
+    const Clock::time_point asked = Clock::now();
     if (!ASC_dataWaiting(m_association, kSenderIdleTimeoutSeconds))
         return DIMSE_NODATAAVAILABLE;
     const OFCondition arrived = DUL_ReadPDVs(&m_association->DULassociation, nullptr, DUL_NOBLOCK,
                                              kSenderIdleTimeoutSeconds);
     if (arrived != DUL_PDATAPDUARRIVED)
         return arrived.bad() ? arrived : DIMSE_READPDVFAILED;
+    if (m_counting)
+        m_pace.waited += Clock::now() - asked;
     return DUL_NextPDV(&m_association->DULassociation, &fragment);
 }
 

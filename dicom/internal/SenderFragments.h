@@ -28,11 +28,14 @@ public:
     OFCondition discardRest();
 
     // The pace the data set arrived at: the fragments after the first,
-    // their bytes, and the time from the first fragment to the last.
+    // their bytes, and how long the relay waited for them. A link slower
+    // than the relay shows its own pace; where the relay is the slower one
+    // (its CPU, the archive's link) it hardly waits, and the sender counts
+    // as fast.
     struct Pace {
         int fragments = 0;
         std::uint64_t bytes = 0;
-        std::chrono::nanoseconds took{0};
+        std::chrono::nanoseconds waited{0};
     };
     Pace pace() const { return m_pace; }
 
@@ -45,8 +48,7 @@ private:
     T_ASC_Association* m_association;
     T_ASC_PresentationContextID m_contextId;
     bool m_finished = false;
-    bool m_counting = false;
-    Clock::time_point m_first;
+    bool m_counting = false; // past the first fragment
     Pace m_pace;
 };
 

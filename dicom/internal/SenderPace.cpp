@@ -48,11 +48,12 @@ unsigned pduBytesFor(const std::string& sender, bool onThisHost)
     return onThisHost ? kMaxPduBytes : kFirstRemotePduBytes;
 }
 
-void rememberPace(const std::string& sender, std::uint64_t bytes, std::chrono::nanoseconds took)
+void rememberPace(const std::string& sender, std::uint64_t bytes, std::chrono::nanoseconds waited)
 {
-    if (took.count() <= 0 || bytes == 0)
+    if (bytes == 0)
         return;
-    const double pace = std::chrono::duration<double>(took).count() / double(bytes);
+    const double pace = std::chrono::duration<double>(std::max(waited, std::chrono::nanoseconds(1))).count()
+                        / double(bytes);
     Paces& kept = paces();
     std::lock_guard lock(kept.mutex);
     const auto [entry, added] = kept.secondsPerByte.try_emplace(sender, pace);

@@ -23,7 +23,7 @@ inline constexpr unsigned kFirstRemotePduBytes = 16384;
 // `sender`: its address and AE title, as one key.
 unsigned pduBytesFor(const std::string& sender, bool onThisHost);
 
-// What an image showed: `bytes` of its data set arrived over `took`.
-void rememberPace(const std::string& sender, std::uint64_t bytes, std::chrono::nanoseconds took);
+// What an image showed: the relay waited `waited` for `bytes` of its data set.
+void rememberPace(const std::string& sender, std::uint64_t bytes, std::chrono::nanoseconds waited);
 
 } // namespace quorin::dicom

@@ -75,12 +75,12 @@ private slots:
     }
 
     // About 100 us of the sender's data per PDU, at the pace its images
-    // arrived (images of 8 MB, each taking `took`); before any image, the
-    // largest on this host and 16 KB elsewhere.
+    // arrived (8 MB each, the relay waiting `waitedMs` for them); before
+    // any image, the largest on this host and 16 KB elsewhere.
     void pduSizeFollowsTheSendersPace_data()
     {
         QTest::addColumn<bool>("onThisHost");
-        QTest::addColumn<QList<int>>("tookMs"); // per image, oldest first
+        QTest::addColumn<QList<int>>("waitedMs"); // per image, oldest first
         QTest::addColumn<int>("least");
         QTest::addColumn<int>("most");
         QTest::newRow("on this host, no image yet") << true << QList<int>{} << 131072 << 131072;
@@ -96,11 +96,11 @@ private slots:
     void pduSizeFollowsTheSendersPace()
     {
         QFETCH(bool, onThisHost);
-        QFETCH(QList<int>, tookMs);
+        QFETCH(QList<int>, waitedMs);
         QFETCH(int, least);
         QFETCH(int, most);
         const std::string sender = QTest::currentDataTag();
-        for (const int ms : tookMs)
+        for (const int ms : waitedMs)
             rememberPace(sender, 8 * 1024 * 1024, std::chrono::milliseconds(ms));
         const unsigned bytes = pduBytesFor(sender, onThisHost);
         QVERIFY2(bytes >= unsigned(least) && bytes <= unsigned(most), qPrintable(QString::number(bytes)));
