@@ -1,6 +1,7 @@
 #include "dicom/internal/CoalescingConnection.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 #ifndef _WIN32
@@ -26,14 +27,6 @@ bool readableNow(DcmNativeSocketType socket)
     pollfd readable{socket, POLLIN, 0};
     return ::poll(&readable, 1, 0) > 0;
 #endif
-}
-
-// Before a wait on `socket`: if nothing is there yet, this thread's held
-// bytes go out first (the peer may be waiting for them to answer).
-void pushUnlessReadable(DcmNativeSocketType socket)
-{
-    if (!t_holding.empty() && !readableNow(socket))
-        pushHeldWrites();
 }
 
 } // namespace
@@ -62,15 +55,29 @@ ssize_t CoalescingConnection::write(void* buf, size_t nbyte)
 #endif
 }
 
+// Before a wait: what is there already is taken without one; otherwise
+// this thread's held bytes go out first (the peer may be waiting for them
+// to answer).
 ssize_t CoalescingConnection::read(void* buf, size_t nbyte)
 {
-    pushUnlessReadable(getSocket());
+#ifdef MSG_DONTWAIT
+    if (!t_holding.empty()) {
+        const ssize_t got = ::recv(getSocket(), buf, nbyte, MSG_DONTWAIT);
+        if (got >= 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
+            return got;
+        pushHeldWrites();
+    }
+#endif
     return DcmTCPConnection::read(buf, nbyte);
 }
 
 OFBool CoalescingConnection::networkDataAvailable(int timeout)
 {
-    pushUnlessReadable(getSocket());
+    if (!t_holding.empty()) {
+        if (readableNow(getSocket()))
+            return OFTrue;
+        pushHeldWrites();
+    }
     return DcmTCPConnection::networkDataAvailable(timeout);
 }
 
