@@ -153,7 +153,7 @@ struct Run {
         const QString large = images.make(QStringLiteral("huge.dcm"), recipe);
         allArrived &= !large.isEmpty();
         const qint64 before = peakResidentKiB();
-        const BenchCase one{QStringLiteral("1 x %1 MB").arg(frames / 2), {{large}}, limit};
+        const BenchCase one{QStringLiteral("1 x %1 MB").arg(frames * 0.5), {{large}}, limit};
         const CaseFigures figures = pairs.run(one, options.repeats);
         QFile::remove(large);
         printFigures(out, one, figures);
