@@ -2,6 +2,7 @@
 
 #include "dicom/internal/ArchiveTimeLimits.h"
 #include "dicom/internal/DimseStatus.h"
+#include "dicom/internal/ImageTimeline.h"
 #include "dicom/internal/NetworkTimeouts.h"
 #include "dicom/internal/OutgoingImage.h"
 #include "dicom/internal/PassThroughDataSet.h"
@@ -230,8 +231,10 @@ ArchiveSession::SendOutcome ArchiveSession::storeData(T_ASC_PresentationContextI
     std::memset(&response, 0, sizeof(response));
     DcmDataset* statusDetail = nullptr;
     const ArchiveTimeLimits limits = archiveTimeLimits();
+    markTimeline(TimelineStage::FirstByteOut);
     const OFCondition sent = DIMSE_storeUser(m_association, id, &request, nullptr, data, nullptr, nullptr,
                                              DIMSE_NONBLOCKING, limits.dimseSeconds, &response, &statusDetail);
+    markTimeline(TimelineStage::ArchiveAnswerIn);
     delete statusDetail;
     if (sent.bad()) {
         // The answer's wait reports its own condition; a stalled write only a

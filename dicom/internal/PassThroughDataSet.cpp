@@ -1,6 +1,7 @@
 #include "dicom/internal/PassThroughDataSet.h"
 
 #include "dicom/internal/DataSetHead.h"
+#include "dicom/internal/ImageTimeline.h"
 #include "dicom/internal/SenderFragments.h"
 
 #include <dcmtk/dcmdata/dcostrma.h>
@@ -46,9 +47,12 @@ OFCondition PassThroughDataSet::write(DcmOutputStream& outStream, const E_Transf
         m_bufferSize = outStream.avail();
     for (;;) {
         if (m_pieceLeft == 0) {
-            if (!nextPiece())
-                return m_failure == Failure::None ? EC_Normal : EC_InvalidStream;
-            continue;
+            if (nextPiece())
+                continue;
+            if (m_failure != Failure::None)
+                return EC_InvalidStream;
+            markTimeline(TimelineStage::LastByteOut);
+            return EC_Normal;
         }
         if (!m_pieceIsLast && m_archive && outStream.avail() == m_bufferSize) {
             if (!writeDirectly())

@@ -1,6 +1,7 @@
 #include "dicom/internal/PeerLiveness.h"
 
-#include <dcmtk/dcmnet/dcmtrans.h>
+#include "dicom/internal/ConnectionSocket.h"
+
 #include <dcmtk/dcmnet/dul.h>
 
 #ifdef _WIN32
@@ -14,15 +15,6 @@ using SocketLength = socklen_t;
 namespace quorin::dicom {
 
 namespace {
-
-// The toolkit keeps a connection's socket protected; a derived class may
-// name the accessor, and the pointer to it works on any connection.
-struct SocketAccess : DcmTransportConnection {
-    static DcmNativeSocketType of(DcmTransportConnection& connection)
-    {
-        return (connection.*(&SocketAccess::getSocket))();
-    }
-};
 
 // A reset leaves its error on the socket, even while received bytes are
 // still queued before it.
@@ -39,7 +31,7 @@ bool atEndOfStream(DcmTransportConnection& connection)
     if (!connection.networkDataAvailable(0))
         return false;
     char next = 0;
-    return ::recv(SocketAccess::of(connection), &next, 1, MSG_PEEK) <= 0;
+    return ::recv(ConnectionSocket::of(connection), &next, 1, MSG_PEEK) <= 0;
 }
 
 } // namespace
@@ -50,7 +42,7 @@ bool peerHasGone(T_ASC_Association* association)
         association ? DUL_getTransportConnection(association->DULassociation) : nullptr;
     if (!connection)
         return true;
-    return hasPendingError(SocketAccess::of(*connection)) || atEndOfStream(*connection);
+    return hasPendingError(ConnectionSocket::of(*connection)) || atEndOfStream(*connection);
 }
 
 } // namespace quorin::dicom

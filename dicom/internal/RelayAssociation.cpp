@@ -1,17 +1,21 @@
 #include "dicom/internal/RelayAssociation.h"
 
 #include "dicom/ToolkitConnection.h"
+#include "dicom/internal/CoalescingConnection.h"
 #include "dicom/internal/ContextNegotiation.h"
 #include "dicom/internal/CutThroughForward.h"
 #include "dicom/internal/DataSetHead.h"
 #include "dicom/internal/DimseStatus.h"
+#include "dicom/internal/ImageTimeline.h"
 #include "dicom/internal/WorkerHandOff.h"
 #include "dicom/internal/NetworkTimeouts.h"
 #include "dicom/internal/PeerLiveness.h"
+#include "dicom/internal/PeerLocation.h"
 #include "dicom/internal/ReceivedDataSet.h"
 #include "dicom/internal/ReceivedDataSetStream.h"
 #include "dicom/internal/RelayPaths.h"
 #include "dicom/internal/SenderFragments.h"
+#include "dicom/internal/SenderPace.h"
 #include "dicom/internal/StampedHead.h"
 
 #include <dcmtk/dcmnet/dimse.h>
@@ -27,6 +31,15 @@ E_TransferSyntax acceptedSyntax(T_ASC_Association* association, T_ASC_Presentati
         return EXS_Unknown;
     return DcmXfer(context.acceptedTransferSyntax).getXfer();
 }
+
+// Whose pace an association's images show: the sender's address and AE title.
+std::string senderKey(const T_ASC_Parameters& params)
+{
+    return std::string(params.DULparams.callingPresentationAddress) + '|' + params.DULparams.callingAPTitle;
+}
+
+// A pace told by fewer fragments says little.
+constexpr int kFragmentsForAPace = 4;
 
 // The head, read already, then the rest of the data set as it arrives.
 OFCondition receiveAfterHead(const DataSetHead& head, SenderFragments& fragments, ReceivedDataSet& received)
@@ -79,7 +92,9 @@ void RelayAssociation::notifyAssociationRequest(const T_ASC_Parameters& params, 
     // as const by the toolkit; this is the one place a subclass sees them
     // before the answer is sent, so the contexts are marked here.
     try {
-        negotiateProposedContexts(const_cast<T_ASC_Parameters&>(params));
+        auto& own = const_cast<T_ASC_Parameters&>(params);
+        negotiateProposedContexts(own);
+        own.ourMaxPDUReceiveSize = long(pduBytesFor(senderKey(params), peerOnThisHost(m_association)));
     } catch (...) {
         action = DCMSCP_ACTION_REFUSE_ASSOCIATION;
     }
@@ -115,23 +130,30 @@ OFCondition RelayAssociation::handleIncomingCommand(T_DIMSE_Message* message,
     }
 }
 
-// Cut-through wherever it is safe: the head read, the image raised, the rest
-// passed on as it arrives. Store and forward for what cannot be passed on
-// unread (big endian, deflated), a head the relay cannot rewrite alone, and
-// whatever the decision rules out (see CutThroughForward).
+// Cut-through wherever it is safe: the image raised, its head read while
+// the handler decides, the rest passed on as it arrives. Store and forward
+// for what cannot be passed on unread (big endian, deflated), a head the
+// relay cannot rewrite alone, and whatever the decision rules out (see
+// CutThroughForward).
 OFCondition RelayAssociation::handleStore(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId)
 {
+    markTimeline(TimelineStage::CommandIn);
     const E_TransferSyntax syntax = acceptedSyntax(m_association, contextId);
     if (!cutThroughEnabled() || !DataSetHead::syntaxPassable(syntax) || request.DataSetType == DIMSE_DATASET_NULL)
         return storeAndForward(request, contextId, syntax);
     SenderFragments fragments(m_association, contextId);
     DataSetHead head(syntax);
-    const OFCondition reading = head.read(fragments);
-    if (reading.bad())
-        return reading; // sender gone or breaking the rules: the association ends
-    if (!head.passable())
-        return storeAndForwardRest(request, contextId, head, fragments);
-    return relayWhileArriving(request, contextId, head, fragments);
+    const OFCondition relayed = relayWhileArriving(request, contextId, head, fragments);
+    rememberSenderPace(fragments);
+    return relayed;
+}
+
+// The size of the sender's next association's PDUs follows it.
+void RelayAssociation::rememberSenderPace(const SenderFragments& fragments)
+{
+    const SenderFragments::Pace pace = fragments.pace();
+    if (fragments.finished() && pace.fragments >= kFragmentsForAPace)
+        rememberPace(senderKey(*m_association->params), pace.bytes, pace.waited);
 }
 
 OFCondition RelayAssociation::storeAndForward(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
@@ -148,55 +170,66 @@ OFCondition RelayAssociation::storeAndForward(T_DIMSE_C_StoreRQ& request, T_ASC_
     // A failure status is an answer, not an error: the association goes on.
     // (So is a temporary file that could not be written: the toolkit read
     // the rest of the image and dropped it.)
-    return sendSTOREResponse(contextId, request, status);
-}
-
-// The head is read already: it goes first into the received data set.
-OFCondition RelayAssociation::storeAndForwardRest(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
-                                                  DataSetHead& head, SenderFragments& fragments)
-{
-    ReceivedDataSet received(head.syntax());
-    const OFCondition receiving = receiveAfterHead(head, fragments, received);
-    if (receiving.bad() && receiving != DIMSE_OUTOFRESOURCES)
-        return receiving;
-    const quint16 status = receiving.good() ? relayReceived(request, received) : kStatusRelayFailure;
-    return sendSTOREResponse(contextId, request, status);
+    return answer(contextId, request, status);
 }
 
 OFCondition RelayAssociation::relayWhileArriving(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
                                                  DataSetHead& head, SenderFragments& fragments)
 {
-    // The head is read by the toolkit while the handler decides.
+    // The decision needs nothing from the data set: the handler decides
+    // while the head arrives and the toolkit reads it, so neither waits
+    // for the other.
+    OFCondition reading = EC_Normal;
     std::unique_ptr<DcmDataset> parsedHead;
     const std::optional<ForwardRequest> decision
-        = awaitDecision(*m_link, connection(), QString::fromLatin1(request.AffectedSOPInstanceUID), m_stop,
-                        [&] { parsedHead = readHead(head); });
+        = awaitDecision(*m_link, connection(), QString::fromLatin1(request.AffectedSOPInstanceUID), m_stop, [&] {
+              reading = head.read(fragments);
+              markTimeline(TimelineStage::HeadComplete);
+              if (reading.good() && head.passable())
+                  parsedHead = readHead(head);
+          });
+    if (reading.bad())
+        return reading; // sender gone or breaking the rules: the association ends, nothing reported
     ForwardResult result = relayFailure(QStringLiteral("the image was not forwarded"));
-    std::optional<ReceivedDataSet> received;
     if (decision) {
-        const CutThroughOutcome outcome
-            = forwardWhileArriving(head, parsedHead.get(), fragments, *decision, m_archive);
-        if (outcome.way == CutThroughOutcome::Way::SenderGone)
-            return DUL_PEERABORTEDASSOCIATION; // no one to answer, nothing to report
-        result = outcome.result;
-        if (outcome.way == CutThroughOutcome::Way::StoreAndForward) {
-            received.emplace(head.syntax());
-            const OFCondition receiving = receiveAfterHead(head, fragments, *received);
-            if (receiving.bad() && receiving != DIMSE_OUTOFRESOURCES)
-                return receiving;
-            result = receiving.good() ? forwardReceived(*received, *decision, m_archive)
-                                      : relayFailure(QStringLiteral("cannot keep the received image"));
-        }
+        const std::optional<ForwardResult> forwarded = forward(head, parsedHead.get(), fragments, *decision, reading);
+        if (!forwarded)
+            return reading; // no one to answer, nothing to report
+        result = *forwarded;
     }
     // The archive failed or the image was let go before its end: the rest
     // is read and dropped so the sender can be answered.
     const OFCondition draining = fragments.discardRest();
-    const OFCondition answered = draining.good() ? sendSTOREResponse(contextId, request, result.status) : draining;
+    const OFCondition answered = draining.good() ? answer(contextId, request, result.status) : draining;
     // The handler hears the outcome once the sender has: its line C comes
     // after the answer, which waits for nothing on the GUI thread.
     if (decision)
         decision->reportResult(result);
     return answered;
+}
+
+// Cut-through when the head allows it, else the rest received and the
+// whole image stored and forwarded. Nothing, with `ended` set, when the
+// association ends without an answer.
+std::optional<ForwardResult> RelayAssociation::forward(DataSetHead& head, DcmDataset* parsedHead,
+                                                       SenderFragments& fragments, const ForwardRequest& decision,
+                                                       OFCondition& ended)
+{
+    const CutThroughOutcome outcome = forwardWhileArriving(head, parsedHead, fragments, decision, m_archive);
+    if (outcome.way == CutThroughOutcome::Way::SenderGone) {
+        ended = DUL_PEERABORTEDASSOCIATION;
+        return std::nullopt;
+    }
+    if (outcome.way != CutThroughOutcome::Way::StoreAndForward)
+        return outcome.result;
+    ReceivedDataSet received(head.syntax());
+    const OFCondition receiving = receiveAfterHead(head, fragments, received);
+    if (receiving.bad() && receiving != DIMSE_OUTOFRESOURCES) {
+        ended = receiving;
+        return std::nullopt;
+    }
+    return receiving.good() ? forwardReceived(received, decision, m_archive)
+                            : relayFailure(QStringLiteral("cannot keep the received image"));
 }
 
 // The data set that follows the command, byte for byte as it arrives; the
@@ -213,9 +246,19 @@ OFCondition RelayAssociation::receiveDataSet(const T_DIMSE_C_StoreRQ& request,
                                                              &stream, nullptr, nullptr);
     if (receiving.bad())
         return receiving;
+    markTimeline(TimelineStage::LastByteIn);
     if (dataContextId != contextId)
         return DIMSE_BADMESSAGE; // command and data set on different contexts
     return received.finish() ? EC_Normal : DIMSE_OUTOFRESOURCES;
+}
+
+OFCondition RelayAssociation::answer(T_ASC_PresentationContextID contextId, T_DIMSE_C_StoreRQ& request,
+                                     quint16 status)
+{
+    const OFCondition sent = sendSTOREResponse(contextId, request, status);
+    pushHeldWrites(); // the sender waits for nothing else; the handler's report comes after
+    markTimeline(TimelineStage::SenderAnswerOut);
+    return sent;
 }
 
 quint16 RelayAssociation::relayReceived(const T_DIMSE_C_StoreRQ& request, const ReceivedDataSet& received)

@@ -10,7 +10,9 @@
 #include <dcmtk/dcmnet/scpthrd.h>
 
 #include <memory>
+#include <optional>
 
+struct ForwardRequest;
 struct ToolkitConnection;
 
 namespace quorin::dicom {
@@ -41,12 +43,14 @@ private:
     OFCondition handleStore(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId);
     OFCondition storeAndForward(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
                                 E_TransferSyntax syntax);
-    OFCondition storeAndForwardRest(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
-                                    DataSetHead& head, SenderFragments& fragments);
     OFCondition relayWhileArriving(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
                                    DataSetHead& head, SenderFragments& fragments);
+    std::optional<ForwardResult> forward(DataSetHead& head, DcmDataset* parsedHead, SenderFragments& fragments,
+                                         const ForwardRequest& decision, OFCondition& ended);
     OFCondition receiveDataSet(const T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
                                ReceivedDataSet& received);
+    OFCondition answer(T_ASC_PresentationContextID contextId, T_DIMSE_C_StoreRQ& request, quint16 status);
+    void rememberSenderPace(const SenderFragments& fragments);
     quint16 relayReceived(const T_DIMSE_C_StoreRQ& request, const ReceivedDataSet& received);
     std::shared_ptr<ToolkitConnection> connection();
 

@@ -1,5 +1,6 @@
 #include "dicom/internal/SenderFragments.h"
 
+#include "dicom/internal/ImageTimeline.h"
 #include "dicom/internal/NetworkTimeouts.h"
 #include "dicom/internal/ReceivedDataSet.h"
 
@@ -24,7 +25,20 @@ OFCondition SenderFragments::next(DUL_PDV& fragment)
         || fragment.fragmentLength % 2 != 0)
         return DIMSE_BADDATA;
     m_finished = fragment.lastPDV;
+    if (m_finished)
+        markTimeline(TimelineStage::LastByteIn);
+    count(fragment);
     return EC_Normal;
+}
+
+void SenderFragments::count(const DUL_PDV& fragment)
+{
+    if (!m_counting) {
+        m_counting = true;
+        return;
+    }
+    ++m_pace.fragments;
+    m_pace.bytes += fragment.fragmentLength;
 }
 
 // The fragments of a P-DATA already read come first; then the next P-DATA
@@ -33,12 +47,15 @@ OFCondition SenderFragments::readFragment(DUL_PDV& fragment)
 {
     if (DUL_NextPDV(&m_association->DULassociation, &fragment).good())
         return EC_Normal;
+    const Clock::time_point asked = Clock::now();
     if (!ASC_dataWaiting(m_association, kSenderIdleTimeoutSeconds))
         return DIMSE_NODATAAVAILABLE;
     const OFCondition arrived = DUL_ReadPDVs(&m_association->DULassociation, nullptr, DUL_NOBLOCK,
                                              kSenderIdleTimeoutSeconds);
     if (arrived != DUL_PDATAPDUARRIVED)
         return arrived.bad() ? arrived : DIMSE_READPDVFAILED;
+    if (m_counting)
+        m_pace.waited += Clock::now() - asked;
     return DUL_NextPDV(&m_association->DULassociation, &fragment);
 }
 

@@ -8,6 +8,9 @@
 #include <dcmtk/dcmnet/assoc.h>
 #include <dcmtk/dcmnet/dul.h>
 
+#include <chrono>
+#include <cstdint>
+
 namespace quorin::dicom {
 
 class ReceivedDataSet;
@@ -24,12 +27,29 @@ public:
     // Reads and drops what is left, so the sender can be answered.
     OFCondition discardRest();
 
+    // The pace the data set arrived at: the fragments after the first,
+    // their bytes, and how long the relay waited for them. A link slower
+    // than the relay shows its own pace; where the relay is the slower one
+    // (its CPU, the archive's link) it hardly waits, and the sender counts
+    // as fast.
+    struct Pace {
+        int fragments = 0;
+        std::uint64_t bytes = 0;
+        std::chrono::nanoseconds waited{0};
+    };
+    Pace pace() const { return m_pace; }
+
 private:
+    using Clock = std::chrono::steady_clock;
+
     OFCondition readFragment(DUL_PDV& fragment);
+    void count(const DUL_PDV& fragment);
 
     T_ASC_Association* m_association;
     T_ASC_PresentationContextID m_contextId;
     bool m_finished = false;
+    bool m_counting = false; // past the first fragment
+    Pace m_pace;
 };
 
 // Appends the fragments still to come to `received` and finishes it; an

@@ -1,5 +1,7 @@
 #include "dicom/internal/ToolkitImageChannel.h"
 
+#include <thread>
+
 ToolkitImageChannel::ToolkitImageChannel(QString sopInstanceUid)
     : m_sopInstanceUid(std::move(sopInstanceUid))
 {
@@ -13,6 +15,7 @@ bool ToolkitImageChannel::submitForward(ForwardRequest request)
             return false;
         m_request = std::move(request);
         m_state = State::ForwardRequested;
+        m_settled.store(true, std::memory_order_release);
     }
     m_decided.notify_all();
     return true;
@@ -25,14 +28,23 @@ void ToolkitImageChannel::release()
         if (m_state != State::Waiting)
             return;
         m_state = State::Released;
+        m_settled.store(true, std::memory_order_release);
     }
     m_decided.notify_all();
 }
 
 std::optional<ForwardRequest> ToolkitImageChannel::waitForDecision(std::chrono::milliseconds limit)
 {
+    watchForDecision();
     std::unique_lock lock(m_mutex);
     m_decided.wait_for(lock, limit, [this] { return m_state != State::Waiting; });
     m_state = State::Closed;
     return std::exchange(m_request, std::nullopt);
+}
+
+void ToolkitImageChannel::watchForDecision()
+{
+    const auto until = std::chrono::steady_clock::now() + kWatchBeforeSleeping;
+    while (!m_settled.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < until)
+        std::this_thread::yield(); // lets the handler's thread run should it share this core
 }

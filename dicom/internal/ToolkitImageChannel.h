@@ -8,6 +8,7 @@
 
 #include <QList>
 #include <QString>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -41,12 +42,20 @@ public:
     // afterwards and later submissions are refused.
     std::optional<ForwardRequest> waitForDecision(std::chrono::milliseconds limit);
 
+    // How long the worker looks for the decision before it sleeps: the
+    // handler takes tens of microseconds, and waking a sleeping thread
+    // costs about as much again (on a virtual machine, 20 us and more).
+    static constexpr std::chrono::microseconds kWatchBeforeSleeping{50};
+
 private:
     enum class State { Waiting, ForwardRequested, Released, Closed };
+
+    void watchForDecision();
 
     const QString m_sopInstanceUid;
     std::mutex m_mutex;
     std::condition_variable m_decided;
     State m_state = State::Waiting;
+    std::atomic<bool> m_settled{false}; // m_state left Waiting: read without the lock
     std::optional<ForwardRequest> m_request;
 };

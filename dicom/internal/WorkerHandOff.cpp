@@ -2,7 +2,9 @@
 
 #include "dicom/ToolkitImage.h"
 #include "dicom/internal/ArchiveSession.h"
+#include "dicom/internal/CoalescingConnection.h"
 #include "dicom/internal/DimseStatus.h"
+#include "dicom/internal/ImageTimeline.h"
 #include "dicom/internal/ListenerLink.h"
 #include "dicom/internal/NetworkTimeouts.h"
 #include "dicom/internal/OutgoingImage.h"
@@ -58,6 +60,7 @@ std::optional<ForwardRequest> awaitDecision(ListenerLink& link, std::shared_ptr<
                                             const QString& sopInstanceUid, WorkerStop& stop,
                                             const std::function<void()>& meanwhile)
 {
+    pushHeldWrites(); // nothing waits on this thread's sockets while it waits for the handler
     auto channel = std::make_shared<ToolkitImageChannel>(sopInstanceUid);
     if (!link.raise(std::move(connection), std::make_shared<ToolkitImage>(channel)))
         return std::nullopt;
@@ -66,6 +69,7 @@ std::optional<ForwardRequest> awaitDecision(ListenerLink& link, std::shared_ptr<
     // A stop gives the image up as its handler would.
     stop.setWake([channel] { channel->release(); });
     std::optional<ForwardRequest> request = channel->waitForDecision(kImageDecisionTimeout);
+    markTimeline(TimelineStage::DecisionBack);
     stop.setWake({});
     return request;
 }

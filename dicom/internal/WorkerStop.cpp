@@ -1,5 +1,7 @@
 #include "dicom/internal/WorkerStop.h"
 
+#include "dicom/internal/CoalescingConnection.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -35,12 +37,12 @@ void closeWithReset(DcmNativeSocketType socket)
     ::setsockopt(socket, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abortive), sizeof(abortive));
 }
 
-// A plain TCP connection whose socket is attached to a WorkerStop for as
+// A worker's TCP connection, its socket attached to a WorkerStop for as
 // long as it is open; after a stop it closes with a reset.
-class StoppableConnection : public DcmTCPConnection {
+class StoppableConnection : public CoalescingConnection {
 public:
     StoppableConnection(DcmNativeSocketType socket, WorkerStop& stop)
-        : DcmTCPConnection(socket)
+        : CoalescingConnection(socket)
         , m_stop(&stop)
     {
         stop.attach(socket);
@@ -50,12 +52,12 @@ public:
     void close() override
     {
         detach();
-        DcmTCPConnection::close();
+        CoalescingConnection::close();
     }
     void closeTransportConnection() override
     {
         detach();
-        DcmTCPConnection::closeTransportConnection();
+        CoalescingConnection::closeTransportConnection();
     }
 
 private:

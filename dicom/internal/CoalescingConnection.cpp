@@ -1,0 +1,116 @@
+#include "dicom/internal/CoalescingConnection.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <vector>
+
+#ifndef _WIN32
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#endif
+
+namespace quorin::dicom {
+
+namespace {
+
+// The connections of this thread that hold bytes back.
+thread_local std::vector<CoalescingConnection*> t_holding;
+
+bool readableNow(DcmNativeSocketType socket)
+{
+#ifdef _WIN32
+    (void)socket;
+    return false;
+#else
+    pollfd readable{socket, POLLIN, 0};
+    return ::poll(&readable, 1, 0) > 0;
+#endif
+}
+
+} // namespace
+
+CoalescingConnection::CoalescingConnection(DcmNativeSocketType socket)
+    : DcmTCPConnection(socket)
+{
+}
+
+CoalescingConnection::~CoalescingConnection()
+{
+    push();
+}
+
+ssize_t CoalescingConnection::write(void* buf, size_t nbyte)
+{
+#if defined(MSG_MORE) && defined(TCP_CORK)
+    const ssize_t written = ::send(getSocket(), buf, nbyte, MSG_MORE | MSG_NOSIGNAL);
+    if (written > 0 && !m_holding) {
+        m_holding = true;
+        t_holding.push_back(this);
+    }
+    return written;
+#else
+    return DcmTCPConnection::write(buf, nbyte); // sent as written
+#endif
+}
+
+// Before a wait: what is there already is taken without one; otherwise
+// this thread's held bytes go out first (the peer may be waiting for them
+// to answer).
+ssize_t CoalescingConnection::read(void* buf, size_t nbyte)
+{
+#ifdef MSG_DONTWAIT
+    if (!t_holding.empty()) {
+        const ssize_t got = ::recv(getSocket(), buf, nbyte, MSG_DONTWAIT);
+        if (got >= 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
+            return got;
+        pushHeldWrites();
+    }
+#endif
+    return DcmTCPConnection::read(buf, nbyte);
+}
+
+OFBool CoalescingConnection::networkDataAvailable(int timeout)
+{
+    if (!t_holding.empty()) {
+        if (readableNow(getSocket()))
+            return OFTrue;
+        pushHeldWrites();
+    }
+    return DcmTCPConnection::networkDataAvailable(timeout);
+}
+
+void CoalescingConnection::close()
+{
+    push();
+    DcmTCPConnection::close();
+}
+
+void CoalescingConnection::closeTransportConnection()
+{
+    push();
+    DcmTCPConnection::closeTransportConnection();
+}
+
+void CoalescingConnection::push()
+{
+    if (!m_holding)
+        return;
+    m_holding = false;
+    t_holding.erase(std::remove(t_holding.begin(), t_holding.end(), this), t_holding.end());
+#if defined(MSG_MORE) && defined(TCP_CORK)
+    // Clearing the cork sends what waits for more, however it was held back.
+    const int off = 0;
+    if (getSocket() != DcmNativeSocketType(-1))
+        ::setsockopt(getSocket(), IPPROTO_TCP, TCP_CORK, &off, sizeof(off));
+#endif
+}
+
+void pushHeldWrites()
+{
+    while (!t_holding.empty())
+        t_holding.back()->push();
+}
+
+} // namespace quorin::dicom

@@ -1,0 +1,39 @@
+#pragma once
+// A TCP connection whose writes travel together. The toolkit writes each
+// PDU as two pieces (its header, then its data), and with TCP_NODELAY
+// every write would leave as a segment of its own: the header of 12 bytes
+// alone, the peer woken for it. Here each write tells the system that more
+// follows, so a PDU's header goes with its data, and the PDUs of one
+// message, or the fragments passed on while a fast sender's next ones are
+// already waiting, share segments. Nothing stays back while the thread
+// waits: before it waits for data that is not there yet, on any of its
+// connections, what they hold is pushed out; so is it before a close.
+
+#include <dcmtk/config/osconfig.h>
+#include <dcmtk/dcmnet/dcmtrans.h>
+
+namespace quorin::dicom {
+
+class CoalescingConnection : public DcmTCPConnection {
+public:
+    explicit CoalescingConnection(DcmNativeSocketType socket);
+    ~CoalescingConnection() override;
+
+    ssize_t write(void* buf, size_t nbyte) override;
+    ssize_t read(void* buf, size_t nbyte) override;
+    OFBool networkDataAvailable(int timeout) override;
+    void close() override;
+    void closeTransportConnection() override;
+
+    // Sends what this connection holds.
+    void push();
+
+private:
+    bool m_holding = false;
+};
+
+// Sends what this thread's connections hold (before a wait that is not on
+// a socket).
+void pushHeldWrites();
+
+} // namespace quorin::dicom

@@ -1,0 +1,67 @@
+#include "dicom/internal/PeerLocation.h"
+
+#include "dicom/internal/ConnectionSocket.h"
+
+#include <dcmtk/dcmnet/dul.h>
+
+#include <cstring>
+
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+using SocketLength = int;
+#else
+#include <netinet/in.h>
+#include <sys/socket.h>
+using SocketLength = socklen_t;
+#endif
+
+namespace quorin::dicom {
+
+namespace {
+
+// The address as IPv6 bytes (IPv4 mapped), or false for other families.
+bool ipv6Bytes(const sockaddr_storage& address, unsigned char (&bytes)[16])
+{
+    if (address.ss_family == AF_INET6) {
+        std::memcpy(bytes, &reinterpret_cast<const sockaddr_in6&>(address).sin6_addr, 16);
+        return true;
+    }
+    if (address.ss_family != AF_INET)
+        return false;
+    static const unsigned char mapped[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xff, 0xff};
+    std::memcpy(bytes, mapped, 12);
+    std::memcpy(bytes + 12, &reinterpret_cast<const sockaddr_in&>(address).sin_addr, 4);
+    return true;
+}
+
+bool isLoopback(const unsigned char (&bytes)[16])
+{
+    static const unsigned char ipv6Loopback[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+    const bool ipv4 = bytes[10] == 0xff && bytes[11] == 0xff && std::memcmp(bytes, ipv6Loopback, 10) == 0;
+    return (ipv4 && bytes[12] == 127) || std::memcmp(bytes, ipv6Loopback, 16) == 0;
+}
+
+} // namespace
+
+bool peerOnThisHost(T_ASC_Association* association)
+{
+    DcmTransportConnection* connection =
+        association ? DUL_getTransportConnection(association->DULassociation) : nullptr;
+    if (!connection)
+        return false;
+    const DcmNativeSocketType socket = ConnectionSocket::of(*connection);
+    sockaddr_storage peer{};
+    sockaddr_storage local{};
+    SocketLength peerLength = sizeof(peer);
+    SocketLength localLength = sizeof(local);
+    unsigned char peerBytes[16];
+    unsigned char localBytes[16];
+    if (::getpeername(socket, reinterpret_cast<sockaddr*>(&peer), &peerLength) != 0
+        || ::getsockname(socket, reinterpret_cast<sockaddr*>(&local), &localLength) != 0
+        || !ipv6Bytes(peer, peerBytes) || !ipv6Bytes(local, localBytes))
+        return false;
+    return isLoopback(peerBytes) || std::memcmp(peerBytes, localBytes, 16) == 0;
+}
+
+} // namespace quorin::dicom
