@@ -1,6 +1,6 @@
 #include "dicom/ToolkitServer.h"
 
-#include "dicom/internal/ListenerRegistry.h"
+#include "dicom/internal/server/ListenerRegistry.h"
 #include "dicom/internal/ToolkitSetup.h"
 
 using quorin::dicom::ListenerRegistry;

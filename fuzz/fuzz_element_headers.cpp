@@ -6,7 +6,7 @@
 // elements too: the relay passes on unparsed what the reader accepted.
 
 #include "FuzzCheck.h"
-#include "dicom/internal/ElementHeaderReader.h"
+#include "dicom/internal/inbound/ElementHeaderReader.h"
 
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmdata/dcdatset.h>

@@ -4,7 +4,7 @@
 // image is received (in memory, or a temporary file when large) and relayed
 // before its sender is answered.
 
-#include "dicom/internal/ArchiveSession.h"
+#include "dicom/internal/outbound/ArchiveSession.h"
 
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmnet/scpthrd.h>

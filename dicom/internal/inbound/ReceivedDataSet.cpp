@@ -1,4 +1,4 @@
-#include "dicom/internal/ReceivedDataSet.h"
+#include "dicom/internal/inbound/ReceivedDataSet.h"
 
 #include <QFile>
 

@@ -4,7 +4,7 @@
 // on unread. Read fragment by fragment through the element header reader,
 // which also goes on checking the rest as it passes.
 
-#include "dicom/internal/ElementHeaderReader.h"
+#include "dicom/internal/inbound/ElementHeaderReader.h"
 
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmdata/dcxfer.h>

@@ -1,11 +1,11 @@
-#include "dicom/internal/CutThroughForward.h"
+#include "dicom/internal/outbound/CutThroughForward.h"
 
-#include "dicom/internal/ArchiveSession.h"
-#include "dicom/internal/DataSetHead.h"
+#include "dicom/internal/outbound/ArchiveSession.h"
+#include "dicom/internal/inbound/DataSetHead.h"
 #include "dicom/internal/DimseStatus.h"
-#include "dicom/internal/PassThroughDataSet.h"
+#include "dicom/internal/outbound/PassThroughDataSet.h"
 #include "dicom/internal/RelayPaths.h"
-#include "dicom/internal/StampedHead.h"
+#include "dicom/internal/outbound/StampedHead.h"
 #include "dicom/internal/ToolkitImageChannel.h"
 
 namespace quorin::dicom {

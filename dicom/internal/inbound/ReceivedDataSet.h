@@ -5,7 +5,7 @@
 // writing, reading back and removing a file per image was most of the
 // relay's own time; a huge image still never has to fit in memory.
 
-#include "dicom/internal/TemporaryImageFile.h"
+#include "dicom/internal/inbound/TemporaryImageFile.h"
 
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmdata/dcostrmf.h>

@@ -1,4 +1,4 @@
-#include "dicom/internal/AttributeStamp.h"
+#include "dicom/internal/outbound/AttributeStamp.h"
 
 #include <dcmtk/dcmdata/dcdeftag.h>
 #include <dcmtk/dcmdata/dcelem.h>

@@ -1,4 +1,4 @@
-#include "dicom/internal/SenderPace.h"
+#include "dicom/internal/inbound/SenderPace.h"
 
 #include "dicom/internal/NetworkTimeouts.h"
 

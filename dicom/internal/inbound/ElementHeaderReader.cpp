@@ -1,4 +1,4 @@
-#include "dicom/internal/ElementHeaderReader.h"
+#include "dicom/internal/inbound/ElementHeaderReader.h"
 
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmdata/dctag.h>

@@ -1,7 +1,7 @@
-#include "dicom/internal/AssociationWorkers.h"
+#include "dicom/internal/server/AssociationWorkers.h"
 
 #include "dicom/internal/NetworkTimeouts.h"
-#include "dicom/internal/RelayAssociation.h"
+#include "dicom/internal/server/RelayAssociation.h"
 #include "dicom/internal/WorkerStop.h"
 
 #include <algorithm>

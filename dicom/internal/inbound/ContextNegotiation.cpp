@@ -1,4 +1,4 @@
-#include "dicom/internal/ContextNegotiation.h"
+#include "dicom/internal/inbound/ContextNegotiation.h"
 
 #include <dcmtk/dcmdata/dcuid.h>
 #include <dcmtk/dcmdata/dcxfer.h>

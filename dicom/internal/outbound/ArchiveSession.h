@@ -5,7 +5,7 @@
 // association ends.
 
 #include "dicom/ForwardResult.h"
-#include "dicom/internal/ArchiveProposal.h"
+#include "dicom/internal/outbound/ArchiveProposal.h"
 #include "dicom/internal/WorkerStop.h"
 
 #include <dcmtk/config/osconfig.h>

@@ -1,6 +1,6 @@
-#include "dicom/internal/Listener.h"
+#include "dicom/internal/server/Listener.h"
 
-#include "dicom/internal/AssociationWorkers.h"
+#include "dicom/internal/server/AssociationWorkers.h"
 #include "dicom/internal/ListenerLink.h"
 #include "dicom/internal/NetworkTimeouts.h"
 

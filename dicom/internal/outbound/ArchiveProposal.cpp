@@ -1,4 +1,4 @@
-#include "dicom/internal/ArchiveProposal.h"
+#include "dicom/internal/outbound/ArchiveProposal.h"
 
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmdata/dcuid.h>

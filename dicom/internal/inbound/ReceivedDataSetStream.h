@@ -3,7 +3,7 @@
 // ReceivedDataSet: the toolkit's network layer writes each received fragment
 // here, as it would into a file.
 
-#include "dicom/internal/ReceivedDataSet.h"
+#include "dicom/internal/inbound/ReceivedDataSet.h"
 
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmdata/dcostrma.h>

@@ -1,7 +1,7 @@
-#include "dicom/internal/OutgoingImage.h"
+#include "dicom/internal/outbound/OutgoingImage.h"
 
-#include "dicom/internal/AttributeStamp.h"
-#include "dicom/internal/ReceivedDataSet.h"
+#include "dicom/internal/outbound/AttributeStamp.h"
+#include "dicom/internal/inbound/ReceivedDataSet.h"
 
 #include <dcmtk/dcmdata/dcdeftag.h>
 #include <dcmtk/dcmdata/dcistrmb.h>

@@ -1,11 +1,11 @@
-#include "dicom/internal/ArchiveSession.h"
+#include "dicom/internal/outbound/ArchiveSession.h"
 
 #include "dicom/internal/ArchiveTimeLimits.h"
 #include "dicom/internal/DimseStatus.h"
 #include "dicom/internal/ImageTimeline.h"
 #include "dicom/internal/NetworkTimeouts.h"
-#include "dicom/internal/OutgoingImage.h"
-#include "dicom/internal/PassThroughDataSet.h"
+#include "dicom/internal/outbound/OutgoingImage.h"
+#include "dicom/internal/outbound/PassThroughDataSet.h"
 
 #include <dcmtk/dcmdata/dcxfer.h>
 #include <dcmtk/dcmnet/dimse.h>

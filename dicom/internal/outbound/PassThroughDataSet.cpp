@@ -1,8 +1,8 @@
-#include "dicom/internal/PassThroughDataSet.h"
+#include "dicom/internal/outbound/PassThroughDataSet.h"
 
-#include "dicom/internal/DataSetHead.h"
+#include "dicom/internal/inbound/DataSetHead.h"
 #include "dicom/internal/ImageTimeline.h"
-#include "dicom/internal/SenderFragments.h"
+#include "dicom/internal/inbound/SenderFragments.h"
 
 #include <dcmtk/dcmdata/dcostrma.h>
 #include <dcmtk/dcmnet/dul.h>

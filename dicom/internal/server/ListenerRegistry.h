@@ -2,7 +2,7 @@
 // The process's listeners, one per port, whichever server object opened them,
 // and the workers that serve their connections.
 
-#include "dicom/internal/AssociationWorkers.h"
+#include "dicom/internal/server/AssociationWorkers.h"
 
 #include <map>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "dicom/internal/TemporaryImageFile.h"
+#include "dicom/internal/inbound/TemporaryImageFile.h"
 
 #include <QCoreApplication>
 #include <QDir>

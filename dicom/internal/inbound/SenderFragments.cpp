@@ -1,8 +1,8 @@
-#include "dicom/internal/SenderFragments.h"
+#include "dicom/internal/inbound/SenderFragments.h"
 
 #include "dicom/internal/ImageTimeline.h"
 #include "dicom/internal/NetworkTimeouts.h"
-#include "dicom/internal/ReceivedDataSet.h"
+#include "dicom/internal/inbound/ReceivedDataSet.h"
 
 #include <dcmtk/dcmnet/dimse.h>
 

@@ -1,4 +1,4 @@
-#include "dicom/internal/ReceivedDataSetStream.h"
+#include "dicom/internal/inbound/ReceivedDataSetStream.h"
 
 #include <dcmtk/dcmdata/dcerror.h>
 

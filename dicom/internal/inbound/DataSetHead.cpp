@@ -1,6 +1,6 @@
-#include "dicom/internal/DataSetHead.h"
+#include "dicom/internal/inbound/DataSetHead.h"
 
-#include "dicom/internal/SenderFragments.h"
+#include "dicom/internal/inbound/SenderFragments.h"
 
 #include <algorithm>
 
