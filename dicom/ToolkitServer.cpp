@@ -1,7 +1,7 @@
 #include "dicom/ToolkitServer.h"
 
-#include "dicom/internal/server/ListenerRegistry.h"
 #include "dicom/internal/ToolkitSetup.h"
+#include "dicom/internal/server/ListenerRegistry.h"
 
 using quorin::dicom::ListenerRegistry;
 

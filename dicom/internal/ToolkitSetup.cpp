@@ -1,7 +1,6 @@
 #include "dicom/internal/ToolkitSetup.h"
 
-#include "dicom/internal/ArchiveTimeLimits.h"
-#include "dicom/internal/NetworkTimeouts.h"
+#include "dicom/internal/TimeLimits.h"
 
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmdata/dcobject.h>
@@ -33,12 +32,7 @@ void prepare()
     // A slow reverse DNS lookup would delay every incoming association.
     dcmDisableGethostbyaddr.set(OFTrue);
 
-    // Process-wide setting of the toolkit: without it a connect to an
-    // unreachable archive blocks indefinitely.
-    dcmConnectionTimeout.set(kConnectTimeoutSeconds);
-    // The toolkit's own write limit (60 s) would let a stalled archive
-    // outlast the sender's patience.
-    applySocketSendLimit();
+    applyToolkitTimeLimits();
 
     // Decoders for sending to an archive that refuses the compressed syntax;
     // decompression keeps the SOP Instance UID.

@@ -1,15 +1,15 @@
 #include "dicom/internal/WorkerHandOff.h"
 
 #include "dicom/ToolkitImage.h"
-#include "dicom/internal/outbound/ArchiveSession.h"
 #include "dicom/internal/CoalescingConnection.h"
 #include "dicom/internal/DimseStatus.h"
 #include "dicom/internal/ImageTimeline.h"
 #include "dicom/internal/ListenerLink.h"
-#include "dicom/internal/NetworkTimeouts.h"
-#include "dicom/internal/outbound/OutgoingImage.h"
 #include "dicom/internal/RelayPaths.h"
+#include "dicom/internal/TimeLimits.h"
 #include "dicom/internal/WorkerStop.h"
+#include "dicom/internal/outbound/ArchiveSession.h"
+#include "dicom/internal/outbound/OutgoingImage.h"
 
 #include <memory>
 

@@ -2,9 +2,9 @@
 // from a sender, how large a PDU it lets the sender send, and what it
 // proposes to the archive as image kinds accumulate on one association.
 
-#include "dicom/internal/outbound/ArchiveProposal.h"
 #include "dicom/internal/inbound/ContextNegotiation.h"
 #include "dicom/internal/inbound/SenderPace.h"
+#include "dicom/internal/outbound/ArchiveProposal.h"
 
 #include <dcmtk/dcmdata/dcuid.h>
 

@@ -5,10 +5,10 @@
 // opening, refusing ports it cannot have, closing from any server object,
 // answering C-ECHO from any AE title.
 
+#include "AppRelayStation.h"
 #include "ArchivePeers.h"
 #include "DatasetText.h"
 #include "DicomTools.h"
-#include "AppRelayStation.h"
 #include "TestFiles.h"
 #include "TestImages.h"
 #include "dicom/internal/RelayPaths.h"

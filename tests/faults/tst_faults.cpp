@@ -18,7 +18,7 @@
 #include "RawSender.h"
 #include "ResidentMemory.h"
 #include "TestImages.h"
-#include "dicom/internal/ArchiveTimeLimits.h"
+#include "dicom/internal/TimeLimits.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 #include "dicom/internal/inbound/SenderFragments.h"
 
 #include "dicom/internal/ImageTimeline.h"
-#include "dicom/internal/NetworkTimeouts.h"
+#include "dicom/internal/TimeLimits.h"
 #include "dicom/internal/inbound/ReceivedDataSet.h"
 
 #include <dcmtk/dcmnet/dimse.h>

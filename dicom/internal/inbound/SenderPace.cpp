@@ -1,6 +1,6 @@
 #include "dicom/internal/inbound/SenderPace.h"
 
-#include "dicom/internal/NetworkTimeouts.h"
+#include "dicom/internal/ToolkitSetup.h"
 
 #include <algorithm>
 #include <deque>

@@ -1,9 +1,9 @@
 #include "dicom/internal/outbound/ArchiveSession.h"
 
-#include "dicom/internal/ArchiveTimeLimits.h"
 #include "dicom/internal/DimseStatus.h"
 #include "dicom/internal/ImageTimeline.h"
-#include "dicom/internal/NetworkTimeouts.h"
+#include "dicom/internal/TimeLimits.h"
+#include "dicom/internal/ToolkitSetup.h"
 #include "dicom/internal/outbound/OutgoingImage.h"
 #include "dicom/internal/outbound/PassThroughDataSet.h"
 

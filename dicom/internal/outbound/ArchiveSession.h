@@ -5,8 +5,8 @@
 // association ends.
 
 #include "dicom/ForwardResult.h"
-#include "dicom/internal/outbound/ArchiveProposal.h"
 #include "dicom/internal/WorkerStop.h"
+#include "dicom/internal/outbound/ArchiveProposal.h"
 
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmnet/assoc.h>

@@ -1,12 +1,12 @@
 #include "dicom/internal/outbound/CutThroughForward.h"
 
-#include "dicom/internal/outbound/ArchiveSession.h"
-#include "dicom/internal/inbound/DataSetHead.h"
 #include "dicom/internal/DimseStatus.h"
-#include "dicom/internal/outbound/PassThroughDataSet.h"
 #include "dicom/internal/RelayPaths.h"
-#include "dicom/internal/outbound/StampedHead.h"
 #include "dicom/internal/ToolkitImageChannel.h"
+#include "dicom/internal/inbound/DataSetHead.h"
+#include "dicom/internal/outbound/ArchiveSession.h"
+#include "dicom/internal/outbound/PassThroughDataSet.h"
+#include "dicom/internal/outbound/StampedHead.h"
 
 namespace quorin::dicom {
 

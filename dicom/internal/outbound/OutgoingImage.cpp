@@ -1,7 +1,7 @@
 #include "dicom/internal/outbound/OutgoingImage.h"
 
-#include "dicom/internal/outbound/AttributeStamp.h"
 #include "dicom/internal/inbound/ReceivedDataSet.h"
+#include "dicom/internal/outbound/AttributeStamp.h"
 
 #include <dcmtk/dcmdata/dcdeftag.h>
 #include <dcmtk/dcmdata/dcistrmb.h>

@@ -1,7 +1,7 @@
 #include "dicom/internal/outbound/PassThroughDataSet.h"
 
-#include "dicom/internal/inbound/DataSetHead.h"
 #include "dicom/internal/ImageTimeline.h"
+#include "dicom/internal/inbound/DataSetHead.h"
 #include "dicom/internal/inbound/SenderFragments.h"
 
 #include <dcmtk/dcmdata/dcostrma.h>

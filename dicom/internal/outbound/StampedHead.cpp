@@ -1,7 +1,7 @@
 #include "dicom/internal/outbound/StampedHead.h"
 
-#include "dicom/internal/outbound/AttributeStamp.h"
 #include "dicom/internal/inbound/DataSetHead.h"
+#include "dicom/internal/outbound/AttributeStamp.h"
 
 #include <dcmtk/dcmdata/dcdeftag.h>
 #include <dcmtk/dcmdata/dcelem.h>

@@ -1,8 +1,9 @@
 #include "dicom/internal/server/AssociationWorkers.h"
 
-#include "dicom/internal/NetworkTimeouts.h"
-#include "dicom/internal/server/RelayAssociation.h"
+#include "dicom/internal/TimeLimits.h"
+#include "dicom/internal/ToolkitSetup.h"
 #include "dicom/internal/WorkerStop.h"
+#include "dicom/internal/server/RelayAssociation.h"
 
 #include <algorithm>
 

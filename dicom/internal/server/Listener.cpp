@@ -1,8 +1,8 @@
 #include "dicom/internal/server/Listener.h"
 
-#include "dicom/internal/server/AssociationWorkers.h"
 #include "dicom/internal/ListenerLink.h"
-#include "dicom/internal/NetworkTimeouts.h"
+#include "dicom/internal/TimeLimits.h"
+#include "dicom/internal/server/AssociationWorkers.h"
 
 #include <chrono>
 

@@ -1,8 +1,8 @@
 #include "dicom/internal/server/ListenerRegistry.h"
 
-#include "dicom/internal/server/Listener.h"
 #include "dicom/internal/ListenerLink.h"
 #include "dicom/internal/inbound/TemporaryImageFile.h"
+#include "dicom/internal/server/Listener.h"
 
 #include <QCoreApplication>
 

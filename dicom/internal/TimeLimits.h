@@ -1,6 +1,7 @@
 #pragma once
-// Time limits of the relay's network work. Each one bounds a wait that would
-// otherwise hang a worker (and its sender) forever when a peer goes silent.
+// Every time limit of the relay's network work. Each one bounds a wait that
+// would otherwise hang a worker (and its sender) forever when a peer goes
+// silent.
 
 #include <chrono>
 
@@ -30,7 +31,27 @@ inline constexpr int kSenderIdleTimeoutSeconds = 300;
 // How long a received image may wait for its handler's decision.
 inline constexpr std::chrono::minutes kImageDecisionTimeout{10};
 
-// Largest PDU the toolkit handles; larger PDUs mean fewer round trips.
-inline constexpr unsigned kMaxPduBytes = 131072;
+// The relay's waits on the archive: negotiation (ACSE), the answer to a
+// store (DIMSE) and a socket write that does not progress. The values
+// above, unless a test shortened them: a test of an archive that never
+// answers would otherwise wait half a minute per image. Read at each new
+// archive association; the write limit is the toolkit's process-wide one,
+// so it holds for every connection made from then on.
+struct ArchiveTimeLimits {
+    int acseSeconds;
+    int dimseSeconds;
+    int sendSeconds;
+};
+
+ArchiveTimeLimits archiveTimeLimits();
+
+// Test hook: the limits for archive associations opened from now on;
+// setArchiveTimeLimits(defaultArchiveTimeLimits()) restores them.
+void setArchiveTimeLimits(ArchiveTimeLimits limits);
+ArchiveTimeLimits defaultArchiveTimeLimits();
+
+// Hands the toolkit its process-wide limits, the connect and the write
+// limit; done once at its set-up.
+void applyToolkitTimeLimits();
 
 } // namespace quorin::dicom

@@ -1,19 +1,25 @@
-#include "dicom/internal/ArchiveTimeLimits.h"
-
-#include "dicom/internal/NetworkTimeouts.h"
+#include "dicom/internal/TimeLimits.h"
 
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmnet/dcmtrans.h>
+#include <dcmtk/dcmnet/dul.h>
 
 #include <atomic>
 
 namespace quorin::dicom {
 
 namespace {
+
 // Atomic: the workers read them while a test may set them.
 std::atomic<int> g_acseSeconds{kAcseTimeoutSeconds};
 std::atomic<int> g_dimseSeconds{kArchiveDimseTimeoutSeconds};
 std::atomic<int> g_sendSeconds{kSocketSendTimeoutSeconds};
+
+void applySocketSendLimit()
+{
+    dcmSocketSendTimeout.set(g_sendSeconds);
+}
+
 } // namespace
 
 ArchiveTimeLimits archiveTimeLimits()
@@ -29,14 +35,18 @@ void setArchiveTimeLimits(ArchiveTimeLimits limits)
     applySocketSendLimit();
 }
 
-void applySocketSendLimit()
-{
-    dcmSocketSendTimeout.set(g_sendSeconds);
-}
-
 ArchiveTimeLimits defaultArchiveTimeLimits()
 {
     return {kAcseTimeoutSeconds, kArchiveDimseTimeoutSeconds, kSocketSendTimeoutSeconds};
+}
+
+void applyToolkitTimeLimits()
+{
+    // Without it a connect to an unreachable archive blocks indefinitely.
+    dcmConnectionTimeout.set(kConnectTimeoutSeconds);
+    // The toolkit's own write limit (60 s) would let a stalled archive
+    // outlast the sender's patience.
+    applySocketSendLimit();
 }
 
 } // namespace quorin::dicom
