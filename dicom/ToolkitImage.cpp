@@ -1,8 +1,8 @@
 #include "dicom/ToolkitImage.h"
 
+#include "dicom/internal/DecisionHandOff.h"
 #include "dicom/internal/DimseStatus.h"
 #include "dicom/internal/ForwardResultCourier.h"
-#include "dicom/internal/ToolkitImageChannel.h"
 
 ToolkitImage::ToolkitImage(std::shared_ptr<ToolkitImageChannel> channel)
     : m_channel(std::move(channel))

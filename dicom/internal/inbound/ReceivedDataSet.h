@@ -1,15 +1,16 @@
 #pragma once
-// A received image's data set, byte for byte as it arrived, kept until its
-// sender has been answered: in memory while it is small, in a temporary file
-// once it grows past a limit. Most images are small, and for them creating,
-// writing, reading back and removing a file per image was most of the
-// relay's own time; a huge image still never has to fit in memory.
-
-#include "dicom/internal/inbound/TemporaryImageFile.h"
+// A data set received for store and forward, byte for byte as it arrived,
+// kept until its sender has been answered: in memory while it is small, in
+// a temporary file once it grows past a limit. Most images are small, and
+// for them creating, writing, reading back and removing a file per image
+// was most of the relay's own time; a huge image still never has to fit in
+// memory. The file is in the relay's own temporary folder and is removed
+// with this object, whatever way the image took.
 
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmdata/dcostrmf.h>
 #include <dcmtk/dcmdata/dcxfer.h>
+#include <dcmtk/dcmnet/assoc.h>
 
 #include <QString>
 #include <cstddef>
@@ -17,6 +18,9 @@
 #include <vector>
 
 namespace quorin::dicom {
+
+class DataSetHead;
+class SenderFragments;
 
 class ReceivedDataSet {
 public:
@@ -32,22 +36,38 @@ public:
     ReceivedDataSet(const ReceivedDataSet&) = delete;
     ReceivedDataSet& operator=(const ReceivedDataSet&) = delete;
 
+    // Both receives read the data set to its end. An error when the sender
+    // failed (gone, silent too long, unreadable data): the association
+    // ends. A data set read whole but not kept (its temporary file failed)
+    // is no error of the sender's: good() tells it, and the sender is
+    // answered with a failure.
+    // The data set that follows the command, by the toolkit's own
+    // receive-to-file.
+    OFCondition receive(T_ASC_Association* association, T_ASC_PresentationContextID contextId);
+    // The head, read already, then the fragments still to come.
+    OFCondition receiveAfter(const DataSetHead& head, SenderFragments& fragments);
+
+    bool good() const { return m_good; }
+    E_TransferSyntax syntax() const { return m_syntax; }
+    bool inMemory() const { return m_filePath.isEmpty(); }
+    // The bytes while in memory.
+    const std::vector<char>& bytes() const { return m_bytes; }
+    // The temporary file once spilled.
+    const QString& filePath() const { return m_filePath; }
+
+    // Removes the process's temporary folder when no file is left in it (at
+    // the end of the process).
+    static void removeTemporaryFolder();
+
+private:
+    class Stream;
+
     // Adds the next bytes; false (and from then on) when the temporary file
     // cannot be made or written.
     bool append(const void* bytes, std::size_t count);
     // All bytes are in: closes the temporary file, if any, so it can be read.
     bool finish();
-    bool good() const { return m_good; }
-
-    E_TransferSyntax syntax() const { return m_syntax; }
-    std::size_t size() const { return m_size; }
-    bool inMemory() const { return !m_file; }
-    // The bytes while in memory.
-    const std::vector<char>& bytes() const { return m_bytes; }
-    // The temporary file once spilled; removed when this object goes.
-    QString filePath() const;
-
-private:
+    OFCondition sendersPart(const OFCondition& receiving) const;
     bool spill();
     bool write(const void* bytes, std::size_t count);
 
@@ -55,7 +75,7 @@ private:
     const std::size_t m_memoryLimit;
     std::vector<char> m_bytes;
     std::size_t m_size = 0;
-    std::unique_ptr<TemporaryImageFile> m_file;
+    QString m_filePath;
     std::unique_ptr<DcmFileConsumer> m_writer;
     bool m_good = true;
 };

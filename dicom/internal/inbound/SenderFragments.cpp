@@ -2,7 +2,6 @@
 
 #include "dicom/internal/ImageTimeline.h"
 #include "dicom/internal/TimeLimits.h"
-#include "dicom/internal/inbound/ReceivedDataSet.h"
 
 #include <dcmtk/dcmnet/dimse.h>
 
@@ -68,18 +67,6 @@ OFCondition SenderFragments::discardRest()
             return read;
     }
     return EC_Normal;
-}
-
-OFCondition receiveRemaining(SenderFragments& fragments, ReceivedDataSet& received)
-{
-    DUL_PDV fragment;
-    while (!fragments.finished()) {
-        const OFCondition read = fragments.next(fragment);
-        if (read.bad())
-            return read;
-        received.append(fragment.data, fragment.fragmentLength); // a failed file is told by finish()
-    }
-    return received.finish() ? EC_Normal : DIMSE_OUTOFRESOURCES;
 }
 
 } // namespace quorin::dicom

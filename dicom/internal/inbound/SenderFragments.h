@@ -13,8 +13,6 @@
 
 namespace quorin::dicom {
 
-class ReceivedDataSet;
-
 class SenderFragments {
 public:
     SenderFragments(T_ASC_Association* association, T_ASC_PresentationContextID contextId);
@@ -51,10 +49,5 @@ private:
     bool m_counting = false; // past the first fragment
     Pace m_pace;
 };
-
-// Appends the fragments still to come to `received` and finishes it; an
-// error when the sender failed (DIMSE_OUTOFRESOURCES when the bytes could
-// not be kept, after all were read).
-OFCondition receiveRemaining(SenderFragments& fragments, ReceivedDataSet& received);
 
 } // namespace quorin::dicom

@@ -1,5 +1,6 @@
 #include "dicom/internal/outbound/ArchiveSession.h"
 
+#include "dicom/internal/DecisionHandOff.h"
 #include "dicom/internal/DimseStatus.h"
 #include "dicom/internal/ImageTimeline.h"
 #include "dicom/internal/TimeLimits.h"
@@ -56,6 +57,14 @@ T_DIMSE_C_StoreRQ storeRequest(T_ASC_Association* association, const OFString& s
 }
 
 } // namespace
+
+std::optional<ArchiveAddress> ArchiveAddress::of(const ForwardRequest& request)
+{
+    const QString host = request.archiveIP.trimmed();
+    if (host.isEmpty() || request.archivePort < 1 || request.archivePort > 65535)
+        return std::nullopt;
+    return ArchiveAddress{host, request.archivePort, request.localAET, request.archiveAET};
+}
 
 ArchiveSession::~ArchiveSession()
 {

@@ -18,6 +18,8 @@
 #include <optional>
 #include <vector>
 
+struct ForwardRequest;
+
 namespace quorin::dicom {
 
 class OutgoingImage;
@@ -29,6 +31,10 @@ struct ArchiveAddress {
     QString callingAETitle;
     QString calledAETitle;
     bool operator==(const ArchiveAddress&) const = default;
+
+    // Where `request` sends its image; nothing when it names no host, or a
+    // port out of range.
+    static std::optional<ArchiveAddress> of(const ForwardRequest& request);
 };
 
 class ArchiveSession {

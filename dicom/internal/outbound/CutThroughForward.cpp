@@ -1,8 +1,8 @@
 #include "dicom/internal/outbound/CutThroughForward.h"
 
+#include "dicom/internal/DecisionHandOff.h"
 #include "dicom/internal/DimseStatus.h"
 #include "dicom/internal/RelayPaths.h"
-#include "dicom/internal/ToolkitImageChannel.h"
 #include "dicom/internal/inbound/DataSetHead.h"
 #include "dicom/internal/outbound/ArchiveSession.h"
 #include "dicom/internal/outbound/PassThroughDataSet.h"
@@ -17,7 +17,8 @@ using Way = CutThroughOutcome::Way;
 CutThroughOutcome forward(DataSetHead& head, DcmDataset* parsedHead, SenderFragments& fragments,
                           const ForwardRequest& request, ArchiveSession& archive)
 {
-    if (request.archiveIP.trimmed().isEmpty() || request.archivePort < 1 || request.archivePort > 65535)
+    const std::optional<ArchiveAddress> address = ArchiveAddress::of(request);
+    if (!address)
         return {Way::Answered, relayFailure(QStringLiteral("invalid archive address"))};
     QString why;
     std::optional<StampedHead> stamped;
@@ -26,10 +27,8 @@ CutThroughOutcome forward(DataSetHead& head, DcmDataset* parsedHead, SenderFragm
     if (!stamped)
         return {Way::StoreAndForward, {}};
     const ImageKind kind{stamped->sopClassUid.c_str(), DcmXfer(head.syntax()).getXferID()};
-    const ArchiveAddress address{request.archiveIP.trimmed(), request.archivePort, request.localAET,
-                                 request.archiveAET};
     PassThroughDataSet data(std::move(stamped->bytes), head, fragments);
-    const std::optional<ForwardResult> result = archive.passOn(kind, stamped->sopInstanceUid, data, address);
+    const std::optional<ForwardResult> result = archive.passOn(kind, stamped->sopInstanceUid, data, *address);
     if (!result)
         return {Way::StoreAndForward, {}};
     if (data.failure() == PassThroughDataSet::Failure::Sender)

@@ -1,7 +1,7 @@
 #include "dicom/internal/server/ListenerRegistry.h"
 
 #include "dicom/internal/ListenerLink.h"
-#include "dicom/internal/inbound/TemporaryImageFile.h"
+#include "dicom/internal/inbound/ReceivedDataSet.h"
 #include "dicom/internal/server/Listener.h"
 
 #include <QCoreApplication>
@@ -26,7 +26,7 @@ void ListenerRegistry::shutdown()
     }
     m_workers.endAll();
     // Every received image's file went with its worker.
-    TemporaryImageFile::removeEmptyFolder();
+    ReceivedDataSet::removeTemporaryFolder();
 }
 
 bool ListenerRegistry::open(int port, ToolkitServer* owner)

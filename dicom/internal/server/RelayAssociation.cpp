@@ -2,22 +2,22 @@
 
 #include "dicom/ToolkitConnection.h"
 #include "dicom/internal/CoalescingConnection.h"
+#include "dicom/internal/DecisionHandOff.h"
 #include "dicom/internal/DimseStatus.h"
 #include "dicom/internal/ImageTimeline.h"
-#include "dicom/internal/PeerLiveness.h"
-#include "dicom/internal/PeerLocation.h"
+#include "dicom/internal/PeerSocket.h"
 #include "dicom/internal/RelayPaths.h"
 #include "dicom/internal/TimeLimits.h"
 #include "dicom/internal/ToolkitSetup.h"
-#include "dicom/internal/WorkerHandOff.h"
 #include "dicom/internal/inbound/ContextNegotiation.h"
 #include "dicom/internal/inbound/DataSetHead.h"
 #include "dicom/internal/inbound/ReceivedDataSet.h"
-#include "dicom/internal/inbound/ReceivedDataSetStream.h"
 #include "dicom/internal/inbound/SenderFragments.h"
 #include "dicom/internal/inbound/SenderPace.h"
 #include "dicom/internal/outbound/CutThroughForward.h"
+#include "dicom/internal/outbound/OutgoingImage.h"
 #include "dicom/internal/outbound/StampedHead.h"
+#include "dicom/internal/outbound/StoreAndForward.h"
 
 #include <dcmtk/dcmnet/dimse.h>
 
@@ -41,13 +41,6 @@ std::string senderKey(const T_ASC_Parameters& params)
 
 // A pace told by fewer fragments says little.
 constexpr int kFragmentsForAPace = 4;
-
-// The head, read already, then the rest of the data set as it arrives.
-OFCondition receiveAfterHead(const DataSetHead& head, SenderFragments& fragments, ReceivedDataSet& received)
-{
-    received.append(head.bytes().data(), head.bytes().size());
-    return receiveRemaining(fragments, received);
-}
 
 } // namespace
 
@@ -141,7 +134,7 @@ OFCondition RelayAssociation::handleStore(T_DIMSE_C_StoreRQ& request, T_ASC_Pres
     markTimeline(TimelineStage::CommandIn);
     const E_TransferSyntax syntax = acceptedSyntax(m_association, contextId);
     if (!cutThroughEnabled() || !DataSetHead::syntaxPassable(syntax) || request.DataSetType == DIMSE_DATASET_NULL)
-        return storeAndForward(request, contextId, syntax);
+        return relayStoreAndForward(request, contextId, syntax);
     SenderFragments fragments(m_association, contextId);
     DataSetHead head(syntax);
     const OFCondition relayed = relayWhileArriving(request, contextId, head, fragments);
@@ -157,21 +150,22 @@ void RelayAssociation::rememberSenderPace(const SenderFragments& fragments)
         rememberPace(senderKey(*m_association->params), pace.bytes, pace.waited);
 }
 
-OFCondition RelayAssociation::storeAndForward(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
-                                              E_TransferSyntax syntax)
+// Store and forward: the image received whole, then raised, parsed while
+// the handler decides, stamped and sent; the handler hears the outcome, then
+// the sender.
+OFCondition RelayAssociation::relayStoreAndForward(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
+                                                   E_TransferSyntax syntax)
 {
+    if (request.DataSetType == DIMSE_DATASET_NULL)
+        return DIMSE_BADMESSAGE;
     // Freed (memory, temporary file) on every path when this scope ends, after the answer.
     ReceivedDataSet received(syntax);
-    const OFCondition receiving = receiveDataSet(request, contextId, received);
-    quint16 status = kStatusRelayFailure;
-    if (receiving.good())
-        status = relayReceived(request, received);
-    else if (receiving != DIMSE_OUTOFRESOURCES || received.good())
+    const OFCondition receiving = received.receive(m_association, contextId);
+    if (receiving.bad())
         return receiving; // sender gone or data unreadable: the association ends
     // A failure status is an answer, not an error: the association goes on.
-    // (So is a temporary file that could not be written: the toolkit read
-    // the rest of the image and dropped it.)
-    return answer(contextId, request, status);
+    // (So is an image that could not be kept.)
+    return answer(contextId, request, received.good() ? handOffReceived(request, received) : kStatusRelayFailure);
 }
 
 OFCondition RelayAssociation::relayWhileArriving(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
@@ -224,33 +218,12 @@ std::optional<ForwardResult> RelayAssociation::forward(DataSetHead& head, DcmDat
     if (outcome.way != CutThroughOutcome::Way::StoreAndForward)
         return outcome.result;
     ReceivedDataSet received(head.syntax());
-    const OFCondition receiving = receiveAfterHead(head, fragments, received);
-    if (receiving.bad() && receiving != DIMSE_OUTOFRESOURCES) {
+    const OFCondition receiving = received.receiveAfter(head, fragments);
+    if (receiving.bad()) {
         ended = receiving;
         return std::nullopt;
     }
-    return receiving.good() ? forwardReceived(received, decision, m_archive)
-                            : relayFailure(QStringLiteral("cannot keep the received image"));
-}
-
-// The data set that follows the command, byte for byte as it arrives; the
-// toolkit's own receive-to-file, with a stream that keeps small images in memory.
-OFCondition RelayAssociation::receiveDataSet(const T_DIMSE_C_StoreRQ& request,
-                                             T_ASC_PresentationContextID contextId, ReceivedDataSet& received)
-{
-    if (request.DataSetType == DIMSE_DATASET_NULL)
-        return DIMSE_BADMESSAGE;
-    ReceivedDataSetStream stream(received);
-    T_ASC_PresentationContextID dataContextId = contextId;
-    const OFCondition receiving = DIMSE_receiveDataSetInFile(m_association, DIMSE_NONBLOCKING,
-                                                             kSenderIdleTimeoutSeconds, &dataContextId,
-                                                             &stream, nullptr, nullptr);
-    if (receiving.bad())
-        return receiving;
-    markTimeline(TimelineStage::LastByteIn);
-    if (dataContextId != contextId)
-        return DIMSE_BADMESSAGE; // command and data set on different contexts
-    return received.finish() ? EC_Normal : DIMSE_OUTOFRESOURCES;
+    return storeAndForward(received, decision, m_archive);
 }
 
 OFCondition RelayAssociation::answer(T_ASC_PresentationContextID contextId, T_DIMSE_C_StoreRQ& request,
@@ -262,11 +235,24 @@ OFCondition RelayAssociation::answer(T_ASC_PresentationContextID contextId, T_DI
     return sent;
 }
 
-quint16 RelayAssociation::relayReceived(const T_DIMSE_C_StoreRQ& request, const ReceivedDataSet& received)
+// The status to answer with: the archive's own when it was asked, a relay
+// failure when the image was not raised, not forwarded, or the archive
+// could not be reached.
+quint16 RelayAssociation::handOffReceived(const T_DIMSE_C_StoreRQ& request, const ReceivedDataSet& received)
 {
     try {
-        return handOffImage(*m_link, connection(), QString::fromLatin1(request.AffectedSOPInstanceUID), received,
-                            m_archive, m_stop);
+        // Parsed while the handler decides: the decision needs nothing from
+        // the parsed image, and this thread would only wait. The changes are
+        // applied once the decision is in.
+        std::unique_ptr<OutgoingImage> image;
+        const std::optional<ForwardRequest> decision
+            = awaitDecision(*m_link, connection(), QString::fromLatin1(request.AffectedSOPInstanceUID), m_stop,
+                            [&] { image = readOutgoingImage(received); });
+        if (!decision)
+            return kStatusRelayFailure;
+        const ForwardResult result = storeAndForward(image.get(), *decision, m_archive);
+        decision->reportResult(result);
+        return result.status;
     } catch (...) {
         return kStatusRelayFailure;
     }

@@ -1,4 +1,11 @@
-#include "dicom/internal/ToolkitImageChannel.h"
+#include "dicom/internal/DecisionHandOff.h"
+
+#include "dicom/ToolkitImage.h"
+#include "dicom/internal/CoalescingConnection.h"
+#include "dicom/internal/ImageTimeline.h"
+#include "dicom/internal/ListenerLink.h"
+#include "dicom/internal/TimeLimits.h"
+#include "dicom/internal/WorkerStop.h"
 
 #include <thread>
 
@@ -48,3 +55,25 @@ void ToolkitImageChannel::watchForDecision()
     while (!m_settled.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < until)
         std::this_thread::yield(); // lets the handler's thread run should it share this core
 }
+
+namespace quorin::dicom {
+
+std::optional<ForwardRequest> awaitDecision(ListenerLink& link, std::shared_ptr<ToolkitConnection> connection,
+                                            const QString& sopInstanceUid, WorkerStop& stop,
+                                            const std::function<void()>& meanwhile)
+{
+    pushHeldWrites(); // nothing waits on this thread's sockets while it waits for the handler
+    auto channel = std::make_shared<ToolkitImageChannel>(sopInstanceUid);
+    if (!link.raise(std::move(connection), std::make_shared<ToolkitImage>(channel)))
+        return std::nullopt;
+    if (meanwhile)
+        meanwhile();
+    // A stop gives the image up as its handler would.
+    stop.setWake([channel] { channel->release(); });
+    std::optional<ForwardRequest> request = channel->waitForDecision(kImageDecisionTimeout);
+    markTimeline(TimelineStage::DecisionBack);
+    stop.setWake({});
+    return request;
+}
+
+} // namespace quorin::dicom

@@ -1,7 +1,8 @@
 #pragma once
-// The link between a received image on the GUI thread and the worker that
-// received it: the worker waits here for the handler's decision (forward or
-// let go), so the sender is answered only with the real outcome.
+// The hand-off of a received image's decision between the GUI thread and
+// the worker that received it: the worker raises the image and waits for
+// the handler's decision (forward or let go), so the sender is answered
+// only with the real outcome.
 
 #include "dicom/ForwardResult.h"
 #include "dicom/ToolkitAttributeSet.h"
@@ -12,8 +13,11 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
+
+struct ToolkitConnection;
 
 struct ForwardRequest {
     QString archiveIP;
@@ -59,3 +63,17 @@ private:
     std::atomic<bool> m_settled{false}; // m_state left Waiting: read without the lock
     std::optional<ForwardRequest> m_request;
 };
+
+namespace quorin::dicom {
+
+class ListenerLink;
+class WorkerStop;
+
+// Worker side: raises the image and waits for the handler's decision;
+// `meanwhile` runs on this thread in between. Nothing when the image was not
+// raised, was let go, or no decision came; `stop` also ends the wait.
+std::optional<ForwardRequest> awaitDecision(ListenerLink& link, std::shared_ptr<ToolkitConnection> connection,
+                                            const QString& sopInstanceUid, WorkerStop& stop,
+                                            const std::function<void()>& meanwhile = {});
+
+} // namespace quorin::dicom

@@ -1,7 +1,6 @@
-#include "dicom/internal/PeerLocation.h"
+#include "dicom/internal/PeerSocket.h"
 
-#include "dicom/internal/ConnectionSocket.h"
-
+#include <dcmtk/dcmnet/dcmtrans.h>
 #include <dcmtk/dcmnet/dul.h>
 
 #include <cstring>
@@ -19,6 +18,38 @@ using SocketLength = socklen_t;
 namespace quorin::dicom {
 
 namespace {
+
+// The toolkit keeps a connection's socket protected; a derived class may
+// name the accessor, and the pointer to it works on any connection.
+struct ConnectionSocket : DcmTransportConnection {
+    static DcmNativeSocketType of(DcmTransportConnection& connection)
+    {
+        return (connection.*(&ConnectionSocket::getSocket))();
+    }
+};
+
+DcmTransportConnection* connectionOf(T_ASC_Association* association)
+{
+    return association ? DUL_getTransportConnection(association->DULassociation) : nullptr;
+}
+
+// A reset leaves its error on the socket, even while received bytes are
+// still queued before it.
+bool hasPendingError(DcmNativeSocketType socket)
+{
+    int error = 0;
+    SocketLength length = sizeof(error);
+    return ::getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0 || error != 0;
+}
+
+// Readable with nothing to read: the peer closed its side.
+bool atEndOfStream(DcmTransportConnection& connection)
+{
+    if (!connection.networkDataAvailable(0))
+        return false;
+    char next = 0;
+    return ::recv(ConnectionSocket::of(connection), &next, 1, MSG_PEEK) <= 0;
+}
 
 // The address as IPv6 bytes (IPv4 mapped), or false for other families.
 bool ipv6Bytes(const sockaddr_storage& address, unsigned char (&bytes)[16])
@@ -44,10 +75,17 @@ bool isLoopback(const unsigned char (&bytes)[16])
 
 } // namespace
 
+bool peerHasGone(T_ASC_Association* association)
+{
+    DcmTransportConnection* connection = connectionOf(association);
+    if (!connection)
+        return true;
+    return hasPendingError(ConnectionSocket::of(*connection)) || atEndOfStream(*connection);
+}
+
 bool peerOnThisHost(T_ASC_Association* association)
 {
-    DcmTransportConnection* connection =
-        association ? DUL_getTransportConnection(association->DULassociation) : nullptr;
+    DcmTransportConnection* connection = connectionOf(association);
     if (!connection)
         return false;
     const DcmNativeSocketType socket = ConnectionSocket::of(*connection);
