@@ -5,9 +5,9 @@
 // rounds). Prints each case's times and their ratio, the time each image
 // gained through the relay, where that time went on the relay's worker
 // (ImageTimeline), the GUI thread's time per image, the relay's start-up
-// time, the share of images relayed cut-through and, for one very large
-// image, the process's peak memory. --store-and-forward switches cut-through
-// off (the way every image took before it).
+// time, the images relayed each way (cut-through, store and forward) and,
+// for one very large image, the process's peak memory. --store-and-forward
+// switches cut-through off (the way every image took before it).
 //
 // Two modes:
 // - loopback (default): the machine's loopback as it is; the CPU is the limit.
@@ -30,7 +30,7 @@
 #include "DicomTools.h"
 #include "LoopbackPorts.h"
 #include "TestImages.h"
-#include "dicom/internal/RelayPaths.h"
+#include "dicom/internal/RelayWay.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,7 +1,10 @@
 #pragma once
-// One received image, held until its sender has been answered (in memory up
-// to 4 MB, larger ones in a temporary file). Handed to the GUI thread by
-// ToolkitServer::ImageReceivedAsync.
+// One image on its way through the relay, raised as soon as its command is
+// in: its sender is answered only with the outcome of its forward. Handed to
+// the GUI thread by ToolkitServer::ImageReceivedAsync. The image itself
+// stays with its worker, never on the GUI thread: still arriving
+// (cut-through), or held until the answer (store and forward: in memory up
+// to 4 MB, larger ones in a temporary file).
 
 #include "dicom/ForwardResult.h"
 #include "dicom/ToolkitAttributeSet.h"

@@ -15,7 +15,8 @@ class ToolkitServer : public QObject {
     Q_OBJECT
 public:
     explicit ToolkitServer(QObject* parent = nullptr);
-    // Closes the listeners this object opened.
+    // Closes the listeners that raise their images on this object: those it
+    // opened, and those handed to it since (see OpenListener).
     ~ToolkitServer() override;
 
     // ServerFlag: true = received images are raised as events for relaying;

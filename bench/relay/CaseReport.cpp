@@ -55,7 +55,7 @@ void printTimeline(QTextStream& out, const std::vector<ImageTimeline>& timelines
         << ", decision to first byte out " << medianAnd90th(between(timelines, S::DecisionBack, S::FirstByteOut))
         << ", last byte in to last byte out " << medianAnd90th(between(timelines, S::LastByteIn, S::LastByteOut))
         << ", last byte out to the archive's answer "
-        << medianAnd90th(between(timelines, S::LastByteOut, S::ArchiveAnswerIn)) << ", answer passed on in "
+        << medianAnd90th(between(timelines, S::LastByteOut, S::ArchiveAnswerIn)) << ", answer to the sender in "
         << medianAnd90th(between(timelines, S::ArchiveAnswerIn, S::SenderAnswerOut)) << Qt::endl;
 }
 
@@ -107,7 +107,8 @@ void printFigures(QTextStream& out, const BenchCase& benchCase, const CaseFigure
     out << Qt::endl;
     printTimeline(out, figures.timelines);
     out << "  " << (figures.allArrived ? "every image arrived through both paths" : "SOME IMAGES FAILED")
-        << "; relayed cut-through: " << figures.cutThrough << " of " << figures.relayed << "; "
+        << "; relayed cut-through: " << figures.ways.cutThrough << ", store and forward: "
+        << figures.ways.storeAndForward << "; "
         << figures.relayRuns << " relay runs of " << QString::number(double(figures.relayedBytesPerRun) / 1e6, 'f', 3)
         << " MB; largest PDU the relay let the sender send, per relay run: " << join(figures.relayPduBytes)
         << Qt::endl;

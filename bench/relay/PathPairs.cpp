@@ -2,7 +2,6 @@
 
 #include "DicomTools.h"
 #include "SenderLog.h"
-#include "dicom/internal/RelayPaths.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -140,14 +139,14 @@ PathPairs::Run PathPairs::sendThroughRelay(const BenchCase& benchCase, CaseFigur
 {
     m_relay.resetCounts();
     resetPeakResident();
-    const quorin::dicom::RelayPathCounts before = quorin::dicom::relayPathCounts();
+    const quorin::dicom::RelayWayCounts before = quorin::dicom::relayWayCounts();
     const Run run = send(m_ports.relay, benchCase.groups);
     ++figures.relayRuns;
     figures.relayPduBytes << run.pduBytes;
     figures.peakKiB = std::max(figures.peakKiB, peakResidentKiB());
-    const quorin::dicom::RelayPathCounts after = quorin::dicom::relayPathCounts();
-    figures.cutThrough += after.cutThrough - before.cutThrough;
-    figures.relayed += after.cutThrough - before.cutThrough + after.storeAndForward - before.storeAndForward;
+    const quorin::dicom::RelayWayCounts after = quorin::dicom::relayWayCounts();
+    figures.ways.cutThrough += after.cutThrough - before.cutThrough;
+    figures.ways.storeAndForward += after.storeAndForward - before.storeAndForward;
     const int expected = fileCount(benchCase);
     figures.allArrived &= run.ms >= 0 && takeStored() == expected && m_relay.accepted() == expected
                           && m_relay.failed() == 0;

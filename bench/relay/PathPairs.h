@@ -12,6 +12,7 @@
 
 #include "ArchivePeers.h"
 #include "dicom/internal/ImageTimeline.h"
+#include "dicom/internal/RelayWay.h"
 
 #include <QList>
 #include <QStringList>
@@ -44,8 +45,7 @@ struct CaseFigures {
     int relayRuns = 0;             // timed and untimed
     QList<int> relayPduBytes;      // per relay run, untimed first
     qint64 peakKiB = 0;     // highest peak of the process over the relay runs
-    quint64 cutThrough = 0; // images relayed cut-through, of
-    quint64 relayed = 0;    // images relayed either way
+    quorin::dicom::RelayWayCounts ways; // images relayed each way
     bool allArrived = true;
     CpuSpent directCpu; // over the timed runs
     CpuSpent relayCpu;

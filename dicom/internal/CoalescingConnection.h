@@ -4,7 +4,7 @@
 // every write would leave as a segment of its own: the header of 12 bytes
 // alone, the peer woken for it. Here each write tells the system that more
 // follows, so a PDU's header goes with its data, and the PDUs of one
-// message, or the fragments passed on while a fast sender's next ones are
+// message, or the cut-through fragments while a fast sender's next ones are
 // already waiting, share segments. Nothing stays back while the thread
 // waits: before it waits for data that is not there yet, on any of its
 // connections, what they hold is pushed out; so is it before a close.

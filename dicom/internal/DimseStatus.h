@@ -1,5 +1,6 @@
 #pragma once
-// C-STORE status values as the relay uses them.
+// C-STORE status values as the relay uses them (its own failure:
+// kStatusRelayFailure, beside ForwardResult).
 
 #include "dicom/ForwardResult.h"
 
@@ -8,10 +9,6 @@
 namespace quorin::dicom {
 
 inline constexpr quint16 kStatusSuccess = 0x0000;
-// Every failure that happens on the relay's side (archive unreachable, image
-// not forwarded, relay stopped): "refused, out of resources" tells the
-// sender the image was not stored and may be sent again later.
-inline constexpr quint16 kStatusRelayFailure = 0xA700;
 
 // The outcome of a forward that failed on the relay's side.
 inline ForwardResult relayFailure(const QString& detail)
@@ -23,7 +20,7 @@ inline ForwardResult relayFailure(const QString& detail)
 // (coercion of data elements, elements discarded, data set does not match).
 constexpr bool archiveAccepted(quint16 status)
 {
-    return status == 0x0000 || status == 0xB000 || status == 0xB006 || status == 0xB007;
+    return status == kStatusSuccess || status == 0xB000 || status == 0xB006 || status == 0xB007;
 }
 
 } // namespace quorin::dicom

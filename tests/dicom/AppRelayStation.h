@@ -11,7 +11,7 @@
 #include "TestFiles.h"
 #include "app/ImageRelay.h"
 #include "app/RelayStation.h"
-#include "dicom/internal/RelayPaths.h"
+#include "dicom/internal/RelayWay.h"
 #include "settings/AppPaths.h"
 #include "settings/RelaySettings.h"
 #include "ui/MessageBoxes.h"

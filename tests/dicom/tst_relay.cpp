@@ -11,7 +11,7 @@
 #include "DicomTools.h"
 #include "TestFiles.h"
 #include "TestImages.h"
-#include "dicom/internal/RelayPaths.h"
+#include "dicom/internal/RelayWay.h"
 
 #include <QDir>
 #include <QScopeGuard>

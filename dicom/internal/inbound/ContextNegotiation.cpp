@@ -10,13 +10,13 @@ namespace quorin::dicom {
 
 namespace {
 
-// The syntaxes the relay can pass on: what an archive that accepts
+// The syntaxes the relay accepts: what an archive that accepts
 // everything takes, DCMTK's storescp with +xa as the reference (its list of
 // all supported syntaxes). Other syntaxes the toolkit knows (retired JPEG
 // processes, JPEG Process 14, JPEG 2000 multi-component, JPIP, a GE private
 // one) such an archive refuses; accepting one could make a sender convert an
 // image that the archive would have taken as it is.
-bool canPassOn(E_TransferSyntax syntax)
+bool isRelayableTransferSyntax(E_TransferSyntax syntax)
 {
     switch (syntax) {
     case EXS_LittleEndianImplicit:
@@ -83,7 +83,7 @@ const char* preferredTransferSyntax(const std::vector<const char*>& proposed)
 {
     std::vector<const char*> candidates; // in the sender's order
     for (const char* uid : proposed) {
-        if (uid && canPassOn(DcmXfer(uid).getXfer()))
+        if (uid && isRelayableTransferSyntax(DcmXfer(uid).getXfer()))
             candidates.push_back(uid);
     }
     const auto offers = [&](auto&& test) {

@@ -11,12 +11,12 @@ namespace quorin::dicom {
 
 // Accepts Verification and every storage SOP class, including private or
 // newer ones the toolkit does not list (any UID it does not know); refuses
-// known non-storage services, which the relay cannot pass on. There is no
+// known non-storage services, which the relay cannot relay. There is no
 // fixed list, so there is no limit on the number of storage classes.
 bool isRelayableAbstractSyntax(const char* abstractSyntax);
 
-// The proposed transfer syntax to accept, or nullptr when none can be passed
-// on (passed on: what an archive accepting everything, such as DCMTK's
+// The proposed transfer syntax to accept, or nullptr when none is relayable
+// (relayable: what an archive accepting everything, such as DCMTK's
 // storescp +xa, takes). Follows the sender's order, so the image normally
 // travels in the form the sender holds it in, with two exceptions: a lossy
 // syntax never wins while the context also offers a lossless or uncompressed

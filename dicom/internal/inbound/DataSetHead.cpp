@@ -12,7 +12,7 @@ DataSetHead::DataSetHead(E_TransferSyntax syntax)
 {
 }
 
-bool DataSetHead::syntaxPassable(E_TransferSyntax syntax)
+bool DataSetHead::cutThroughSyntax(E_TransferSyntax syntax)
 {
     const DcmXfer xfer(syntax);
     return syntax != EXS_Unknown && xfer.isLittleEndian() && xfer.getStreamCompression() == ESC_none;
@@ -38,7 +38,7 @@ std::size_t DataSetHead::headSize() const
     return m_reader.headEnd() ? std::size_t(*m_reader.headEnd()) : m_bytes.size();
 }
 
-bool DataSetHead::passable() const
+bool DataSetHead::plain() const
 {
     if (m_reader.broken() || (!m_reader.headEnd() && !m_complete) || headSize() % 2 != 0)
         return false;

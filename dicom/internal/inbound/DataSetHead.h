@@ -26,17 +26,18 @@ public:
 
     explicit DataSetHead(E_TransferSyntax syntax);
 
-    // Whether data sets in `syntax` can be passed on unread at all:
-    // little endian, not deflated.
-    static bool syntaxPassable(E_TransferSyntax syntax);
+    // Whether data sets in `syntax` can go cut-through at all (passed on
+    // unread): little endian, not deflated.
+    static bool cutThroughSyntax(E_TransferSyntax syntax);
 
     // Reads fragments until the head is whole, the data set ended, or the
     // bytes cannot be one; an error when the sender failed.
     OFCondition read(SenderFragments& fragments);
 
     // The head is whole and plain (group 0008 only, even length), and so is
-    // the data set so far: the relay may rewrite it and pass the rest on.
-    bool passable() const;
+    // the data set so far: the relay may rewrite it alone and send the rest
+    // cut-through.
+    bool plain() const;
 
     E_TransferSyntax syntax() const { return m_syntax; }
     // Every byte read so far: the head, and what followed it in its fragment.

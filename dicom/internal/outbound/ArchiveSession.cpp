@@ -5,8 +5,8 @@
 #include "dicom/internal/ImageTimeline.h"
 #include "dicom/internal/TimeLimits.h"
 #include "dicom/internal/ToolkitSetup.h"
+#include "dicom/internal/outbound/CutThroughDataSet.h"
 #include "dicom/internal/outbound/OutgoingImage.h"
-#include "dicom/internal/outbound/PassThroughDataSet.h"
 
 #include <dcmtk/dcmdata/dcxfer.h>
 #include <dcmtk/dcmnet/dimse.h>
@@ -95,8 +95,8 @@ ForwardResult ArchiveSession::store(OutgoingImage& image, const ArchiveAddress& 
     return outcome.result;
 }
 
-std::optional<ForwardResult> ArchiveSession::passOn(const ImageKind& kind, const OFString& sopInstanceUid,
-                                                    PassThroughDataSet& data, const ArchiveAddress& address)
+std::optional<ForwardResult> ArchiveSession::storeCutThrough(const ImageKind& kind, const OFString& sopInstanceUid,
+                                                             CutThroughDataSet& data, const ArchiveAddress& address)
 {
     bool reused = false;
     const QString failure = openFor(address, kind, reused);
@@ -120,9 +120,9 @@ std::optional<ForwardResult> ArchiveSession::passOn(const ImageKind& kind, const
         data.sendOn(m_association, id);
         outcome = storeData(id, kind.sopClassUid.c_str(), sopInstanceUid, &data, progress);
     }
-    if (data.failure() != PassThroughDataSet::Failure::None)
+    if (data.failure() != CutThroughDataSet::Failure::None)
         outcome.timedOut = false; // the archive is fine: tell it to discard the image
-    if (data.failure() == PassThroughDataSet::Failure::DataSetEnds)
+    if (data.failure() == CutThroughDataSet::Failure::DataSetEnds)
         outcome.result = relayFailure(QStringLiteral("the data set does not end where its elements do"));
     settle(outcome);
     return outcome.result;

@@ -23,7 +23,7 @@ struct ForwardRequest;
 namespace quorin::dicom {
 
 class OutgoingImage;
-class PassThroughDataSet;
+class CutThroughDataSet;
 
 struct ArchiveAddress {
     QString host;
@@ -52,8 +52,8 @@ public:
     // with nothing sent, when the archive does not take `kind` in its own
     // transfer syntax (the image is then stored and forwarded). A transfer
     // broken off by `data` itself aborts the association.
-    std::optional<ForwardResult> passOn(const ImageKind& kind, const OFString& sopInstanceUid,
-                                        PassThroughDataSet& data, const ArchiveAddress& address);
+    std::optional<ForwardResult> storeCutThrough(const ImageKind& kind, const OFString& sopInstanceUid,
+                                                 CutThroughDataSet& data, const ArchiveAddress& address);
 
     // Ends the association to the archive, if any.
     void release();

@@ -1,6 +1,6 @@
 #pragma once
-// The head of a data set passed on while it arrives, read by the toolkit,
-// with the handler's changes applied and written back in the data set's own
+// The head of a cut-through data set, read by the toolkit, with the
+// handler's changes applied and written back in the data set's own
 // transfer syntax. Its group length, if any, is corrected by the difference
 // in size, which is all the stamp changes in group 0008.
 

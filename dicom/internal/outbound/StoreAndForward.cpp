@@ -2,7 +2,7 @@
 
 #include "dicom/internal/DecisionHandOff.h"
 #include "dicom/internal/DimseStatus.h"
-#include "dicom/internal/RelayPaths.h"
+#include "dicom/internal/RelayWay.h"
 #include "dicom/internal/inbound/ReceivedDataSet.h"
 #include "dicom/internal/outbound/ArchiveSession.h"
 #include "dicom/internal/outbound/OutgoingImage.h"
@@ -20,7 +20,7 @@ ForwardResult forward(OutgoingImage* image, const ForwardRequest& request, Archi
         return relayFailure(QStringLiteral("cannot read the received image"));
     if (!image->error().isEmpty() || !image->applyChanges(request.changes))
         return relayFailure(image->error());
-    countRelayPath(RelayPath::StoreAndForward);
+    countRelayWay(RelayWay::StoreAndForward);
     return archive.store(*image, *address);
 }
 

@@ -6,7 +6,7 @@
 #include "dicom/internal/DimseStatus.h"
 #include "dicom/internal/ImageTimeline.h"
 #include "dicom/internal/PeerSocket.h"
-#include "dicom/internal/RelayPaths.h"
+#include "dicom/internal/RelayWay.h"
 #include "dicom/internal/TimeLimits.h"
 #include "dicom/internal/ToolkitSetup.h"
 #include "dicom/internal/inbound/ContextNegotiation.h"
@@ -14,7 +14,7 @@
 #include "dicom/internal/inbound/ReceivedDataSet.h"
 #include "dicom/internal/inbound/SenderFragments.h"
 #include "dicom/internal/inbound/SenderPace.h"
-#include "dicom/internal/outbound/CutThroughForward.h"
+#include "dicom/internal/outbound/CutThrough.h"
 #include "dicom/internal/outbound/OutgoingImage.h"
 #include "dicom/internal/outbound/StampedHead.h"
 #include "dicom/internal/outbound/StoreAndForward.h"
@@ -128,16 +128,16 @@ OFCondition RelayAssociation::handleIncomingCommand(T_DIMSE_Message* message,
 // the handler decides, the rest passed on as it arrives. Store and forward
 // for what cannot be passed on unread (big endian, deflated), a head the
 // relay cannot rewrite alone, and whatever the decision rules out (see
-// CutThroughForward).
+// outbound/CutThrough).
 OFCondition RelayAssociation::handleStore(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId)
 {
     markTimeline(TimelineStage::CommandIn);
     const E_TransferSyntax syntax = acceptedSyntax(m_association, contextId);
-    if (!cutThroughEnabled() || !DataSetHead::syntaxPassable(syntax) || request.DataSetType == DIMSE_DATASET_NULL)
+    if (!cutThroughEnabled() || !DataSetHead::cutThroughSyntax(syntax) || request.DataSetType == DIMSE_DATASET_NULL)
         return relayStoreAndForward(request, contextId, syntax);
     SenderFragments fragments(m_association, contextId);
     DataSetHead head(syntax);
-    const OFCondition relayed = relayWhileArriving(request, contextId, head, fragments);
+    const OFCondition relayed = relayCutThrough(request, contextId, head, fragments);
     rememberSenderPace(fragments);
     return relayed;
 }
@@ -168,8 +168,8 @@ OFCondition RelayAssociation::relayStoreAndForward(T_DIMSE_C_StoreRQ& request, T
     return answer(contextId, request, received.good() ? handOffReceived(request, received) : kStatusRelayFailure);
 }
 
-OFCondition RelayAssociation::relayWhileArriving(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
-                                                 DataSetHead& head, SenderFragments& fragments)
+OFCondition RelayAssociation::relayCutThrough(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
+                                              DataSetHead& head, SenderFragments& fragments)
 {
     // The decision needs nothing from the data set: the handler decides
     // while the head arrives and the toolkit reads it, so neither waits
@@ -180,14 +180,15 @@ OFCondition RelayAssociation::relayWhileArriving(T_DIMSE_C_StoreRQ& request, T_A
         = awaitDecision(*m_link, connection(), QString::fromLatin1(request.AffectedSOPInstanceUID), m_stop, [&] {
               reading = head.read(fragments);
               markTimeline(TimelineStage::HeadComplete);
-              if (reading.good() && head.passable())
+              if (reading.good() && head.plain())
                   parsedHead = readHead(head);
           });
     if (reading.bad())
         return reading; // sender gone or breaking the rules: the association ends, nothing reported
     ForwardResult result = relayFailure(QStringLiteral("the image was not forwarded"));
     if (decision) {
-        const std::optional<ForwardResult> forwarded = forward(head, parsedHead.get(), fragments, *decision, reading);
+        const std::optional<ForwardResult> forwarded
+            = cutThroughOrStoreAndForward(head, parsedHead.get(), fragments, *decision, reading);
         if (!forwarded)
             return reading; // no one to answer, nothing to report
         result = *forwarded;
@@ -203,19 +204,20 @@ OFCondition RelayAssociation::relayWhileArriving(T_DIMSE_C_StoreRQ& request, T_A
     return answered;
 }
 
-// Cut-through when the head allows it, else the rest received and the
-// whole image stored and forwarded. Nothing, with `ended` set, when the
-// association ends without an answer.
-std::optional<ForwardResult> RelayAssociation::forward(DataSetHead& head, DcmDataset* parsedHead,
-                                                       SenderFragments& fragments, const ForwardRequest& decision,
-                                                       OFCondition& ended)
+// Cut-through when the head and the archive allow it, else the rest
+// received behind the head and the whole image stored and forwarded.
+// Nothing, with `ended` set, when the association ends without an answer.
+std::optional<ForwardResult> RelayAssociation::cutThroughOrStoreAndForward(DataSetHead& head, DcmDataset* parsedHead,
+                                                                           SenderFragments& fragments,
+                                                                           const ForwardRequest& decision,
+                                                                           OFCondition& ended)
 {
-    const CutThroughOutcome outcome = forwardWhileArriving(head, parsedHead, fragments, decision, m_archive);
-    if (outcome.way == CutThroughOutcome::Way::SenderGone) {
+    const CutThroughOutcome outcome = cutThrough(head, parsedHead, fragments, decision, m_archive);
+    if (outcome.senderGone) {
         ended = DUL_PEERABORTEDASSOCIATION;
         return std::nullopt;
     }
-    if (outcome.way != CutThroughOutcome::Way::StoreAndForward)
+    if (outcome.way == RelayWay::CutThrough)
         return outcome.result;
     ReceivedDataSet received(head.syntax());
     const OFCondition receiving = received.receiveAfter(head, fragments);

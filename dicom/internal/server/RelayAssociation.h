@@ -1,8 +1,10 @@
 #pragma once
 // One sender's association, served on its own worker thread: negotiation
 // (any AE titles, every storage SOP class), C-ECHO, and C-STORE, where each
-// image is received (in memory, or a temporary file when large) and relayed
-// before its sender is answered.
+// image takes its way to the archive before its sender is answered:
+// cut-through wherever it is safe (raised at its command, its head read
+// while the handler decides, the rest passed on as it arrives), else store
+// and forward (received whole, in memory or a temporary file, then sent).
 
 #include "dicom/internal/outbound/ArchiveSession.h"
 
@@ -43,10 +45,11 @@ private:
     OFCondition handleStore(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId);
     OFCondition relayStoreAndForward(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
                                      E_TransferSyntax syntax);
-    OFCondition relayWhileArriving(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
-                                   DataSetHead& head, SenderFragments& fragments);
-    std::optional<ForwardResult> forward(DataSetHead& head, DcmDataset* parsedHead, SenderFragments& fragments,
-                                         const ForwardRequest& decision, OFCondition& ended);
+    OFCondition relayCutThrough(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
+                                DataSetHead& head, SenderFragments& fragments);
+    std::optional<ForwardResult> cutThroughOrStoreAndForward(DataSetHead& head, DcmDataset* parsedHead,
+                                                             SenderFragments& fragments, const ForwardRequest& decision,
+                                                             OFCondition& ended);
     OFCondition answer(T_ASC_PresentationContextID contextId, T_DIMSE_C_StoreRQ& request, quint16 status);
     void rememberSenderPace(const SenderFragments& fragments);
     quint16 handOffReceived(const T_DIMSE_C_StoreRQ& request, const ReceivedDataSet& received);

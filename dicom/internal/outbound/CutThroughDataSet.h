@@ -25,7 +25,7 @@ namespace quorin::dicom {
 class DataSetHead;
 class SenderFragments;
 
-class PassThroughDataSet : public DcmDataset {
+class CutThroughDataSet : public DcmDataset {
 public:
     enum class Failure {
         None,
@@ -33,7 +33,7 @@ public:
         DataSetEnds, // the data set ends inside an element, or is no data set
     };
 
-    PassThroughDataSet(std::vector<char> stampedHead, DataSetHead& head, SenderFragments& fragments);
+    CutThroughDataSet(std::vector<char> stampedHead, DataSetHead& head, SenderFragments& fragments);
 
     OFCondition write(DcmOutputStream& outStream, const E_TransferSyntax oxfer, const E_EncodingType enctype,
                       DcmWriteCache* wcache, const E_GrpLenEncoding glenc,

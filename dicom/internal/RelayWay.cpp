@@ -1,4 +1,4 @@
-#include "dicom/internal/RelayPaths.h"
+#include "dicom/internal/RelayWay.h"
 
 #include <atomic>
 
@@ -21,14 +21,14 @@ bool cutThroughEnabled()
     return g_cutThrough;
 }
 
-RelayPathCounts relayPathCounts()
+RelayWayCounts relayWayCounts()
 {
     return {g_cutThroughCount, g_storeAndForwardCount};
 }
 
-void countRelayPath(RelayPath path)
+void countRelayWay(RelayWay way)
 {
-    ++(path == RelayPath::CutThrough ? g_cutThroughCount : g_storeAndForwardCount);
+    ++(way == RelayWay::CutThrough ? g_cutThroughCount : g_storeAndForwardCount);
 }
 
 } // namespace quorin::dicom

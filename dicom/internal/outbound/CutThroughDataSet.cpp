@@ -1,4 +1,4 @@
-#include "dicom/internal/outbound/PassThroughDataSet.h"
+#include "dicom/internal/outbound/CutThroughDataSet.h"
 
 #include "dicom/internal/ImageTimeline.h"
 #include "dicom/internal/inbound/DataSetHead.h"
@@ -11,7 +11,7 @@
 
 namespace quorin::dicom {
 
-PassThroughDataSet::PassThroughDataSet(std::vector<char> stampedHead, DataSetHead& head, SenderFragments& fragments)
+CutThroughDataSet::CutThroughDataSet(std::vector<char> stampedHead, DataSetHead& head, SenderFragments& fragments)
     : m_stampedHead(std::move(stampedHead))
     , m_head(head)
     , m_fragments(fragments)
@@ -19,7 +19,7 @@ PassThroughDataSet::PassThroughDataSet(std::vector<char> stampedHead, DataSetHea
     restart();
 }
 
-void PassThroughDataSet::restart()
+void CutThroughDataSet::restart()
 {
     m_pieceIndex = 0;
     m_piece = m_stampedHead.data();
@@ -28,7 +28,7 @@ void PassThroughDataSet::restart()
     m_bufferSize = -1;
 }
 
-void PassThroughDataSet::sendOn(T_ASC_Association* archive, T_ASC_PresentationContextID contextId)
+void CutThroughDataSet::sendOn(T_ASC_Association* archive, T_ASC_PresentationContextID contextId)
 {
     m_archive = archive;
     m_contextId = contextId;
@@ -38,7 +38,7 @@ void PassThroughDataSet::sendOn(T_ASC_Association* archive, T_ASC_PresentationCo
 // each EC_StreamNotifyClient (its buffer is full) and the last one, marked
 // last, after EC_Normal. So EC_Normal comes only with the final bytes in the
 // buffer, and a piece is only fetched while there is room for it.
-OFCondition PassThroughDataSet::write(DcmOutputStream& outStream, const E_TransferSyntax, const E_EncodingType,
+OFCondition CutThroughDataSet::write(DcmOutputStream& outStream, const E_TransferSyntax, const E_EncodingType,
                                       DcmWriteCache*, const E_GrpLenEncoding, const E_PaddingEncoding,
                                       const Uint32, const Uint32, Uint32)
 {
@@ -72,7 +72,7 @@ OFCondition PassThroughDataSet::write(DcmOutputStream& outStream, const E_Transf
 }
 
 // False at the end of the data set, or on a failure (then set).
-bool PassThroughDataSet::nextPiece()
+bool CutThroughDataSet::nextPiece()
 {
     if (m_pieceIndex == 0) {
         m_pieceIndex = 1;
@@ -104,7 +104,7 @@ bool PassThroughDataSet::nextPiece()
 
 // The piece as data set fragments of at most the toolkit's buffer size (the
 // archive's PDU size less the headers), none marked last.
-bool PassThroughDataSet::writeDirectly()
+bool CutThroughDataSet::writeDirectly()
 {
     while (m_pieceLeft > 0) {
         const std::size_t length = std::min(m_pieceLeft, std::size_t(m_bufferSize) & ~std::size_t(1));

@@ -6,6 +6,7 @@
 // forwards it.
 
 #include "dicom/ForwardResult.h"
+#include "dicom/internal/RelayWay.h"
 
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmdata/dcdatset.h>
@@ -19,19 +20,20 @@ class DataSetHead;
 class SenderFragments;
 
 struct CutThroughOutcome {
-    enum class Way {
-        Answered,        // result holds the outcome (the archive's, or a relay failure)
-        StoreAndForward, // nothing went to the archive: receive the rest, then forward
-        SenderGone,      // the sender went mid-image; the archive association was aborted
-    };
-    Way way = Way::Answered;
+    // CutThrough: `result` holds the outcome (the archive's, or a relay
+    // failure). StoreAndForward: nothing went to the archive; the caller
+    // receives the rest, then forwards it.
+    RelayWay way = RelayWay::CutThrough;
+    // The sender went mid-image; the archive association was aborted. No
+    // one to answer, nothing to report.
+    bool senderGone = false;
     ForwardResult result;
 };
 
 // `parsedHead`: the head as readHead() gave it (null: store and forward).
 // Never throws. The sender's fragments may be left unread after an answer
 // (the archive failed): the caller reads and drops them.
-CutThroughOutcome forwardWhileArriving(DataSetHead& head, DcmDataset* parsedHead, SenderFragments& fragments,
-                                       const ForwardRequest& request, ArchiveSession& archive);
+CutThroughOutcome cutThrough(DataSetHead& head, DcmDataset* parsedHead, SenderFragments& fragments,
+                             const ForwardRequest& request, ArchiveSession& archive);
 
 } // namespace quorin::dicom

@@ -1,0 +1,50 @@
+#include "dicom/internal/outbound/CutThrough.h"
+
+#include "dicom/internal/DecisionHandOff.h"
+#include "dicom/internal/DimseStatus.h"
+#include "dicom/internal/inbound/DataSetHead.h"
+#include "dicom/internal/outbound/ArchiveSession.h"
+#include "dicom/internal/outbound/CutThroughDataSet.h"
+#include "dicom/internal/outbound/StampedHead.h"
+
+namespace quorin::dicom {
+
+namespace {
+
+CutThroughOutcome forward(DataSetHead& head, DcmDataset* parsedHead, SenderFragments& fragments,
+                          const ForwardRequest& request, ArchiveSession& archive)
+{
+    const std::optional<ArchiveAddress> address = ArchiveAddress::of(request);
+    if (!address)
+        return {RelayWay::CutThrough, false, relayFailure(QStringLiteral("invalid archive address"))};
+    QString why;
+    std::optional<StampedHead> stamped;
+    if (parsedHead)
+        stamped = stampHead(head, *parsedHead, request.changes, why);
+    if (!stamped)
+        return {RelayWay::StoreAndForward};
+    const ImageKind kind{stamped->sopClassUid.c_str(), DcmXfer(head.syntax()).getXferID()};
+    CutThroughDataSet data(std::move(stamped->bytes), head, fragments);
+    const std::optional<ForwardResult> result = archive.storeCutThrough(kind, stamped->sopInstanceUid, data, *address);
+    if (!result)
+        return {RelayWay::StoreAndForward};
+    if (data.failure() == CutThroughDataSet::Failure::Sender)
+        return {RelayWay::CutThrough, true, *result};
+    countRelayWay(RelayWay::CutThrough);
+    return {RelayWay::CutThrough, false, *result};
+}
+
+} // namespace
+
+CutThroughOutcome cutThrough(DataSetHead& head, DcmDataset* parsedHead, SenderFragments& fragments,
+                             const ForwardRequest& request, ArchiveSession& archive)
+{
+    try {
+        return forward(head, parsedHead, fragments, request, archive);
+    } catch (...) {
+        archive.abort();
+        return {RelayWay::CutThrough, false, relayFailure(QStringLiteral("relay error"))};
+    }
+}
+
+} // namespace quorin::dicom
