@@ -183,4 +183,22 @@ private:
     QByteArray m_received;
 };
 
+// Where the value of the first element `tag` (little endian, as the image
+// travels) starts in `dataset`: explicit VR, a 2-byte length, or 2 reserved
+// bytes and a 4-byte one.
+inline qsizetype valueAt(const QByteArray& dataset, const char* tag, int lengthBytes)
+{
+    return dataset.indexOf(QByteArray::fromHex(tag)) + 6 + (lengthBytes == 4 ? 6 : 2);
+}
+
+inline QByteArray withLength(QByteArray dataset, const char* tag, int lengthBytes, quint32 length)
+{
+    QByteArray bytes(4, Qt::Uninitialized);
+    qToLittleEndian(length, bytes.data());
+    return dataset.replace(valueAt(dataset, tag, lengthBytes) - lengthBytes, lengthBytes, bytes.left(lengthBytes));
+}
+
+const char* const kName = "10001000";   // (0010,0010) Patient's Name
+const char* const kPixels = "e07f1000"; // (7FE0,0010) Pixel Data
+
 } // namespace quorin::test

@@ -11,167 +11,27 @@
 // Thousands of garbage PDUs, or of resets right after the association
 // request, must leave the relay working and its memory flat.
 
-#include "AppRelayStation.h"
-#include "ArchivePeers.h"
 #include "EventLoopGaps.h"
-#include "FaultyArchive.h"
-#include "RawSender.h"
+#include "FaultFixture.h"
+#include "PduGarbage.h"
 #include "ResidentMemory.h"
-#include "TestImages.h"
-#include "dicom/internal/TimeLimits.h"
-
-#include <QtTest>
 
 using namespace quorin::test;
-using quorin::dicom::ArchiveTimeLimits;
 
 namespace {
 
-// Short enough for a test, long enough for a loaded machine's loopback.
-const ArchiveTimeLimits kShortLimits{2, 2, 2};
 const QString kRefused = QStringLiteral("Refused: OutOfResources");
 const int kNoAnswer = -1;
 
 enum class ArchiveFault { Down, KilledMidImage, NeverAnswers, AnswerNeverComes, StopsReading };
 enum class SenderEnd { Whole, AbortMidImage, ResetMidImage };
-enum Exchange { Small, Large, Jpeg2000 };
-
-// Where the value of the first element `tag` (little endian, as the image
-// travels) starts in `dataset`: explicit VR, a 2-byte length, or 2 reserved
-// bytes and a 4-byte one.
-qsizetype valueAt(const QByteArray& dataset, const char* tag, int lengthBytes)
-{
-    return dataset.indexOf(QByteArray::fromHex(tag)) + 6 + (lengthBytes == 4 ? 6 : 2);
-}
-
-QByteArray withLength(QByteArray dataset, const char* tag, int lengthBytes, quint32 length)
-{
-    QByteArray bytes(4, Qt::Uninitialized);
-    qToLittleEndian(length, bytes.data());
-    return dataset.replace(valueAt(dataset, tag, lengthBytes) - lengthBytes, lengthBytes, bytes.left(lengthBytes));
-}
-
-const char* const kName = "10001000";   // (0010,0010) Patient's Name
-const char* const kPixels = "e07f1000"; // (7FE0,0010) Pixel Data
-
-// Garbage for the relay's listening port, made from a real exchange: random
-// bytes, and the real association request,
-// command and data set with bytes flipped, length fields changed, cut short
-// or run long. Each connection sends one or two of them, alone or behind a
-// valid association request (and command), so that the garbage reaches the
-// worker's command and data set handling too; a quarter end with a reset.
-// Deterministic for a seed.
-struct PduGarbage {
-    CapturedExchange model;
-    QRandomGenerator random;
-    bool resetsAfterRequest = false; // instead: the real association request alone, then a reset
-    int garbagePdus = 0; // written in full
-
-    // Until `pduCount` more garbage PDUs went out or `timeLimitMs` passed.
-    void send(quint16 port, int pduCount, int timeLimitMs)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        for (const int end = garbagePdus + pduCount; garbagePdus < end && clock.elapsed() < timeLimitMs;) {
-            // Alone, behind a valid association request, or behind that and
-            // the command (and then mostly the data set, mutated).
-            const int validPdus = resetsAfterRequest ? 0 : random.bounded(3);
-            QList<QByteArray> pdus = QList<QByteArray>{model.associateRequest, model.commandPdus.first()}.mid(0, validPdus);
-            const QByteArray models[] = {model.associateRequest, model.commandPdus.first(), model.datasetPdus.first(),
-                                         model.releaseRequest};
-            if (resetsAfterRequest)
-                pdus << model.associateRequest;
-            for (int i = resetsAfterRequest ? 0 : 1 + random.bounded(validPdus > 0 ? 2 : 1); i > 0; --i) {
-                const int from = validPdus == 2 ? 2 : validPdus == 0 ? 0 : random.bounded(4);
-                pdus << (random.bounded(3) == 0 ? randomBytes(2048) : mutated(models[from]));
-            }
-            const bool endWithReset = resetsAfterRequest || random.bounded(4) == 0;
-            RawConnection connection;
-            int sent = 0; // the relay may close on the first bad PDU: the rest is not sent
-            if (connection.open(port)) {
-                while (sent < pdus.size() && connection.send(pdus[sent], 1000))
-                    ++sent;
-            }
-            endWithReset ? connection.reset() : connection.close();
-            garbagePdus += std::max(0, sent - validPdus);
-        }
-    }
-
-    QByteArray randomBytes(int maxBytes)
-    {
-        QByteArray bytes(random.bounded(1, maxBytes + 1), Qt::Uninitialized);
-        for (char& byte : bytes)
-            byte = char(random.bounded(256));
-        return bytes;
-    }
-
-    QByteArray mutated(QByteArray bytes)
-    {
-        // A length: the PDU's own, or an inner one (item, value, element) anywhere.
-        const qsizetype lengthAt = random.bounded(2) ? 2 : 6 + random.bounded(qMax<qsizetype>(1, bytes.size() - 10));
-        switch (random.bounded(5)) {
-        case 0: // another type byte (any PDU type) on a real body
-            bytes[0] = char(random.bounded(256));
-            [[fallthrough]];
-        case 1: // flipped bytes anywhere
-            for (int flips = 1 + random.bounded(16); flips > 0; --flips)
-                bytes[random.bounded(bytes.size())] = char(random.bounded(256));
-            return bytes;
-        case 2:
-            if (lengthAt + 4 <= bytes.size())
-                qToBigEndian(boundaryValue(), bytes.data() + lengthAt);
-            return bytes;
-        case 3: // cut short
-            return bytes.left(random.bounded(bytes.size()));
-        default: // run long: more bytes than the length says
-            return bytes + randomBytes(512);
-        }
-    }
-
-    quint32 boundaryValue()
-    {
-        static const quint32 values[] = {0, 1, 2, 3, 4, 5, 6, 0x7F, 0xFF, 0x100, 0xFFFF, 0x10000,
-                                         0x7FFFFFFF, 0x80000000u, 0xFFFFFFFEu, 0xFFFFFFFFu};
-        return random.bounded(4) == 0 ? random.generate() : values[random.bounded(int(std::size(values)))];
-    }
-};
 
 } // namespace
 
-class tst_Faults : public QObject {
+class tst_Faults : public FaultFixture {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_images.isValid());
-        m_factory = std::make_unique<TestImages>(m_images.path());
-        quorin::dicom::setArchiveTimeLimits(kShortLimits);
-        StorescpArchive archive;
-        AppRelayStation station;
-        QVERIFY(archive.start() && station.start(archive.port()));
-        const QString j2k = m_factory->jpeg2000Relabelled(newImage(), QStringLiteral("j2k.dcm"));
-        m_exchanges[Small] = captureExchange(station.port(), newImage());
-        m_exchanges[Large] = captureExchange(station.port(), newImage(1600));
-        m_exchanges[Jpeg2000] = captureExchange(station.port(), j2k, {QStringLiteral("-xv")});
-        for (const CapturedExchange& exchange : m_exchanges)
-            QVERIFY(exchange.isValid());
-    }
-
-    void init()
-    {
-        m_station = std::make_unique<AppRelayStation>();
-        m_archive = std::make_unique<StorescpArchive>();
-        QVERIFY(m_archive->start() && m_station->start(m_archive->port()));
-    }
-
-    void cleanup()
-    {
-        m_station.reset();
-        m_archive.reset();
-        QVERIFY2(waitForNoTemporaryFiles(), qPrintable(leftoverTemporaryFiles().join(u' ')));
-    }
-
     void archiveFaults_data()
     {
         QTest::addColumn<ArchiveFault>("fault");
@@ -416,37 +276,8 @@ private slots:
         QVERIFY(!resetsAfterRequest || m_station->imagesRaised() == 0);
         verifyNextImageIsRelayed(false);
     }
-
-private:
-    QString newImage(int rows = 64, int frames = 1)
-    {
-        static int number = 0;
-        ImageRecipe recipe;
-        recipe.rows = recipe.columns = rows;
-        recipe.frames = frames;
-        return m_factory->make(QStringLiteral("image-%1.dcm").arg(++number), recipe);
-    }
-
-    // `alone`: the archive, empty before, must come to hold the image alone.
-    void verifyNextImageIsRelayed(bool alone = true)
-    {
-        const QString image = newImage();
-        const ToolRun run = storescu(m_station->port(), {image}, {QStringLiteral("-v")});
-        QVERIFY2(run.succeeded() && storeResponses(run.output) == QStringList{QStringLiteral("Success")},
-                 qPrintable(run.output));
-        QCOMPARE(acknowledgedButMissing({image}, run.output, m_archive->folder()), 0);
-        // Bytes of a broken image the archive received may appear and go
-        // after the sender's answer.
-        QVERIFY2(!alone || waitUntil([this] { return m_archive->storedFiles().size() == 1; }, 10000),
-                 qPrintable(m_archive->storedFiles().join(u' ')));
-    }
-
-    QTemporaryDir m_images;
-    std::unique_ptr<TestImages> m_factory;
-    std::unique_ptr<AppRelayStation> m_station;
-    std::unique_ptr<StorescpArchive> m_archive;
-    CapturedExchange m_exchanges[3]; // 64 x 64 in one PDU; 1600 x 1600 (5 MB); 64 x 64 JPEG 2000
 };
+
 
 QTEST_MAIN(tst_Faults)
 #include "tst_faults.moc"
