@@ -1,0 +1,187 @@
+#pragma once
+// What the relay tests stand on: images made for them, the application's
+// relay, archives started on first use, senders, and the archives' copies
+// compared with what was sent.
+
+#include "AppRelayStation.h"
+#include "ArchivePeers.h"
+#include "DatasetText.h"
+#include "DicomTools.h"
+#include "TestImages.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+#include <map>
+
+namespace quorin::test {
+
+const TagNumbers kOperatorsName{0x0008, 0x1070};
+const TagNumbers kCharacterSet{0x0008, 0x0005};
+const QString kRefused = QStringLiteral("Refused: OutOfResources"); // the relay's failure, as storescu -v prints it
+const QString kCannotConvert = QStringLiteral("sender cannot convert"); // storescu 3.6.7 neither compresses nor decompresses
+
+struct Sent {
+    QString output; // the senders'
+    bool acknowledged = true; // every sender heard success
+    QMap<QString, QString> copies; // SOP Instance UID -> the archive's copy
+
+    // The copies' transfer syntax, or why none arrived.
+    QString outcome() const
+    {
+        if (!copies.isEmpty())
+            return transferSyntaxOf(copies.first());
+        if (output.contains(QStringLiteral("unable to convert")))
+            return kCannotConvert;
+        return output.contains(kRefused) ? kRefused : QStringLiteral("failed");
+    }
+};
+
+// tests/dicom/pydicom_files.py: images made and read by another toolkit.
+inline ToolRun pydicomFiles(const QStringList& arguments)
+{
+    return runTool(QStringLiteral("/usr/bin/python3"),
+                   QStringList{QStringLiteral(QUORIN_SOURCE_DIR "/tests/dicom/pydicom_files.py")} + arguments);
+}
+
+// Group 0008's length changes with the stamp; pydicomFiles judges it.
+inline QStringList withoutLengthOfGroup8(QStringList elements)
+{
+    static const QRegularExpression length(QStringLiteral("^\\(0008,0000\\) UL \\d+"));
+    return elements.replaceInStrings(length, QStringLiteral("(0008,0000) UL"));
+}
+
+// `copy` is `reference` (decoded first where the syntaxes differ) but for
+// the stamp, the length of its group and, recoded to UTF-8, the character
+// set and every text in it.
+inline void verifyStampedCopy(const QString& copy, const QString& reference, const QByteArray& stamp = "AB",
+                              const QByteArray& characterSet = {})
+{
+    QCOMPARE(rawValue(copy, 0x0008, 0x1070), stamp);
+    const QByteArray expectedSet = characterSet.isNull() ? rawValue(reference, 0x0008, 0x0005) : characterSet;
+    QCOMPARE(rawValue(copy, 0x0008, 0x0005), expectedSet);
+    if (expectedSet == "ISO_IR 192" && rawValue(reference, 0x0008, 0x0005) != expectedSet)
+        return;
+    const QStringList expected = datasetElements(reference, {kOperatorsName, kCharacterSet},
+                                                 transferSyntaxOf(reference) != transferSyntaxOf(copy));
+    QVERIFY(!expected.isEmpty());
+    QCOMPARE(withoutLengthOfGroup8(datasetElements(copy, {kOperatorsName, kCharacterSet})),
+             withoutLengthOfGroup8(expected));
+}
+
+class RelayFixture : public QObject {
+    Q_OBJECT
+
+protected:
+    QTemporaryDir m_folder;
+    std::unique_ptr<TestImages> m_images;
+    QString m_plain;
+    QString m_large; // 6 MB: over the 4 MB the relay keeps in memory
+    QMap<QString, QString> m_samples; // by the kinds of relayedCopyMatchesTheDirectPath
+    std::map<QString, std::unique_ptr<ArchivePeer>> m_archives;
+    std::unique_ptr<AppRelayStation> m_relay;
+    int m_takes = 0;
+
+    // "all": storescp +xa -pm, taking every syntax and unknown SOP classes;
+    // "uncompressed": storescp taking uncompressed syntaxes of known classes;
+    // "orthanc". Started on first use, kept for all tests.
+    ArchivePeer* archive(const QString& kind)
+    {
+        std::unique_ptr<ArchivePeer>& archive = m_archives[kind];
+        if (!archive) {
+            archive.reset(kind == "orthanc" ? static_cast<ArchivePeer*>(new OrthancArchive)
+                                            : new StorescpArchive(StorescpOptions{
+                                                .acceptCompressed = kind == "all", .acceptUnknownSopClasses = kind == "all"}));
+            if (!archive->start())
+                archive.reset();
+        }
+        if (archive) {
+            m_relay->setArchivePort(archive->port());
+            m_relay->setTitles(QStringLiteral("QUORIN"), archive->aeTitle());
+        }
+        return archive.get();
+    }
+
+    // The archive's copies, taken out of it, by SOP Instance UID.
+    QMap<QString, QString> take(ArchivePeer& archive)
+    {
+        const QString folder = m_folder.filePath(QStringLiteral("taken-%1").arg(++m_takes));
+        QDir().mkpath(folder);
+        QMap<QString, QString> copies;
+        for (const QString& copy : archive.takeStoredFiles(folder))
+            copies[QString::fromLatin1(rawValue(copy, 0x0008, 0x0018))] = copy;
+        return copies;
+    }
+
+    void verifyArrivedStamped(const QStringList& files, ArchivePeer& archive)
+    {
+        const QMap<QString, QString> copies = take(archive);
+        QCOMPARE(copies.size(), files.size());
+        for (const QString& file : files)
+            verifyStampedCopy(copies.value(QString::fromLatin1(rawValue(file, 0x0008, 0x0018))), file);
+    }
+
+    // `sender` ("storescu", "gdcmscu", "storescu x4": at once, 5 images each)
+    // sends `files` to `port`; what reached `archive`.
+    Sent send(quint16 port, const QString& sender, const QStringList& files, const QStringList& proposal,
+              ArchivePeer& archive)
+    {
+        QList<ToolRun> runs;
+        if (sender == "gdcmscu")
+            runs << gdcmscuStore(port, files.first());
+        else if (sender == "storescu")
+            runs << storescu(port, files, proposal + QStringList{"-v"});
+        else
+            runs = storescuInParallel(port, {files.mid(0, 5), files.mid(5, 5), files.mid(10, 5), files.mid(15, 5)});
+        Sent sent;
+        for (const ToolRun& run : runs) {
+            sent.output += run.output;
+            sent.acknowledged &= run.succeeded();
+        }
+        sent.copies = take(archive);
+        return sent;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_folder.isValid());
+        m_images = std::make_unique<TestImages>(m_folder.path());
+        m_plain = m_images->make(QStringLiteral("plain.dcm"));
+        m_large = m_images->make(QStringLiteral("large.dcm"), ImageRecipe{.rows = 1024, .columns = 1024, .frames = 3});
+        // Group lengths in every group, group 0008 with a sequence of
+        // undefined length, and Operators' Name there already or not.
+        const auto withGroupLengths = [this](const char* name, const QStringList& operatorsName) {
+            const QString file = m_images->make(name);
+            return pydicomFiles(QStringList{"group-lengths", file} + operatorsName).succeeded() ? file : QString();
+        };
+        m_samples = {{"uncompressed", m_plain},
+                     {"group lengths", withGroupLengths("lengths.dcm", {})},
+                     {"group lengths, Operators' Name there", withGroupLengths("lengths-name.dcm", {"LONGER^NAME"})},
+                     {"JPEG baseline", m_images->convert("dcmcjpeg", m_plain, "baseline.dcm", {"+eb"})},
+                     {"JPEG lossless", m_images->convert("dcmcjpeg", m_plain, "lossless.dcm")},
+                     {"RLE", m_images->convert("dcmcrle", m_plain, "rle.dcm")},
+                     {"deflated", m_images->convert("dcmconv", m_plain, "deflated.dcm", {"+td"})},
+                     {"JPEG 2000", m_images->jpeg2000Relabelled(m_plain, "j2k.dcm")},
+                     {"private", m_images->make("private.dcm", ImageRecipe{.sopClassUid = kPrivateSopClass})}};
+        QVERIFY(!m_large.isEmpty() && !m_samples.values().contains(QString()));
+    }
+
+    void init()
+    {
+        m_relay = std::make_unique<AppRelayStation>();
+        QVERIFY(m_relay->start());
+    }
+
+    void cleanup()
+    {
+        m_relay.reset();
+        for (auto& [kind, archive] : m_archives) {
+            if (archive)
+                take(*archive); // a failed test's leftovers
+        }
+        QVERIFY2(waitForNoTemporaryFiles(), qPrintable(leftoverTemporaryFiles().join(u' ')));
+    }
+};
+
+} // namespace quorin::test
