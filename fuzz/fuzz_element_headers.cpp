@@ -1,4 +1,4 @@
-// Fuzz target of the element header reader (dicom/internal/ElementHeaderReader):
+// Fuzz target of the element header reader (dicom/internal/inbound/ElementHeaderReader):
 // the first input byte picks Explicit or Implicit VR Little Endian and the
 // size of the pieces the rest is fed in; the rest is a data set. What the
 // reader accepts as whole must be what the toolkit reads from the same
