@@ -142,32 +142,6 @@ OFCondition RelayAssociation::handleStore(T_DIMSE_C_StoreRQ& request, T_ASC_Pres
     return relayed;
 }
 
-// The size of the sender's next association's PDUs follows it.
-void RelayAssociation::rememberSenderPace(const SenderFragments& fragments)
-{
-    const SenderFragments::Pace pace = fragments.pace();
-    if (fragments.finished() && pace.fragments >= kFragmentsForAPace)
-        rememberPace(senderKey(*m_association->params), pace.bytes, pace.waited);
-}
-
-// Store and forward: the image received whole, then raised, parsed while
-// the handler decides, stamped and sent; the handler hears the outcome, then
-// the sender.
-OFCondition RelayAssociation::relayStoreAndForward(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
-                                                   E_TransferSyntax syntax)
-{
-    if (request.DataSetType == DIMSE_DATASET_NULL)
-        return DIMSE_BADMESSAGE;
-    // Freed (memory, temporary file) on every path when this scope ends, after the answer.
-    ReceivedDataSet received(syntax);
-    const OFCondition receiving = received.receive(m_association, contextId);
-    if (receiving.bad())
-        return receiving; // sender gone or data unreadable: the association ends
-    // A failure status is an answer, not an error: the association goes on.
-    // (So is an image that could not be kept.)
-    return answer(contextId, request, received.good() ? handOffReceived(request, received) : kStatusRelayFailure);
-}
-
 OFCondition RelayAssociation::relayCutThrough(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
                                               DataSetHead& head, SenderFragments& fragments)
 {
@@ -228,13 +202,22 @@ std::optional<ForwardResult> RelayAssociation::cutThroughOrStoreAndForward(DataS
     return storeAndForward(received, decision, m_archive);
 }
 
-OFCondition RelayAssociation::answer(T_ASC_PresentationContextID contextId, T_DIMSE_C_StoreRQ& request,
-                                     quint16 status)
+// Store and forward: the image received whole, then raised, parsed while
+// the handler decides, stamped and sent; the handler hears the outcome, then
+// the sender.
+OFCondition RelayAssociation::relayStoreAndForward(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
+                                                   E_TransferSyntax syntax)
 {
-    const OFCondition sent = sendSTOREResponse(contextId, request, status);
-    pushHeldWrites(); // the sender waits for nothing else; the handler's report comes after
-    markTimeline(TimelineStage::SenderAnswerOut);
-    return sent;
+    if (request.DataSetType == DIMSE_DATASET_NULL)
+        return DIMSE_BADMESSAGE;
+    // Freed (memory, temporary file) on every path when this scope ends, after the answer.
+    ReceivedDataSet received(syntax);
+    const OFCondition receiving = received.receive(m_association, contextId);
+    if (receiving.bad())
+        return receiving; // sender gone or data unreadable: the association ends
+    // A failure status is an answer, not an error: the association goes on.
+    // (So is an image that could not be kept.)
+    return answer(contextId, request, received.good() ? handOffReceived(request, received) : kStatusRelayFailure);
 }
 
 // The status to answer with: the archive's own when it was asked, a relay
@@ -258,6 +241,23 @@ quint16 RelayAssociation::handOffReceived(const T_DIMSE_C_StoreRQ& request, cons
     } catch (...) {
         return kStatusRelayFailure;
     }
+}
+
+OFCondition RelayAssociation::answer(T_ASC_PresentationContextID contextId, T_DIMSE_C_StoreRQ& request,
+                                     quint16 status)
+{
+    const OFCondition sent = sendSTOREResponse(contextId, request, status);
+    pushHeldWrites(); // the sender waits for nothing else; the handler's report comes after
+    markTimeline(TimelineStage::SenderAnswerOut);
+    return sent;
+}
+
+// The size of the sender's next association's PDUs follows it.
+void RelayAssociation::rememberSenderPace(const SenderFragments& fragments)
+{
+    const SenderFragments::Pace pace = fragments.pace();
+    if (fragments.finished() && pace.fragments >= kFragmentsForAPace)
+        rememberPace(senderKey(*m_association->params), pace.bytes, pace.waited);
 }
 
 std::shared_ptr<ToolkitConnection> RelayAssociation::connection()

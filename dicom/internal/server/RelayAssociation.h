@@ -43,16 +43,16 @@ private:
                                       const DcmPresentationContextInfo& context) override;
 
     OFCondition handleStore(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId);
-    OFCondition relayStoreAndForward(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
-                                     E_TransferSyntax syntax);
     OFCondition relayCutThrough(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
                                 DataSetHead& head, SenderFragments& fragments);
     std::optional<ForwardResult> cutThroughOrStoreAndForward(DataSetHead& head, DcmDataset* parsedHead,
                                                              SenderFragments& fragments, const ForwardRequest& decision,
                                                              OFCondition& ended);
+    OFCondition relayStoreAndForward(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId,
+                                     E_TransferSyntax syntax);
+    quint16 handOffReceived(const T_DIMSE_C_StoreRQ& request, const ReceivedDataSet& received);
     OFCondition answer(T_ASC_PresentationContextID contextId, T_DIMSE_C_StoreRQ& request, quint16 status);
     void rememberSenderPace(const SenderFragments& fragments);
-    quint16 handOffReceived(const T_DIMSE_C_StoreRQ& request, const ReceivedDataSet& received);
     std::shared_ptr<ToolkitConnection> connection();
 
     std::shared_ptr<ListenerLink> m_link;
