@@ -4,6 +4,7 @@
 #include <QFontDatabase>
 #include <QtEndian>
 
+#ifndef _WIN32
 namespace {
 
 // Windows lays Tahoma's lines out with the OS/2 table's usWinAscent and
@@ -55,16 +56,18 @@ QByteArray WithWindowsLineMetrics(const QByteArray& font)
 }
 
 } // namespace
+#endif
 
 void RegisterTahoma()
 {
+#ifndef _WIN32
     // Debian's fonts-wine ships a metric-compatible Tahoma outside the font
     // path; without it "Tahoma" falls back to a wider font and the designed
     // geometry clips the texts. Only the regular face is loaded: the bold
     // face beside it (tahomabd.ttf) has bold widths but regular strokes, so
     // bold captions looked regular. With no bold face Qt emboldens the
     // regular one, which reads as bold and keeps the texts narrow enough for
-    // their boxes.
+    // their boxes. Windows has Tahoma, both faces, of its own.
     static bool registered = false;
     if (registered)
         return;
@@ -72,6 +75,7 @@ void RegisterTahoma()
     QFile file(QStringLiteral("/usr/share/wine/fonts/tahoma.ttf"));
     if (file.open(QIODevice::ReadOnly))
         QFontDatabase::addApplicationFontFromData(WithWindowsLineMetrics(file.readAll()));
+#endif
 }
 
 QFont TahomaFont(double pointSize, bool bold)

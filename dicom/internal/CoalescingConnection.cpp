@@ -11,6 +11,13 @@
 #include <sys/socket.h>
 #endif
 
+// Holding writes back needs MSG_MORE and TCP_CORK (Linux). Where the system
+// has neither, as on Windows, nothing is ever held: every write leaves as
+// written, and the checks for held writes find none.
+#if defined(MSG_MORE) && defined(TCP_CORK)
+#define QUORIN_HOLDS_WRITES 1
+#endif
+
 namespace quorin::dicom {
 
 namespace {
@@ -18,16 +25,13 @@ namespace {
 // The connections of this thread that hold bytes back.
 thread_local std::vector<CoalescingConnection*> t_holding;
 
+#ifdef QUORIN_HOLDS_WRITES
 bool readableNow(DcmNativeSocketType socket)
 {
-#ifdef _WIN32
-    (void)socket;
-    return false;
-#else
     pollfd readable{socket, POLLIN, 0};
     return ::poll(&readable, 1, 0) > 0;
-#endif
 }
+#endif
 
 } // namespace
 
@@ -43,7 +47,7 @@ CoalescingConnection::~CoalescingConnection()
 
 ssize_t CoalescingConnection::write(void* buf, size_t nbyte)
 {
-#if defined(MSG_MORE) && defined(TCP_CORK)
+#ifdef QUORIN_HOLDS_WRITES
     const ssize_t written = ::send(getSocket(), buf, nbyte, MSG_MORE | MSG_NOSIGNAL);
     if (written > 0 && !m_holding) {
         m_holding = true;
@@ -60,7 +64,7 @@ ssize_t CoalescingConnection::write(void* buf, size_t nbyte)
 // to answer).
 ssize_t CoalescingConnection::read(void* buf, size_t nbyte)
 {
-#ifdef MSG_DONTWAIT
+#ifdef QUORIN_HOLDS_WRITES
     if (!t_holding.empty()) {
         const ssize_t got = ::recv(getSocket(), buf, nbyte, MSG_DONTWAIT);
         if (got >= 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
@@ -73,11 +77,13 @@ ssize_t CoalescingConnection::read(void* buf, size_t nbyte)
 
 OFBool CoalescingConnection::networkDataAvailable(int timeout)
 {
+#ifdef QUORIN_HOLDS_WRITES
     if (!t_holding.empty()) {
         if (readableNow(getSocket()))
             return OFTrue;
         pushHeldWrites();
     }
+#endif
     return DcmTCPConnection::networkDataAvailable(timeout);
 }
 
@@ -99,7 +105,7 @@ void CoalescingConnection::push()
         return;
     m_holding = false;
     t_holding.erase(std::remove(t_holding.begin(), t_holding.end(), this), t_holding.end());
-#if defined(MSG_MORE) && defined(TCP_CORK)
+#ifdef QUORIN_HOLDS_WRITES
     // Clearing the cork sends what waits for more, however it was held back.
     const int off = 0;
     if (getSocket() != DcmNativeSocketType(-1))

@@ -9,6 +9,7 @@
 #include <dcmtk/dcmjpls/djdecode.h>
 #include <dcmtk/dcmnet/dul.h>
 #include <dcmtk/oflog/oflog.h>
+#include <dcmtk/ofstd/ofstd.h>
 
 #include <QByteArray>
 #include <mutex>
@@ -19,6 +20,10 @@ namespace {
 
 void prepare()
 {
+    // Windows sockets work only after WSAStartup, which the toolkit leaves
+    // to its programs; elsewhere this does nothing.
+    OFStandard::initializeNetwork();
+
     // Without it every C-STORE response waits for Nagle's delayed ACK
     // (about 40 ms on loopback); the toolkit reads it when it makes a socket.
     qputenv("TCP_NODELAY", QByteArrayLiteral("1"));
