@@ -1,0 +1,34 @@
+# Sourced by kit.sh: the versions and build options of the Windows kit.
+# The kit's folder is named by a digest of this file, so a changed option
+# builds a new kit beside the old one.
+
+qt_version=6.4.2
+dcmtk_version=3.6.7
+icu_version=72.1
+
+# ICU: only the conversion library, static; its data keeps the converters.
+icu_options=(--enable-static --disable-shared --disable-tools --with-data-packaging=static
+             --disable-tests --disable-samples --disable-extras --disable-icuio --disable-layoutex)
+
+# Qt: Core, Gui, Widgets, Network and Test, shared, with the windows
+# platform plugin; the bundled third-party code (Windows has none of it).
+# No tablet events: Debian's source leaves out the Wintab header they need.
+qt_options=(-DBUILD_SHARED_LIBS=ON -DQT_QMAKE_TARGET_MKSPEC=win32-g++
+            -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF
+            -DFEATURE_concurrent=OFF -DFEATURE_dbus=OFF -DFEATURE_printsupport=OFF -DFEATURE_sql=OFF
+            -DFEATURE_xml=OFF -DFEATURE_opengl=OFF -DFEATURE_vulkan=OFF -DFEATURE_icu=OFF
+            -DFEATURE_ssl=OFF -DFEATURE_zstd=OFF -DFEATURE_tabletevent=OFF -DFEATURE_testlib=ON -DFEATURE_network=ON
+            -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF
+            -DFEATURE_system_freetype=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF)
+
+# DCMTK: static, as Debian configures it where it matters to the relay
+# (private tags in the dictionary, the STL, C++17, JPEG-LS interleave), the
+# dictionary built in (no file beside the program), ICU for character sets.
+dcmtk_options=(-DBUILD_SHARED_LIBS=OFF -DBUILD_APPS=ON -DCMAKE_CXX_STANDARD=17 -DDCMTK_ENABLE_STL=ON
+               -DDCMTK_ENABLE_PRIVATE_TAGS=ON -DDCMTK_DEFAULT_DICT=builtin
+               -DDCMTK_ENABLE_CHARSET_CONVERSION=ICU -DDCMTK_WITH_ICU=ON -DDCMTK_WITH_ICONV=OFF
+               -DDCMTK_WITH_STDLIBC_ICONV=OFF -DDCMTK_WITH_ZLIB=ON
+               -DDCMTK_WITH_OPENSSL=OFF -DDCMTK_WITH_PNG=OFF -DDCMTK_WITH_TIFF=OFF -DDCMTK_WITH_XML=OFF
+               -DDCMTK_WITH_SNDFILE=OFF -DDCMTK_WITH_OPENJPEG=OFF -DDCMTK_WITH_WRAP=OFF -DDCMTK_WITH_DOXYGEN=OFF
+               "-DCMAKE_CXX_FLAGS=-DU_STATIC_IMPLEMENTATION -DENABLE_DCMJPLS_INTERLEAVE_NONE"
+               "-DCMAKE_C_FLAGS=-DU_STATIC_IMPLEMENTATION")
