@@ -37,6 +37,14 @@ struct Sent {
     }
 };
 
+// pydicom, gdcmscu and Orthanc are Linux programs here: the Windows build's
+// tests, run under Wine, leave the rows that need them to the Linux build.
+#ifdef Q_OS_WIN
+constexpr bool kLinuxPeers = false;
+#else
+constexpr bool kLinuxPeers = true;
+#endif
+
 // tests/dicom/pydicom_files.py: images made and read by another toolkit.
 inline ToolRun pydicomFiles(const QStringList& arguments)
 {
@@ -156,14 +164,16 @@ private slots:
             return pydicomFiles(QStringList{"group-lengths", file} + operatorsName).succeeded() ? file : QString();
         };
         m_samples = {{"uncompressed", m_plain},
-                     {"group lengths", withGroupLengths("lengths.dcm", {})},
-                     {"group lengths, Operators' Name there", withGroupLengths("lengths-name.dcm", {"LONGER^NAME"})},
                      {"JPEG baseline", m_images->convert("dcmcjpeg", m_plain, "baseline.dcm", {"+eb"})},
                      {"JPEG lossless", m_images->convert("dcmcjpeg", m_plain, "lossless.dcm")},
                      {"RLE", m_images->convert("dcmcrle", m_plain, "rle.dcm")},
                      {"deflated", m_images->convert("dcmconv", m_plain, "deflated.dcm", {"+td"})},
                      {"JPEG 2000", m_images->jpeg2000Relabelled(m_plain, "j2k.dcm")},
                      {"private", m_images->make("private.dcm", ImageRecipe{.sopClassUid = kPrivateSopClass})}};
+        if (kLinuxPeers) {
+            m_samples["group lengths"] = withGroupLengths("lengths.dcm", {});
+            m_samples["group lengths, Operators' Name there"] = withGroupLengths("lengths-name.dcm", {"LONGER^NAME"});
+        }
         QVERIFY(!m_large.isEmpty() && !m_samples.values().contains(QString()));
     }
 

@@ -164,6 +164,8 @@ private slots:
             QVERIFY2(child.exitCode() == 0 && output.contains("PASS   : tst_Settings::folderNotWritable()"), output);
             return;
         }
+#else
+        QSKIP("A Windows folder's read-only attribute does not stop files being made in it; only an ACL would.");
 #endif
         QVERIFY(TestFiles::write(m_ini, "[A]\r\nk=old\r\n"));
         const auto writable = QFile::permissions(m_dir->path());
@@ -183,6 +185,8 @@ private slots:
         QVERIFY(!IniReadSnapshot(m_ini).fileExists());
         QVERIFY(!WriteIniString("A", "k", "v", m_ini));
         QVERIFY(QFileInfo(m_ini).exists() && !QFileInfo(m_ini).isFile());
+#else
+        QSKIP("Named pipes are POSIX's.");
 #endif
     }
 

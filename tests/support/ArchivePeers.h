@@ -79,10 +79,13 @@ public:
     }
     void stop()
     {
+#ifdef Q_OS_UNIX
         signal(SIGCONT); // a paused process would see the SIGTERM only once it runs again
+#endif
         if (m_process)
             m_process->stop();
     }
+#ifdef Q_OS_UNIX
     // To the PID of the storescp it started only: SIGSTOP leaves its
     // connections open with nobody answering, SIGKILL leaves a partial file.
     void signal(int number)
@@ -90,6 +93,7 @@ public:
         if (m_process && m_process->isRunning())
             ::kill(pid_t(m_process->pid()), number);
     }
+#endif
 
     quint16 port() const override { return m_port; }
     QString folder() const override { return m_folder.path(); }

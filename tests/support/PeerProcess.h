@@ -89,11 +89,16 @@ public:
     }
 
     // SIGTERM (QProcess signals exactly the child it started), then SIGKILL
-    // after `graceMs`. Nothing when it is not running.
+    // after `graceMs`. Nothing when it is not running. On Windows the
+    // tools are console programs, which a terminate() (WM_CLOSE) never
+    // reaches: ended at once.
     void stop(int graceMs = 5000)
     {
         if (!isRunning())
             return;
+#ifdef Q_OS_WIN
+        graceMs = 0;
+#endif
         m_process.terminate();
         if (!m_process.waitForFinished(graceMs)) {
             m_process.kill();
