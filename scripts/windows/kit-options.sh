@@ -13,18 +13,24 @@ icu_options=(--enable-static --disable-shared --disable-tools --with-data-packag
 # Qt: Core, Gui, Widgets, Network and Test, shared, with the windows
 # platform plugin; the bundled third-party code (Windows has none of it).
 # No tablet events: Debian's source leaves out the Wintab header they need.
+# No OpenGL, no TLS (INPUT_*: so that nothing that needs them is half configured).
 qt_options=(-DBUILD_SHARED_LIBS=ON -DQT_QMAKE_TARGET_MKSPEC=win32-g++
             -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF
             -DFEATURE_concurrent=OFF -DFEATURE_dbus=OFF -DFEATURE_printsupport=OFF -DFEATURE_sql=OFF
-            -DFEATURE_xml=OFF -DFEATURE_opengl=OFF -DFEATURE_vulkan=OFF -DFEATURE_icu=OFF
-            -DFEATURE_ssl=OFF -DFEATURE_zstd=OFF -DFEATURE_tabletevent=OFF -DFEATURE_testlib=ON -DFEATURE_network=ON
+            -DFEATURE_xml=OFF -DINPUT_opengl=no -DFEATURE_vulkan=OFF -DFEATURE_icu=OFF
+            -DINPUT_ssl=no -DFEATURE_zstd=OFF -DFEATURE_tabletevent=OFF -DFEATURE_testlib=ON -DFEATURE_network=ON
             -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF
             -DFEATURE_system_freetype=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF)
 
 # DCMTK: static, as Debian configures it where it matters to the relay
 # (private tags in the dictionary, the STL, C++17, JPEG-LS interleave), the
 # dictionary built in (no file beside the program), ICU for character sets.
-dcmtk_options=(-DBUILD_SHARED_LIBS=OFF -DBUILD_APPS=ON -DCMAKE_CXX_STANDARD=17 -DDCMTK_ENABLE_STL=ON
+# Its programs (its configure checks, its tools) linked statically: they run
+# under Wine without the compiler's DLLs on a path; zlib linked in as well.
+# Only the modules the relay and the tests' tools use.
+dcmtk_options=(-DBUILD_SHARED_LIBS=OFF -DCMAKE_EXE_LINKER_FLAGS=-static
+               "-DDCMTK_MODULES=ofstd;oflog;dcmdata;dcmimgle;dcmimage;dcmjpeg;dcmjpls;dcmtls;dcmnet"
+               -DZLIB_LIBRARY=/usr/x86_64-w64-mingw32/lib/libz.a -DZLIB_INCLUDE_DIR=/usr/x86_64-w64-mingw32/include -DBUILD_APPS=ON -DCMAKE_CXX_STANDARD=17 -DDCMTK_ENABLE_STL=ON
                -DDCMTK_ENABLE_PRIVATE_TAGS=ON -DDCMTK_DEFAULT_DICT=builtin
                -DDCMTK_ENABLE_CHARSET_CONVERSION=ICU -DDCMTK_WITH_ICU=ON -DDCMTK_WITH_ICONV=OFF
                -DDCMTK_WITH_STDLIBC_ICONV=OFF -DDCMTK_WITH_ZLIB=ON

@@ -68,7 +68,7 @@ fi
 
 # --- ICU: character-set conversion for DCMTK (Windows has no iconv) --------
 # Built twice: for this machine (its tools package the data), then for
-# Windows, static. The data keeps only the converters and their aliases,
+# Windows, static: the common library and its data. The data keeps only the converters and their aliases,
 # which is all DCMTK asks of ICU: a tenth of the full data's size.
 if ! stage icu-host; then
     log "ICU for this machine (its tools)"
@@ -96,9 +96,12 @@ if ! stage icu; then
         CC="$triple-gcc-posix" CXX="$triple-g++-posix" CFLAGS="-O2" CXXFLAGS="-O2" \
         "$work/src/icu.src/source/configure" -q --host="$triple" --with-cross-build="$work/icu-host" \
             --prefix="$kit/icu" "${icu_options[@]}" >"$work/icu.log" 2>&1 &&
-        make -s -j"$jobs" >>"$work/icu.log" 2>&1 && mkdir -p "$kit/icu/bin" && make -s install >>"$work/icu.log" 2>&1)
-    # For Windows ICU installs its static data as bin/sicudt.a, beside a
-    # stub lib/libsicudt.a that holds no data: the data takes the stub's place.
+        mkdir -p lib bin "$kit/icu/bin" &&
+        for part in stubdata common data; do make -s -j"$jobs" -C "$part" >>"$work/icu.log" 2>&1 || exit 1; done &&
+        make -s -C common install >>"$work/icu.log" 2>&1 && make -s -C data install >>"$work/icu.log" 2>&1)
+    # The common library and the data, no more: the rest of ICU (formatting,
+    # collation) is nothing DCMTK uses. For Windows ICU installs its static
+    # data as bin/sicudt.a; the linker looks for lib/libsicudt.a.
     mv "$kit/icu/bin/sicudt.a" "$kit/icu/lib/libsicudt.a"
     done_stage icu
 fi
@@ -122,14 +125,18 @@ if ! stage qt; then
 fi
 
 # --- DCMTK: the DICOM toolkit, its data dictionary built in ----------------
+# Its configure checks run under Wine (DCMTK's own support for that), which
+# asks where the compiler's C++ runtime lies.
+gcc_dir="$(dirname "$("$triple-g++-posix" -print-libgcc-file-name)")"
 if ! stage dcmtk; then
     log "DCMTK $dcmtk_version for Windows (static, with ICU, storescu/storescp/dcmdump)"
     rm -rf "$work/dcmtk-build"
     cmake -S "$work/src/dcmtk.src" -B "$work/dcmtk-build" -G Ninja "${launcher[@]}" \
         -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$kit/dcmtk" \
-        -DICU_INCLUDE_DIR="$kit/icu/include" -DICU_UC_LIBRARY="$kit/icu/lib/libsicuuc.a" \
-        -DICU_DATA_LIBRARY="$kit/icu/lib/libsicudt.a" "${dcmtk_options[@]}" >"$work/dcmtk-configure.log" 2>&1
+        -DCPP_RUNTIME="$gcc_dir/libstdc++-6.dll" -DCMAKE_INSTALL_DATADIC=share/dcmtk -DICU_INCLUDE_DIR="$kit/icu/include" \
+        -DICU_UC_LIBRARY_RELEASE="$kit/icu/lib/libsicuuc.a" -DICU_DATA_LIBRARY_RELEASE="$kit/icu/lib/libsicudt.a" \
+        "${dcmtk_options[@]}" >"$work/dcmtk-configure.log" 2>&1
     # Without ICU the toolkit would build, and convert no character set.
     grep -q "DCMTK ICU support will be enabled" "$work/dcmtk-configure.log"
     cmake --build "$work/dcmtk-build" --parallel "$jobs" >"$work/dcmtk-build.log" 2>&1
@@ -138,7 +145,6 @@ if ! stage dcmtk; then
 fi
 
 # --- the runtime every program built with this compiler loads --------------
-gcc_dir="$(dirname "$("$triple-g++-posix" -print-libgcc-file-name)")"
 mkdir -p "$kit/runtime"
 cp "$gcc_dir/libstdc++-6.dll" "$gcc_dir/libgcc_s_seh-1.dll" "/usr/$triple/lib/libwinpthread-1.dll" "$kit/runtime/"
 

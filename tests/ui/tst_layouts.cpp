@@ -106,6 +106,19 @@ void FindFaults(QWidget* container, const QRect& visible, QStringList& cutOff, i
     }
 }
 
+// Under Wine, "Tahoma" on Windows is fonts-wine's look-alike, whose widths,
+// line heights and bold face are not Microsoft's: the designed geometry,
+// measured against Microsoft's, cannot be judged with it. (On Linux the
+// program itself loads that font and gives it Windows' line metrics.)
+bool IsWinesTahoma()
+{
+#ifdef Q_OS_WIN
+    return QRawFont::fromFont(TahomaFont(9.75)).fontTable("name").contains("Wine Tahoma");
+#else
+    return false;
+#endif
+}
+
 } // namespace
 
 class tst_Layouts : public QObject {
@@ -164,6 +177,8 @@ private slots:
         QVERIFY(form->isVisible());
 
         // Last: it leaves other captions in the controls.
+        if (IsWinesTahoma())
+            QSKIP("Wine's Tahoma in Windows' place: its own widths, line heights and bold.");
         QStringList cutOff;
         int bold = 0;
         FindFaults(form, form->rect(), cutOff, bold);
