@@ -108,7 +108,9 @@ bool CutThroughDataSet::writeDirectly()
 {
     while (m_pieceLeft > 0) {
         const std::size_t length = std::min(m_pieceLeft, std::size_t(m_bufferSize) & ~std::size_t(1));
-        DUL_PDV fragment{length, m_contextId, DUL_DATASETPDV, OFFalse, const_cast<char*>(m_piece)};
+        // At most the buffer size: it fits the toolkit's length, 32 bits on Windows.
+        DUL_PDV fragment{static_cast<unsigned long>(length), m_contextId, DUL_DATASETPDV, OFFalse,
+                         const_cast<char*>(m_piece)};
         DUL_PDVLIST list{1, nullptr, 0, {}, &fragment};
         if (length == 0 || DUL_WritePDVs(&m_archive->DULassociation, &list).bad())
             return false;
