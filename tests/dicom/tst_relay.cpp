@@ -11,7 +11,6 @@
 
 #include <QScopeGuard>
 #include <QTcpServer>
-#include <QTcpSocket>
 
 using namespace quorin::test;
 
@@ -138,16 +137,10 @@ private slots:
         QVERIFY2(echo.succeeded(), qPrintable(echo.output));
         ToolkitServer().CloseListener(port);
 #ifdef Q_OS_WIN
-        // Nothing accepts there any more. Probed by connecting: Wine, unlike
-        // Windows, lets nobody bind a port while connections the relay closed
-        // wait out TIME_WAIT, and it lets a closed listening socket go a
-        // moment after closesocket() has returned.
-        const auto refused = [port] {
-            QTcpSocket probe;
-            probe.connectToHost(QHostAddress::LocalHost, port);
-            return !probe.waitForConnected(2000);
-        };
-        QTRY_VERIFY_WITH_TIMEOUT(refused(), 2000);
+        // Nothing accepts there. Wine, unlike Windows, lets a closed listening
+        // socket go a moment after closesocket(), and lets nobody bind a port
+        // whose connections the relay closed wait out TIME_WAIT.
+        QTRY_VERIFY_WITH_TIMEOUT(!waitForListeningPort(port, 0), 2000);
 #else
         QVERIFY(portIsFree(port));
 #endif

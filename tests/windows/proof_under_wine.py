@@ -12,7 +12,6 @@ Every process it starts it ends by its PID.
 import os
 import re
 import shutil
-import signal
 import socket
 import subprocess
 import sys
@@ -243,7 +242,9 @@ CHARACTER_SETS = {
 
 
 def make_images(folder):
-    """{storescu options: [files]}: the CT series and the foreign images of the tests."""
+    """{name: (storescu's options, files)}: the CT series; then images made by
+    another toolkit (pydicom: group lengths, and every character set the tests
+    stamp in, ISO 2022 among them), compressed ones, a plain and a large one."""
     folder = Path(folder)
     folder.mkdir()
     series = [dicom_image(folder, f"ct-{i:02}.dcm") for i in range(20)]
@@ -260,7 +261,7 @@ def make_images(folder):
         charsets.append(image)
     return {
         "series": ((), series),
-        "foreign": ((), [plain, large, lengths, lengths_named, *charsets]),
+        "pydicom's, plain and large": ((), [plain, large, lengths, lengths_named, *charsets]),
         "JPEG lossless": (("-xs",), [converted("dcmcjpeg", plain, folder / "lossless.dcm")]),
         "JPEG baseline": (("-xy",), [converted("dcmcjpeg", plain, folder / "baseline.dcm", ["+eb"])]),
         "RLE": (("-xr",), [converted("dcmcrle", plain, folder / "rle.dcm")]),
@@ -271,7 +272,7 @@ def make_images(folder):
 # --- Settings.ini ----------------------------------------------------------
 
 def settings_text(archive_port, local_port, operators, debug=0):
-    """Settings.ini as the program writes it (Windows-1252, CRLF); operators: (marker, first, surname, code)."""
+    """A Settings.ini as a user edits it (Windows-1252, CRLF); operators: (marker, first, surname, code)."""
     lines = ["[Archive]", "AET=ARCHIVE", "IP=127.0.0.1", f"Port={archive_port}",
              "[Local]", "LocalAET=QUORIN", f"LocalPort={local_port}", f"Debugmode={debug}",
              "[Operator]", f"OperatorCount={len(operators)}"]
@@ -559,7 +560,7 @@ def proof(zip_path, linux_program):
         # operator list it saves on the way has the tick where it was put.
         tick_first_operator(windows)
         links = [SlowLink(port, 1_000_000) for _ in range(4)]
-        large = images["foreign"][1][1]
+        large = images["pydicom's, plain and large"][1][1]
         senders = [start(["storescu", "-aet", "SENDER", "-aec", "RELAY", "127.0.0.1", str(link.port), str(large)])
                    for link in links]
         check(wait_for(lambda: all(link.passed > 1_000_000 for link in links), 60), "four senders mid-image")
