@@ -14,8 +14,9 @@
 
 namespace quorin::test {
 
-// Short enough for a test, long enough for a loaded machine's loopback.
-const quorin::dicom::ArchiveTimeLimits kShortLimits{2, 2, 2};
+// Short enough for a test, long enough for a loaded machine's loopback, and
+// well beyond the longest stall the GUI thread may show.
+const quorin::dicom::ArchiveTimeLimits kShortLimits{4, 4, 4};
 enum Exchange { Small, Large, Jpeg2000 };
 
 class FaultFixture : public QObject {

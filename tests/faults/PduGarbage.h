@@ -12,13 +12,15 @@ namespace quorin::test {
 // command and data set with bytes flipped, length fields changed, cut short
 // or run long. Each connection sends one or two of them, alone or behind a
 // valid association request (and command), so that the garbage reaches the
-// worker's command and data set handling too; a quarter end with a reset.
+// worker's command and data set handling too; a quarter end with a reset,
+// the others with a FIN, after which the relay must close its side.
 // Deterministic for a seed.
 struct PduGarbage {
     CapturedExchange model;
     QRandomGenerator random;
     bool resetsAfterRequest = false; // instead: the real association request alone, then a reset
     int garbagePdus = 0; // written in full
+    int leftOpen = 0; // connections ended with a FIN that the relay did not close within 2 s
 
     // Until `pduCount` more garbage PDUs went out or `timeLimitMs` passed.
     void send(quint16 port, int pduCount, int timeLimitMs)
@@ -45,7 +47,10 @@ struct PduGarbage {
                 while (sent < pdus.size() && connection.send(pdus[sent], 1000))
                     ++sent;
             }
-            endWithReset ? connection.reset() : connection.close();
+            if (endWithReset)
+                connection.reset();
+            else
+                leftOpen += !connection.finish(2000);
             garbagePdus += std::max(0, sent - validPdus);
         }
     }

@@ -169,6 +169,17 @@ public:
         m_socket.abort();
     }
 
+    // Ends its side with a FIN and waits up to `timeoutMs` for the relay to
+    // close its own; whether it did.
+    bool finish(int timeoutMs)
+    {
+        if (isOpen())
+            ::shutdown(int(m_socket.socketDescriptor()), SHUT_WR);
+        const bool closed = waitUntil([this] { return !isOpen(); }, timeoutMs);
+        m_socket.abort();
+        return closed;
+    }
+
     // Ends with a reset (SO_LINGER 0): the relay sees ECONNRESET.
     void reset()
     {
