@@ -54,9 +54,10 @@ struct StorescpOptions {
     bool acceptUnknownSopClasses = false; // -pm
     bool verbose = false;                 // -v: "Association Acknowledged" per association
     bool concurrent = false;              // --fork +uf: serves associations at once, as busy archives do
+    int pduBytes = 131072;                // -pdu: the largest PDU it takes
 };
 
-// storescp +B -pdu 131072 -od <folder> <port>: stores bit for bit what arrives.
+// storescp +B -pdu <bytes> -od <folder> <port>: stores bit for bit what arrives.
 class StorescpArchive : public ArchivePeer {
 public:
     explicit StorescpArchive(StorescpOptions options = {})
@@ -69,7 +70,7 @@ public:
     {
         m_port = m_port ? m_port : freeLoopbackPort();
         const auto when = [](bool on, const QStringList& options) { return on ? options : QStringList(); };
-        QStringList arguments = QStringList{"+B", "-pdu", "131072", "-od", m_folder.path()}
+        QStringList arguments = QStringList{"+B", "-pdu", QString::number(m_options.pduBytes), "-od", m_folder.path()}
                                 + when(m_options.acceptCompressed, {"+xa"})
                                 + when(m_options.acceptUnknownSopClasses, {"-pm"})
                                 + when(m_options.verbose, {"-v"})
