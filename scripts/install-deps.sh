@@ -18,10 +18,10 @@ for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
-    SUDO=""
-    [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-    $SUDO apt-get update -q
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+    source "$(dirname "$0")/apt-get.sh"
+    echo "Installing ${missing[*]}"
+    apt_get update -q
+    apt_get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
 if [ "$mode" = test ]; then

@@ -34,9 +34,10 @@ missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+source "$(dirname "$0")/../apt-get.sh"
 if [ ${#missing[@]} -gt 0 ] || [ "$refresh" = 1 ]; then
-    $SUDO apt-get update -q >/dev/null
+    apt_get update -q
 fi
 if [ ${#missing[@]} -gt 0 ]; then
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+    apt_get install -y -q --no-install-recommends "${missing[@]}"
 fi
