@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets of fuzz/ with Clang in build-fuzz/ (or the
-# folder given as $1) and runs each for FUZZ_SECONDS seconds (default 60) on a
-# copy of its seed corpus, so that the inputs a run adds stay out of the
-# repository. Exits non-zero when a target fails; the failing input is kept
-# in <build>/artifacts/<target>/ and the run's log in <build>/<target>.log.
+# folder given as $1) and runs each for FUZZ_SECONDS seconds (default 60), as
+# many at once as there are cores, on a copy of its seed corpus, so that the
+# inputs a run adds stay out of the repository. Exits non-zero when a target
+# fails; the failing input is kept in <build>/artifacts/<target>/ and the
+# run's log in <build>/fuzz_<target>.log.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$here/build-fuzz}"
@@ -20,22 +21,31 @@ if [ -d /dev/shm ] && [ -w /dev/shm ]; then
 fi
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
-status=0
-for target in ini operators element_headers; do
-    corpus="$build/corpus/$target"
-    artifacts="$build/artifacts/$target"
-    log="$build/fuzz_$target.log"
+# One target per core at a time: each keeps a core for its whole time.
+fuzz() {
+    local target="$1" corpus="$build/corpus/$1" artifacts="$build/artifacts/$1" log="$build/fuzz_$1.log"
     rm -rf "$corpus" "$artifacts"
     mkdir -p "$corpus" "$artifacts"
     cp "$here/fuzz/corpus/$target/"* "$corpus/"
-    echo "fuzz_$target: $seconds s"
     if "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
         -print_final_stats=1 -artifact_prefix="$artifacts/" "$corpus" >"$log" 2>&1; then
+        echo "fuzz_$target: $seconds s"
         grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)' "$log" || true
     else
-        echo "fuzz_$target FAILED; input kept in $artifacts/, log follows" >&2
-        tail -n 60 "$log" >&2
-        status=1
+        echo "fuzz_$target FAILED; input kept in $artifacts/, log follows"
+        tail -n 60 "$log"
+        return 1
     fi
+}
+targets=(ini operators element_headers)
+for target in "${targets[@]}"; do
+    (if fuzz "$target" >"$build/fuzz_$target.summary" 2>&1; then echo 0; else echo 1; fi >"$build/fuzz_$target.status") &
+    while [ "$(jobs -rp | wc -l)" -ge "$(nproc)" ]; do wait -n || true; done
+done
+wait
+status=0
+for target in "${targets[@]}"; do
+    cat "$build/fuzz_$target.summary"
+    [ "$(cat "$build/fuzz_$target.status")" = 0 ] || status=1
 done
 exit $status

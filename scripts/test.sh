@@ -30,4 +30,4 @@ echo "== [${SECONDS} s] sanitizer build: AddressSanitizer, LeakSanitizer, UBSan"
 
 echo "== [${SECONDS} s] fuzz targets, ${FUZZ_SECONDS:-60} s each"
 "$here/scripts/fuzz.sh" "$here/build-fuzz"
-echo "== [${SECONDS} s] all tests passed"
+echo "== all tests passed in $((SECONDS / 60)) min $((SECONDS % 60)) s"
