@@ -147,9 +147,10 @@ private slots:
     {
         StorescpArchive archive;
         const quint16 relayPort = freeLoopbackPort(), downPort = freeLoopbackPort();
-        // Debugmode the number 1; the archive port no number: images fail after line A. Anna on duty, Cleo not.
+        // Debugmode the number 1; the archive port no number: images fail after line A. Anna on duty, Cleo
+        // not, nor the third operator, whose names and short code are empty.
         RelayApp app("[Archive]\r\nAET=ARCHIVE\r\nIP=127.0.0.1\r\nPort=abc\r\n[Local]\r\nLocalAET=RELAY\r\nLocalPort="
-                     + QByteArray::number(relayPort) + "\r\nDebugmode=+1.0\r\n" + Operators("xAA -CC"));
+                     + QByteArray::number(relayPort) + "\r\nDebugmode=+1.0\r\n" + Operators("xAA -CC", "Checked", 3));
         app.load();
         const QStringList images = TestImages(app.folder.path()).series(QStringLiteral("ct"), 7);
         SetDebugLogClock([] { return QDateTime({2026, 12, 7}, {10, 0, 1}); });
@@ -196,12 +197,14 @@ private slots:
         logged(5, "CC", archive.port());
         QTRY_COMPARE(debugLog(), log);
         app.settings.Debugmode = QStringLiteral("2.5"); // a number other than 1: writes nothing
+        app.clickRow(2, true); // an empty short code on duty: stamped over the image's own value
+        QVERIFY(runTool("dcmodify", {"-nb", "-i", "(0008,1070)=OLD", images[6]}).succeeded());
         QVERIFY(storescu(relayPort, {images[6]}).succeeded());
         QStringList stamps;
         for (const QString& file : archive.storedFiles())
             stamps.append(rawValue(file, 0x0008, 0x1070));
         stamps.sort();
-        QCOMPARE(stamps, (QStringList{"AA", "CC", "CC"}));
+        QCOMPARE(stamps, (QStringList{"", "AA", "CC"}));
         QCOMPARE(debugLog(), log);
         QCOMPARE(app.shown.size(), 2);
         SetDebugLogClock({});
