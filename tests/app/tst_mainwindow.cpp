@@ -152,7 +152,7 @@ private slots:
         RelayApp app("[Archive]\r\nAET=ARCHIVE\r\nIP=127.0.0.1\r\nPort=abc\r\n[Local]\r\nLocalAET=RELAY\r\nLocalPort="
                      + QByteArray::number(relayPort) + "\r\nDebugmode=+1.0\r\n" + Operators("xAA -CC", "Checked", 3));
         app.load();
-        const QStringList images = TestImages(app.folder.path()).series(QStringLiteral("ct"), 7);
+        const QStringList images = TestImages(app.folder.path()).series(QStringLiteral("ct"), 8);
         SetDebugLogClock([] { return QDateTime({2026, 12, 7}, {10, 0, 1}); });
         const auto debugLog = [] { return QString::fromLatin1(TestFiles::read(DebugLogPath())); };
         QString log;
@@ -200,13 +200,19 @@ private slots:
         app.clickRow(2, true); // an empty short code on duty: stamped over the image's own value
         QVERIFY(runTool("dcmodify", {"-nb", "-i", "(0008,1070)=OLD", images[6]}).succeeded());
         QVERIFY(storescu(relayPort, {images[6]}).succeeded());
+        QCOMPARE(debugLog(), log);
+        QCOMPARE(app.shown.size(), 2);
+        // Debugmode 1 with a file named Log where its folder belongs: line A
+        // cannot be written, so the image fails and its sender hears so.
+        app.settings.Debugmode = QStringLiteral("1");
+        QVERIFY(QDir(app.folder.filePath("Log")).removeRecursively() && TestFiles::write(app.folder.filePath("Log"), "x"));
+        QVERIFY(!storescu(relayPort, {images[7]}).succeeded());
+        QTRY_COMPARE(app.shown, QStringList(3, TransferFailed));
         QStringList stamps;
         for (const QString& file : archive.storedFiles())
             stamps.append(rawValue(file, 0x0008, 0x1070));
         stamps.sort();
         QCOMPARE(stamps, (QStringList{"", "AA", "CC"}));
-        QCOMPARE(debugLog(), log);
-        QCOMPARE(app.shown.size(), 2);
         SetDebugLogClock({});
     }
 };
