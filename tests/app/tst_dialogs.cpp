@@ -23,9 +23,10 @@ const QString Taken = "Quorin Relay: Bereits vorhanden | Dieser Kürzel ist bere
 // list; dialog: "new", or "edit" closed with Enter or "Abbrechen".
 struct Fill { QStringList typed; QString message, correction = {}; QStringList stored = {}; int rows = 2; QString dialog = "new"; };
 // file: Settings.ini when the dialog opens, none: as loaded (relaying,
-// LocalPort only); typed: into the five boxes, each reached with Tab, which
-// selects its text; button: pressed after, Enter: in the last box; shown:
-// the boxes as opened; written: the file after, none: unchanged.
+// LocalPort only), "none": no file, nothing ever listened; typed: into the
+// five boxes, each reached with Tab, which selects its text; button: pressed
+// after, Enter: in the last box; shown: the boxes as opened; written: the
+// file after, none: unchanged.
 struct Press { QByteArray file; QStringList typed; QString button; bool readOnly; QStringList shown; QByteArray written; };
 
 #ifdef Q_OS_WIN
@@ -184,6 +185,10 @@ private slots:
         };
         const QStringList typed{"ARCHIVE", "10.0.0.5", "104", "RELAY", "1234"}; // the port's selected digits typed over at the limit
         QTest::newRow("Übernehmen") << Press{{}, typed, "cmdApply", false, {}, written({"ARCHIVE", "10.0.0.5", "104", "RELAY", "1234"})};
+        // The file made; the stop request finds no server object.
+        const QByteArray made = "[Archive]\r\nAET=ARCHIVE\r\nIP=10.0.0.5\r\nPort=104\r\n[Local]\r\nLocalAET=RELAY\r\nLocalPort=1234\r\nDebugmode=0\r\n";
+        QTest::newRow("no Settings.ini, never listened: Übernehmen") << Press{"none", typed, "cmdApply", false, QStringList(5), made};
+        QTest::newRow("no Settings.ini, never listened: OK") << Press{"none", typed, "cmdOK", false, QStringList(5), made};
         QTest::newRow("Abbrechen") << Press{{}, typed, "cmdClose", false, {}, {}};
         QTest::newRow("OK, file read-only: reported") << Press{{}, typed, "cmdOK", true, {}, {}};
         // IP: digits and full stops; ports: digits, at most four typed; AE
@@ -210,9 +215,9 @@ private slots:
     {
         QFETCH(Press, p);
         const quint16 port = quorin::test::freeLoopbackPort();
-        RelayApp app(Operators("xAA") + "[Local]\r\nLocalPort=" + QByteArray::number(port) + "\r\n");
+        RelayApp app(p.file == "none" ? QByteArray() : Operators("xAA") + "[Local]\r\nLocalPort=" + QByteArray::number(port) + "\r\n");
         app.load();
-        if (!p.file.isEmpty())
+        if (!p.file.isEmpty() && p.file != "none")
             app.writeSettings(p.file); // changed since the load: the dialog shows the file
         const QByteArray before = app.settingsFile();
         QGuiApplication::clipboard()->setText("7");
