@@ -76,6 +76,7 @@ private slots:
         QTest::newRow("list full") << Fill{{"Max", "Muster", "MM"}, "Quorin Relay: Fehler | Die Operatorliste ist voll. | Information", "", {}, 32766};
         QTest::newRow("blanks count as filled; a trailing blank makes a code free") << Fill{{" ", " ", "AA "}, "", "", {" ", " ", "AA "}};
         QTest::newRow("same names, a code taken in other case: free") << Fill{{"Anna", "Arm", "LO"}, "", "", {"Anna", "Arm", "LO"}};
+        QTest::newRow("empty list: row 1") << Fill{{"Max", "Muster", "mm"}, "", "", {"Max", "Muster", "MM"}, 0};
         // Upper-cased as typed; no capital in the code page, or only "SS": kept,
         // so the code keeps its length, 16 at most.
         QTest::newRow("length limits; short code upper-cased, µ and ß kept")
@@ -95,7 +96,8 @@ private slots:
         const bool edit = f.dialog != "new";
         const quint16 port = quorin::test::freeLoopbackPort();
         RelayApp app(Operators("xAA -lo", "Checked", f.rows) + "[Local]\r\nLocalPort=" + QByteArray::number(port) + "\r\n");
-        app.load(); // Anna on duty and selected
+        app.load(); // Anna on duty and selected; an empty list: nobody, as the start said
+        app.shown.clear();
         app.form.cmdEdit->setEnabled(edit); // new: as after deleting the last row
         app.form.cmdDel->setEnabled(edit);
         WhenModal<QDialog>(&app.form, [&](QDialog& form) {
@@ -132,12 +134,12 @@ private slots:
         if (f.stored.isEmpty())
             return;
         // A new row at the end, neither ticked nor selected; an edited one stays on duty.
-        QTreeWidgetItem* row = app.row(edit ? 0 : 2);
+        QTreeWidgetItem* row = app.row(edit ? 0 : f.rows);
         QCOMPARE(RowEntry(row), (OperatorEntry{edit ? "Checked" : "", f.stored[0], f.stored[1], f.stored[2]}));
         QCOMPARE(QList<bool>({IsRowTicked(row), row->isSelected()}), QList<bool>(2, edit));
         QVERIFY(app.form.cmdEdit->isEnabled() && app.form.cmdDel->isEnabled());
-        QCOMPARE(app.wiring.station().operatorShortCode(), edit ? f.stored[2] : "AA");
-        QCOMPARE(app.form.lblOperator->text(), edit ? f.stored[0] + ' ' + f.stored[1] : "Anna Arm");
+        QCOMPARE(app.wiring.station().operatorShortCode(), edit ? f.stored[2] : f.rows ? "AA" : "");
+        QCOMPARE(app.form.lblOperator->text(), edit ? f.stored[0] + ' ' + f.stored[1] : f.rows ? "Anna Arm" : "Kein Operator ausgewählt");
     }
 
     // The operator dialogs have a taskbar button each, "Einstellungen",
