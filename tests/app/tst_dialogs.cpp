@@ -143,8 +143,8 @@ private slots:
     }
 
     // The operator dialogs have a taskbar button each, "Einstellungen",
-    // owned by the main window, has none; the main window takes no click
-    // while any of them is open.
+    // owned by the main window, has none; none can be minimised; the main
+    // window takes no click while any of them is open.
     void dialogsOnTheTaskbar_data()
     {
         QTest::addColumn<QString>("opener");
@@ -168,6 +168,7 @@ private slots:
         QSignalSpy deletes(app.form.cmdDel, &QPushButton::clicked);
         WhenModal<QDialog>(&app.form, [&](QDialog& form) {
             QCOMPARE(DesktopView(form, app.form), desktop);
+            QVERIFY(!(form.windowFlags() & Qt::WindowMinimizeButtonHint));
             QTest::mouseClick(app.form.windowHandle(), Qt::LeftButton, {}, app.form.cmdDel->mapTo(&app.form, QPoint(9, 9)));
         });
         if (auto* button = app.form.findChild<QPushButton*>(opener))
