@@ -118,6 +118,15 @@ private slots:
             {"Datei/Beenden", [&](const QString&) { app.choose(app.form.mnuClose); }}};
         for (const QString& step : s.steps.split(", ", Qt::SkipEmptyParts))
             act.value(step.section(' ', 0, 0), click)(step);
+        // Whatever the user did: the window minimisable, "Speichern" not to be
+        // picked, the columns as designed (4940, 4940 and 1941 hundredths of a
+        // millimetre, 15 twips a pixel).
+        const QTreeWidget* list = app.form.lstOperator;
+        const auto column = [list](int i) { return list->headerItem()->text(i) + '/' + QString::number(list->columnWidth(i)); };
+        QCOMPARE(QStringList({column(0), column(1), column(2), QString::number(list->columnCount())}),
+                 QStringList({"    Vorname/187", "Nachname/187", "Kürzel/73", "3"}));
+        QVERIFY(app.form.windowFlags() & Qt::WindowMinimizeButtonHint && !list->isHeaderHidden());
+        QVERIFY(!app.form.mnuSave->isEnabled() || !app.form.mnuSave->isVisible());
         QCOMPARE(app.form.isVisible(), !s.steps.contains("Beenden") && !s.steps.contains("cmdClose"));
         if (app.form.isVisible())
             app.form.close(); // as with the title bar's button
