@@ -166,7 +166,7 @@ private slots:
         desktop = desktop.split(' ').filter(QRegularExpression("^(SKIP_TASKBAR|main)$")).join(' '); // Windows' words
 #else
         if (QGuiApplication::platformName() != "xcb")
-            desktop.clear(); // the taskbar needs an X server
+            desktop = "-"; // no taskbar without an X server: not compared
 #endif
         quorin::test::StorescpArchive archive;
         QVERIFY(archive.start());
@@ -177,7 +177,7 @@ private slots:
         const QStringList image = quorin::test::TestImages(app.folder.path()).series("ct", 1);
         QSignalSpy deletes(app.form.cmdDel, &QPushButton::clicked);
         WhenModal<QDialog>(&app.form, [&](QDialog& form) {
-            if (!desktop.isEmpty())
+            if (desktop != "-")
                 QCOMPARE(DesktopView(form, app.form), desktop);
             QVERIFY(!(form.windowFlags() & Qt::WindowMinimizeButtonHint));
             QTest::mouseClick(app.form.windowHandle(), Qt::LeftButton, {}, app.form.cmdDel->mapTo(&app.form, QPoint(9, 9)));
