@@ -118,6 +118,15 @@ private slots:
             {"Datei/Beenden", [&](const QString&) { app.choose(app.form.mnuClose); }}};
         for (const QString& step : s.steps.split(", ", Qt::SkipEmptyParts))
             act.value(step.section(' ', 0, 0), click)(step);
+        // Whatever the user did: the window minimisable, "Speichern" not to be
+        // picked, the columns as designed (4940, 4940 and 1941 hundredths of a
+        // millimetre, 15 twips a pixel).
+        const QTreeWidget* list = app.form.lstOperator;
+        const auto column = [list](int i) { return list->headerItem()->text(i) + '/' + QString::number(list->columnWidth(i)); };
+        QCOMPARE(QStringList({column(0), column(1), column(2), QString::number(list->columnCount())}),
+                 QStringList({"    Vorname/187", "Nachname/187", "Kürzel/73", "3"}));
+        QVERIFY(app.form.windowFlags() & Qt::WindowMinimizeButtonHint && !list->isHeaderHidden());
+        QVERIFY(!app.form.mnuSave->isEnabled() || !app.form.mnuSave->isVisible());
         QCOMPARE(app.form.isVisible(), !s.steps.contains("Beenden") && !s.steps.contains("cmdClose"));
         if (app.form.isVisible())
             app.form.close(); // as with the title bar's button
@@ -147,11 +156,12 @@ private slots:
     {
         StorescpArchive archive;
         const quint16 relayPort = freeLoopbackPort(), downPort = freeLoopbackPort();
-        // Debugmode the number 1; the archive port no number: images fail after line A. Anna on duty, Cleo not.
+        // Debugmode the number 1; the archive port no number: images fail after line A. Anna on duty, Cleo
+        // not, nor the third operator, whose names and short code are empty.
         RelayApp app("[Archive]\r\nAET=ARCHIVE\r\nIP=127.0.0.1\r\nPort=abc\r\n[Local]\r\nLocalAET=RELAY\r\nLocalPort="
-                     + QByteArray::number(relayPort) + "\r\nDebugmode=+1.0\r\n" + Operators("xAA -CC"));
+                     + QByteArray::number(relayPort) + "\r\nDebugmode=+1.0\r\n" + Operators("xAA -CC", "Checked", 3));
         app.load();
-        const QStringList images = TestImages(app.folder.path()).series(QStringLiteral("ct"), 7);
+        const QStringList images = TestImages(app.folder.path()).series(QStringLiteral("ct"), 8);
         SetDebugLogClock([] { return QDateTime({2026, 12, 7}, {10, 0, 1}); });
         const auto debugLog = [] { return QString::fromLatin1(TestFiles::read(DebugLogPath())); };
         QString log;
@@ -196,14 +206,22 @@ private slots:
         logged(5, "CC", archive.port());
         QTRY_COMPARE(debugLog(), log);
         app.settings.Debugmode = QStringLiteral("2.5"); // a number other than 1: writes nothing
+        app.clickRow(2, true); // an empty short code on duty: stamped over the image's own value
+        QVERIFY(runTool("dcmodify", {"-nb", "-i", "(0008,1070)=OLD", images[6]}).succeeded());
         QVERIFY(storescu(relayPort, {images[6]}).succeeded());
+        QCOMPARE(debugLog(), log);
+        QCOMPARE(app.shown.size(), 2);
+        // Debugmode 1 with a file named Log where its folder belongs: line A
+        // cannot be written, so the image fails and its sender hears so.
+        app.settings.Debugmode = QStringLiteral("1");
+        QVERIFY(QDir(app.folder.filePath("Log")).removeRecursively() && TestFiles::write(app.folder.filePath("Log"), "x"));
+        QVERIFY(!storescu(relayPort, {images[7]}).succeeded());
+        QTRY_COMPARE(app.shown, QStringList(3, TransferFailed));
         QStringList stamps;
         for (const QString& file : archive.storedFiles())
             stamps.append(rawValue(file, 0x0008, 0x1070));
         stamps.sort();
-        QCOMPARE(stamps, (QStringList{"AA", "CC", "CC"}));
-        QCOMPARE(debugLog(), log);
-        QCOMPARE(app.shown.size(), 2);
+        QCOMPARE(stamps, (QStringList{"", "AA", "CC"}));
         SetDebugLogClock({});
     }
 };

@@ -249,13 +249,6 @@ private slots:
                  QByteArray("05.12.2026 14:03:07 - Send to ARCHIVE - 10.0.0.5 - 104\r\n05.12.2026 - J\xFCrgen \x80 ?\r\n"
                             "05.12.2026 00:00:01 - \r\n05.12.2026 23:59:59 - x\r\n"));
     }
-
-    void debugLineFailures()
-    {
-        QVERIFY(TestFiles::write(m_dir->filePath("Log"), "not a folder"));
-        QVERIFY(!WriteDebugLine(QStringLiteral("x")));
-        QCOMPARE(TestFiles::read(m_dir->filePath("Log")), QByteArray("not a folder"));
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_Settings)
