@@ -193,6 +193,9 @@ private slots:
             app.choose(app.form.mnuSettings);
         QVERIFY(!QApplication::activeModalWidget());
         QCOMPARE(deletes.count(), 0);
+        // The same click with no dialog open reaches the button.
+        QTest::mouseClick(app.form.windowHandle(), Qt::LeftButton, {}, app.form.cmdDel->mapTo(&app.form, QPoint(9, 9)));
+        QCOMPARE(deletes.count(), 1);
     }
 
     void settingsDialogWritesReloadsAndStops_data()
