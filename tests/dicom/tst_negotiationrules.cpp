@@ -1,9 +1,9 @@
 // The choices the relay makes on its own: which transfer syntax it accepts
-// from a sender, how large a PDU it lets the sender send, and what it
-// proposes to the archive as image kinds accumulate on one association.
+// from a sender, and what it proposes to the archive as image kinds
+// accumulate on one association. (How large a PDU it lets a sender send is
+// tuning, judged by its effect: bench_relay --link.)
 
 #include "dicom/internal/inbound/ContextNegotiation.h"
-#include "dicom/internal/inbound/SenderPace.h"
 #include "dicom/internal/outbound/ArchiveProposal.h"
 
 #include <dcmtk/dcmdata/dcuid.h>
@@ -72,38 +72,6 @@ private slots:
         for (const QByteArray& uid : proposed)
             uids.push_back(uid.constData());
         QCOMPARE(QByteArray(preferredTransferSyntax(uids)), accepted);
-    }
-
-    // About 100 us of the sender's data per PDU, at the pace its images
-    // arrived (8 MB each, the relay waiting `waitedMs` for them); before
-    // any image, the largest on this host and 16 KB elsewhere.
-    void pduSizeFollowsTheSendersPace_data()
-    {
-        QTest::addColumn<bool>("onThisHost");
-        QTest::addColumn<QList<int>>("waitedMs"); // per image, oldest first
-        QTest::addColumn<int>("least");
-        QTest::addColumn<int>("most");
-        QTest::newRow("on this host, no image yet") << true << QList<int>{} << 131072 << 131072;
-        QTest::newRow("elsewhere, no image yet") << false << QList<int>{} << 16384 << 16384;
-        QTest::newRow("loopback, 4 GB/s") << true << QList<int>{2} << 131072 << 131072;
-        QTest::newRow("1 Gbit/s, first seen on this host") << true << QList<int>{67} << 8192 << 16384;
-        QTest::newRow("4 Mbit/s: the toolkit's least") << false << QList<int>{16777} << 4096 << 4096;
-        // Too large a PDU on a slow link costs more than too small a one on a fast link.
-        QTest::newRow("one slow image among fast ones") << true << QList<int>{2, 2, 2, 67} << 32768 << 65536;
-        QTest::newRow("slow for a while") << true << QList<int>{2, 67, 67, 67, 67, 67, 67, 67} << 8192 << 32768;
-    }
-
-    void pduSizeFollowsTheSendersPace()
-    {
-        QFETCH(bool, onThisHost);
-        QFETCH(QList<int>, waitedMs);
-        QFETCH(int, least);
-        QFETCH(int, most);
-        const std::string sender = QTest::currentDataTag();
-        for (const int ms : waitedMs)
-            rememberPace(sender, 8 * 1024 * 1024, std::chrono::milliseconds(ms));
-        const unsigned bytes = pduBytesFor(sender, onThisHost);
-        QVERIFY2(bytes >= unsigned(least) && bytes <= unsigned(most), qPrintable(QString::number(bytes)));
     }
 
     // Storage classes, also unknown (private) ones (tst_relay), and
