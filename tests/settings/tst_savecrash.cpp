@@ -4,7 +4,9 @@
 // crash leaves is Qt's and the file system's affair), and the next save is
 // not disturbed by the crashes. The child that is killed is this program,
 // started with --save-three <Settings.ini> under strace, which kills it as
-// it enters the chosen system call of the save.
+// it enters the chosen system call. It announces each save on stdout (one
+// write) right before the save begins; the last announcement tells which
+// save the kill came in.
 
 #include "operators/OperatorStorage.h"
 #include "TestFiles.h"
@@ -12,6 +14,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdio>
 
 namespace {
 
@@ -32,6 +35,8 @@ QList<OperatorEntry> List(int n)
 int SaveThree(const QString& path)
 {
     for (int n = 1; n <= 3; ++n) {
+        std::printf("save %d\n", n);
+        std::fflush(stdout);
         if (!WriteOperatorEntries(path, List(n)))
             return 1;
     }
@@ -51,10 +56,10 @@ private slots:
     // synced, linked under a name beside the file, renamed over it.
     void killedSavesLeaveOneCompleteFile_data()
     {
-        QTest::addColumn<QString>("killAt"); // system call, its nth call in the child
-        QTest::addColumn<int>("savesDone"); // the file is the one of this save (0: the initial one)
+        QTest::addColumn<QString>("killAt"); // system call, its nth call in the child (writes: announcements too)
+        QTest::addColumn<int>("savesDone"); // the kill comes in the next save; the file is this one's (0: the initial one)
         QTest::newRow("temporary file made, empty") << "fchmod:1" << 0;
-        QTest::newRow("bytes about to be written") << "write:1" << 0;
+        QTest::newRow("bytes about to be written") << "write:2" << 0;
         QTest::newRow("written, not yet on disk") << "fdatasync:1" << 0;
         QTest::newRow("on disk, named beside the file") << "rename:1" << 0;
         QTest::newRow("renamed; the next save begins") << "fchmod:2" << 1;
@@ -81,8 +86,10 @@ private slots:
         child.start(QStringLiteral("strace"), {"-f", "-qq", "-o", "/dev/null", "-e", inject,
                                                QCoreApplication::applicationFilePath(), "--save-three", ini});
         QVERIFY(child.waitForFinished(30000));
-        // strace ends as its child did: killed.
-        QVERIFY2(child.exitStatus() == QProcess::CrashExit, child.readAll().constData());
+        // strace ends as its child did: killed, in save savesDone + 1.
+        const QByteArray output = child.readAll();
+        QVERIFY2(child.exitStatus() == QProcess::CrashExit, output.constData());
+        QCOMPARE(output.trimmed().split('\n').last(), "save " + QByteArray::number(savesDone + 1));
         QCOMPARE(TestFiles::read(ini), expected);
 
         QVERIFY(WriteOperatorEntries(ini, List(0)));
