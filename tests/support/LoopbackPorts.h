@@ -1,9 +1,12 @@
 #pragma once
+#include <QDir>
 #include <QHostAddress>
+#include <QLockFile>
 #include <QMutex>
 #include <QRandomGenerator>
-#include <QSet>
 #include <QTcpServer>
+#include <memory>
+#include <vector>
 
 namespace quorin::test {
 
@@ -14,18 +17,22 @@ inline bool portIsFree(quint16 port)
     return probe.listen(QHostAddress::AnyIPv4, port);
 }
 
-// A TCP port nothing listens on right now and not handed out before in this
-// process, so parallel peers never collide; 0 when none was found. Below
-// the ephemeral range, where outgoing connections take their ports.
+// A TCP port nothing listens on right now and not handed out before to any
+// test process still running on the machine (CTest runs programs side by
+// side): each is claimed by a lock file in the temporary folder, held until
+// the process ends, stale only once its process is gone. 0 when none was
+// found. Below the ephemeral range, where outgoing connections take their ports.
 inline quint16 freeLoopbackPort()
 {
     static QMutex mutex;
-    static QSet<quint16> handedOut;
+    static std::vector<std::unique_ptr<QLockFile>> claims;
     QMutexLocker lock(&mutex);
     for (int attempt = 0; attempt < 500; ++attempt) {
         const auto port = quint16(QRandomGenerator::global()->bounded(20000, 30000));
-        if (!handedOut.contains(port) && portIsFree(port)) {
-            handedOut.insert(port);
+        auto claim = std::make_unique<QLockFile>(QDir::temp().filePath(QStringLiteral("quorin-port-%1.lock").arg(port)));
+        claim->setStaleLockTime(0);
+        if (claim->tryLock(0) && portIsFree(port)) {
+            claims.push_back(std::move(claim));
             return port;
         }
     }
