@@ -59,10 +59,12 @@ private slots:
         QFETCH(int, messages);
         StorescpArchive& archive = *m_archive; // where the relay sends once it works again
         SilentPeer silent;
+        QTcpSocket down; // bound, never listening, and not sharing its port: dead for the whole row
+        QVERIFY(fault != ArchiveFault::Down || down.bind(QHostAddress::LocalHost, freeLoopbackPort(), QAbstractSocket::DontShareAddress));
         QStringList images;
         for (qsizetype i = 0; i < answers.size(); ++i)
             images << newImage();
-        m_station->setArchivePort(fault == ArchiveFault::Down           ? freeLoopbackPort()
+        m_station->setArchivePort(fault == ArchiveFault::Down           ? down.localPort()
                                   : fault == ArchiveFault::NeverAnswers ? silent.serverPort()
                                                                         : archive.port());
         if (fault == ArchiveFault::KilledMidImage)
