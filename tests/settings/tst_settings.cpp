@@ -190,15 +190,15 @@ private slots:
 #endif
     }
 
-    // The keys, in any case; the text as it is; the defaults of missing keys.
-    // The reading rules are read()'s.
+    // The keys, in any case; the text as it is, 300 characters read as their
+    // first 255; the defaults of missing keys. The reading rules are read()'s.
     void load()
     {
-        QVERIFY(TestFiles::write(m_ini,
-                                 "[archive]\r\naet=ARCHIVE\r\nIP=10.0.0.5\r\nPort=0104\r\n[LOCAL]\r\nLOCALAET=RELAY\r\n"));
+        const QByteArray aet = "RELAY" + QByteArray(295, 'x');
+        QVERIFY(TestFiles::write(m_ini, "[archive]\r\naet=ARCHIVE\r\nIP=10.0.0.5\r\nPort=0104\r\n[LOCAL]\r\nLOCALAET=" + aet + "\r\n"));
         const RelaySettings s = LoadSettings();
         QCOMPARE((QStringList{s.ArchiveAET, s.ArchiveIP, s.ArchivePort, s.LocalAET, s.LocalPort, s.Debugmode}),
-                 (QStringList{"ARCHIVE", "10.0.0.5", "0104", "RELAY", "109", "0"}));
+                 (QStringList{"ARCHIVE", "10.0.0.5", "0104", QString::fromLatin1(aet.left(255)), "109", "0"}));
     }
 
     void numbers_data()
