@@ -5,8 +5,7 @@
 #include <QMutex>
 #include <QRandomGenerator>
 #include <QTcpServer>
-#include <memory>
-#include <vector>
+#include <list>
 
 namespace quorin::test {
 
@@ -25,16 +24,15 @@ inline bool portIsFree(quint16 port)
 inline quint16 freeLoopbackPort()
 {
     static QMutex mutex;
-    static std::vector<std::unique_ptr<QLockFile>> claims;
+    static std::list<QLockFile> claims;
     QMutexLocker lock(&mutex);
     for (int attempt = 0; attempt < 500; ++attempt) {
         const auto port = quint16(QRandomGenerator::global()->bounded(20000, 30000));
-        auto claim = std::make_unique<QLockFile>(QDir::temp().filePath(QStringLiteral("quorin-port-%1.lock").arg(port)));
-        claim->setStaleLockTime(0);
-        if (claim->tryLock(0) && portIsFree(port)) {
-            claims.push_back(std::move(claim));
+        QLockFile& claim = claims.emplace_back(QDir::temp().filePath(QStringLiteral("quorin-port-%1.lock").arg(port)));
+        claim.setStaleLockTime(0);
+        if (claim.tryLock(0) && portIsFree(port))
             return port;
-        }
+        claims.pop_back();
     }
     return 0;
 }
