@@ -37,19 +37,16 @@ private slots:
         QTest::addColumn<ArchiveFault>("fault");
         QTest::addColumn<QStringList>("answers"); // storescu's, one per image
         QTest::addColumn<int>("messages");
-        const QStringList once{kRefused};
-        const QStringList twice{kRefused, kRefused};
-        QTest::newRow("down") << ArchiveFault::Down << twice << 2;
-        QTest::newRow("never answers the association") << ArchiveFault::NeverAnswers << once << 1;
+        QTest::newRow("down") << ArchiveFault::Down << QStringList{kRefused, kRefused} << 2;
+        QTest::newRow("never answers the association") << ArchiveFault::NeverAnswers << QStringList{kRefused} << 1;
         // Killed once its file holds a megabyte of the 96 MB: the image is on
         // its way and not yet through.
-        QTest::newRow("killed in the middle of a large image") << ArchiveFault::KilledMidImage << once << 1;
+        QTest::newRow("killed in the middle of a large image") << ArchiveFault::KilledMidImage << QStringList{kRefused} << 1;
         // The first image is stored, then the archive stops (SIGSTOP) with the
         // association open. A small second image fits into the socket buffers;
         // a large one (32 MB) stalls the relay's writes.
-        const QStringList first{QStringLiteral("Success"), kRefused};
-        QTest::newRow("answer never comes") << ArchiveFault::AnswerNeverComes << first << 1;
-        QTest::newRow("stops reading a large image") << ArchiveFault::StopsReading << first << 1;
+        QTest::newRow("answer never comes") << ArchiveFault::AnswerNeverComes << QStringList{"Success", kRefused} << 1;
+        QTest::newRow("stops reading a large image") << ArchiveFault::StopsReading << QStringList{"Success", kRefused} << 1;
     }
 
     void archiveFaults()
@@ -126,12 +123,11 @@ private slots:
         QTest::addColumn<QString>("status"); // asked for by the image's Patient ID
         QTest::addColumn<QString>("titles"); // RelaySettings' LocalAET|AET
         QTest::addColumn<QString>("answer"); // storescu's, when not the one it hears directly
-        const QString configured = QStringLiteral("QUORIN|ARCHIVE");
         // Warnings: coercion, elements discarded, data set does not match the
         // SOP class. Failures: out of resources, data set does not match, cannot
         // understand, SOP class not supported, processing failure.
         for (const char* status : {"0000", "B000", "B006", "B007", "A700", "A900", "C000", "0122", "0110"})
-            QTest::newRow(status) << status << configured << QString();
+            QTest::newRow(status) << status << "QUORIN|ARCHIVE" << QString();
         QTest::newRow("LocalAET unknown to the archive") << "0000" << "STRANGER|ARCHIVE" << kRefused;
         QTest::newRow("AET not the archive's") << "0000" << "QUORIN|PACS" << kRefused;
     }
@@ -146,9 +142,8 @@ private slots:
         m_station->setArchivePort(archive.port());
         m_station->setTitles(titles.section(u'|', 0, 0), titles.section(u'|', 1));
         m_station->setDebugMode(QStringLiteral("1"));
-        ImageRecipe recipe;
-        recipe.patientId = QStringLiteral("STATUS-") + status;
-        const QString image = m_factory->make(QStringLiteral("status-%1.dcm").arg(status), recipe);
+        const QString image = m_factory->make(QStringLiteral("status-%1.dcm").arg(status),
+                                              ImageRecipe{.patientId = QStringLiteral("STATUS-") + status});
 
         const ToolRun direct = storescu(archive.port(), {image}, {QStringLiteral("-v"), QStringLiteral("-aec"), QStringLiteral("ARCHIVE")});
         const ToolRun through = storescu(m_station->port(), {image}, {QStringLiteral("-v")});
@@ -208,13 +203,11 @@ private slots:
         RawConnection connection;
         QVERIFY(connection.open(m_station->port()) && connection.send(model.associateRequest));
         QVERIFY(connection.waitForPdus(1).value(0).startsWith(pdu::AssociateAc));
-        for (const QByteArray& pdu : model.commandPdus)
-            QVERIFY(connection.send(pdu));
         // Mid-image: nine tenths of storescu's own PDUs.
         const QList<QByteArray> datasetPdus = end == SenderEnd::Whole
                                                   ? model.carrying(dataset)
                                                   : model.datasetPdus.mid(0, model.datasetPdus.size() * 9 / 10);
-        for (const QByteArray& pdu : datasetPdus)
+        for (const QByteArray& pdu : model.commandPdus + datasetPdus)
             QVERIFY(connection.send(pdu));
         if (end != SenderEnd::Whole) {
             QVERIFY(waitUntil([&] { return !leftoverTemporaryFiles().isEmpty() || m_station->imagesRaised() > 0; }, 5000));
@@ -229,8 +222,7 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         QCOMPARE(pdu::commandStatus(connection.waitForPdus(2, 30000)), answer);
-        const auto closed = [&] { return !connection.isOpen(); };
-        QVERIFY2(answer != kNoAnswer || waitUntil(closed, qMax(0, 10000 - int(clock.elapsed()))),
+        QVERIFY2(answer != kNoAnswer || waitUntil([&] { return !connection.isOpen(); }, qMax(0, 10000 - int(clock.elapsed()))),
                  qPrintable(QString::number(clock.elapsed())));
         connection.close();
         QVERIFY2(waitForNoTemporaryFiles(), qPrintable(leftoverTemporaryFiles().join(u' ')));
