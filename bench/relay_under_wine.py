@@ -7,6 +7,7 @@ information: Wine's sockets and scheduling are not Windows'.
 
     xvfb-run -a python3 bench/relay_under_wine.py <zip> <Linux QuorinRelay> [rounds]
 """
+import os
 import shutil
 import statistics
 import sys
@@ -36,6 +37,9 @@ def main():
         print(__doc__, file=sys.stderr)
         return 2
     rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 3
+    # As the relay does for its own sockets: storescu and storescp read it,
+    # and without it each image on the direct path waits for a delayed ACK.
+    os.environ["TCP_NODELAY"] = "1"
     root = Path(tempfile.mkdtemp(prefix="quorin-wine-bench-"))
     try:
         folder = root / "images"

@@ -546,13 +546,18 @@ def proof(zip_path, linux_program):
             copies = relay_both(name, options, files, archive, linux, port, root)
             check(stamps(copies) == {"MÜ"}, f"{name}: (0008,1070) reads MÜ in every character set")
             sent += len(files)
-        log = (windows.folder / "Log" / "Debug.txt").read_bytes()
+        # The last line of an image may follow its sender's answer.
+        def whole_log(folder):
+            path = folder / "Log" / "Debug.txt"
+            wait_for(lambda: path.read_bytes().count(b"\n") >= 3 * sent, 10)
+            return path.read_bytes()
+        log = whole_log(windows.folder)
         lines = log.split(b"\r\n")
         check(log.endswith(b"\r\n") and b"\n" not in log.replace(b"\r\n", b""), "Log\\Debug.txt has CRLF line ends")
         check(len(lines) - 1 == 3 * sent, f"Log\\Debug.txt: three lines per image ({sent} images)",
               f"{len(lines) - 1} lines")
         untimed = lambda text: re.sub(rb"^\d\d\.\d\d\.\d{4}( \d\d:\d\d:\d\d)? - ", b"", text, flags=re.M)
-        linux_log = (linux.folder / "Log" / "Debug.txt").read_bytes()
+        linux_log = whole_log(linux.folder)
         check(untimed(log) == untimed(linux_log), "Log\\Debug.txt says what the Linux build's says")
 
         # Max ticked instead (the list has the focus), then the window
