@@ -137,7 +137,7 @@ private slots:
         QFETCH(QString, status);
         QFETCH(QString, titles);
         QFETCH(QString, answer);
-        ScriptedArchive archive({QStringLiteral("QUORIN"), QStringLiteral("SENDER")});
+        ScriptedArchive archive;
         QVERIFY(archive.start());
         m_station->setArchivePort(archive.port());
         m_station->setTitles(titles.section(u'|', 0, 0), titles.section(u'|', 1));

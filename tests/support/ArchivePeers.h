@@ -140,21 +140,18 @@ private:
 };
 
 // An archive from another toolkit, on Node.js (scripted-archive/archive.js):
-// it checks AE titles as PACS do (called: ARCHIVE; calling: one of
-// `knownCallers`) and answers each image with the status its Patient ID asks
-// for ("STATUS-B000"), success for any other. It keeps nothing.
+// it checks AE titles as PACS do (called: ARCHIVE; calling: QUORIN, the
+// relay's, or SENDER, the senders') and answers each image with the status
+// its Patient ID asks for ("STATUS-B000"), success for any other. It keeps
+// nothing.
 class ScriptedArchive {
 public:
-    explicit ScriptedArchive(QStringList knownCallers)
-        : m_knownCallers(std::move(knownCallers))
-    {
-    }
     bool start()
     {
         m_port = freeLoopbackPort();
         m_process = std::make_unique<PeerProcess>(
             QStringLiteral("node"), QStringList{QStringLiteral(QUORIN_SCRIPTED_ARCHIVE), QString::number(m_port),
-                                                QStringLiteral("ARCHIVE")} + m_knownCallers);
+                                                "ARCHIVE", "QUORIN", "SENDER"});
         return m_process->start(m_port);
     }
     quint16 port() const { return m_port; }
@@ -168,7 +165,6 @@ public:
     }
 
 private:
-    QStringList m_knownCallers;
     quint16 m_port = 0;
     std::unique_ptr<PeerProcess> m_process;
 };
