@@ -21,15 +21,8 @@
 #include <QTemporaryDir>
 #include <functional>
 
-// QUORIN_CUT_THROUGH=0 (or 1) in the environment switches cut-through off
-// (or on) for the relays of a test run, so CTest runs the relay tests on
-// both paths.
-inline void applyCutThroughFromEnvironment()
-{
-    const QByteArray cutThrough = qgetenv("QUORIN_CUT_THROUGH");
-    if (!cutThrough.isEmpty())
-        quorin::dicom::setCutThroughEnabled(cutThrough != "0");
-}
+// The relay's failure, as storescu -v prints it.
+const QString kRefused = QStringLiteral("Refused: OutOfResources");
 
 // The folder the relay keeps received images in.
 inline QString relayTemporaryFolder()
@@ -64,7 +57,11 @@ public:
         });
         QObject::connect(&m_station, &RelayStation::ImageReceivedAsync, &m_relay, &ImageRelay::onImageReceived);
         setOperator(QStringLiteral("AB"));
-        applyCutThroughFromEnvironment();
+        // QUORIN_CUT_THROUGH=0 (or 1) in the environment switches cut-through
+        // off (or on) for the relays of a test run, so CTest runs the relay
+        // tests on both paths.
+        if (!qEnvironmentVariableIsEmpty("QUORIN_CUT_THROUGH"))
+            quorin::dicom::setCutThroughEnabled(qgetenv("QUORIN_CUT_THROUGH") != "0");
         SetProgramFolderOverride(m_programFolder.path()); // for the debug log
     }
 
@@ -86,20 +83,10 @@ public:
         return m_station.startListening(m_port);
     }
 
+    // What the application's handler reads at each image (Debugmode "1":
+    // the three lines per image go to the program folder's log).
+    RelaySettings& settings() { return m_settings; }
     void setArchivePort(quint16 archivePort) { m_settings.ArchivePort = QString::number(archivePort); }
-    void setTitles(const QString& localAET, const QString& archiveAET)
-    {
-        m_settings.LocalAET = localAET;
-        m_settings.ArchiveAET = archiveAET;
-    }
-    // Debugmode as RelaySettings hold it; "1": the three lines per image go
-    // to the program folder's log.
-    void setDebugMode(const QString& mode) { m_settings.Debugmode = mode; }
-    // Its lines that say an image was stored.
-    qsizetype storedLines() const
-    {
-        return TestFiles::read(DebugLogPath()).count(" - " + QByteArray(49, '-') + "\r\n");
-    }
     // The short code of the operator on duty, stamped on the next images.
     void setOperator(const QString& shortCode) { m_station.setOperatorOnDuty(shortCode, QString()); }
     // Runs on each image just before the application's handler sees it.

@@ -18,7 +18,6 @@ namespace quorin::test {
 
 const TagNumbers kOperatorsName{0x0008, 0x1070};
 const TagNumbers kCharacterSet{0x0008, 0x0005};
-const QString kRefused = QStringLiteral("Refused: OutOfResources"); // the relay's failure, as storescu -v prints it
 const QString kCannotConvert = QStringLiteral("sender cannot convert"); // storescu 3.6.7 neither compresses nor decompresses
 
 struct Sent {
@@ -109,7 +108,7 @@ protected:
         }
         if (archive) {
             m_relay->setArchivePort(archive->port());
-            m_relay->setTitles(QStringLiteral("QUORIN"), archive->aeTitle());
+            m_relay->settings().ArchiveAET = archive->aeTitle();
         }
         return archive.get();
     }

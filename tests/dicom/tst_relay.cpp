@@ -93,7 +93,7 @@ private slots:
         m_relay->setArchivePort(archive.port());
         m_relay->station().server()->setServerFlag(fault != "flag off");
         if (fault == "let go")
-            m_relay->setDebugMode(QStringLiteral("ja"));
+            m_relay->settings().Debugmode = QStringLiteral("ja");
         if (fault == "listener closed")
             m_relay->setBeforeHandling([this] { m_relay->station().stopListening(m_relay->port()); });
         if (fault == "server replaced")

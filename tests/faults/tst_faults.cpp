@@ -20,7 +20,6 @@ using namespace quorin::test;
 
 namespace {
 
-const QString kRefused = QStringLiteral("Refused: OutOfResources");
 const int kNoAnswer = -1;
 
 enum class ArchiveFault { Down, KilledMidImage, NeverAnswers, AnswerNeverComes, StopsReading };
@@ -140,8 +139,9 @@ private slots:
         ScriptedArchive archive;
         QVERIFY(archive.start());
         m_station->setArchivePort(archive.port());
-        m_station->setTitles(titles.section(u'|', 0, 0), titles.section(u'|', 1));
-        m_station->setDebugMode(QStringLiteral("1"));
+        m_station->settings().LocalAET = titles.section(u'|', 0, 0);
+        m_station->settings().ArchiveAET = titles.section(u'|', 1);
+        m_station->settings().Debugmode = QStringLiteral("1");
         const QString image = m_factory->make(QStringLiteral("status-%1.dcm").arg(status),
                                               ImageRecipe{.patientId = QStringLiteral("STATUS-") + status});
 
@@ -152,7 +152,8 @@ private slots:
         QCOMPARE(storeResponses(through.output), answer.isEmpty() ? heard : QStringList{answer});
         const bool stored = answer.isEmpty() && (heard[0].startsWith("Success") || heard[0].startsWith("Warning"));
         QCOMPARE(m_station->transferMessages(), stored ? 0 : 1);
-        QCOMPARE(m_station->storedLines(), stored ? 1 : 0);
+        // The debug log's line that says the image was stored.
+        QCOMPARE(TestFiles::read(DebugLogPath()).count(" - " + QByteArray(49, '-') + "\r\n"), stored ? 1 : 0);
         // Once directly, once from the relay with the stamp unless it was refused.
         QCOMPARE(archive.answered(), QStringList{status} + (answer.isEmpty() ? QStringList{status + " AB"} : QStringList()));
     }
