@@ -52,7 +52,8 @@ private slots:
                 first.start();
             }
         });
-        const QStringList files = scenario == "large" ? QStringList{m_plain, m_large} : m_images->series(scenario, 4);
+        const QStringList files = scenario == "large" ? QStringList{m_samples["uncompressed"], m_samples["large"]}
+                                                   : m_images->series(scenario, 4);
         const ToolRun run = storescu(m_relay->port(), files);
         QVERIFY2(run.succeeded(), qPrintable(run.output));
         if (scenario == "alternating") {

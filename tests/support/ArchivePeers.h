@@ -36,17 +36,6 @@ public:
         files.sort();
         return files;
     }
-    // Moves every file stored so far into `folder` (emptying the archive);
-    // their paths there.
-    QStringList takeStoredFiles(const QString& folder) const
-    {
-        QStringList taken;
-        for (const QString& file : storedFiles()) {
-            taken << QDir(folder).filePath(QFileInfo(file).fileName());
-            QFile::rename(file, taken.last());
-        }
-        return taken;
-    }
 };
 
 struct StorescpOptions {

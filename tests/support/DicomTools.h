@@ -69,12 +69,4 @@ inline ToolRun echoscu(quint16 port)
     return runTool(QStringLiteral("echoscu"), {"-aec", "RELAY", "127.0.0.1", QString::number(port)});
 }
 
-// gdcmscu --store; it ends with an abort even when the store worked, so
-// judge it by what arrived.
-inline ToolRun gdcmscuStore(quint16 port, const QString& file)
-{
-    return runTool(QStringLiteral("gdcmscu"), {"--store", "--aetitle", "SENDER", "--call", "RELAY", "127.0.0.1",
-                                               QString::number(port), "-i", file});
-}
-
 } // namespace quorin::test
