@@ -24,12 +24,6 @@ struct Route {
     QByteArray stampBytes = "AB"; // in the copy
 };
 
-} // namespace quorin::test
-
-Q_DECLARE_METATYPE(quorin::test::Route)
-
-namespace quorin::test {
-
 // The file meta information the archive wrote, as it would read had `title`
 // called it: the calling AE title it records, and the group's length, which
 // follows from it.
@@ -152,16 +146,15 @@ private slots:
         if (!kLinuxPeers && (route.sender == "gdcmscu" || route.archive == "orthanc" || route.image == "charset"
                              || route.image.startsWith(QStringLiteral("group lengths"))))
             QSKIP("Needs pydicom, gdcmscu or Orthanc: Linux programs.");
-        const QStringList& charset = route.charset;
         ArchivePeer* peer = archive(route.archive);
         QVERIFY(peer);
         const QStringList files = route.image == "series" ? m_images->series("series", 20)
             : route.image == "charset" ? QStringList{m_images->make(QStringLiteral("charset-%1.dcm").arg(QTest::currentDataTag()))}
                                        : QStringList{m_samples[route.image]};
         if (route.image == "charset") {
-            const ToolRun made = pydicomFiles({"write", files.first(), charset[0], charset[1]});
+            const ToolRun made = pydicomFiles({"write", files.first(), route.charset[0], route.charset[1]});
             QVERIFY2(made.succeeded(), qPrintable(made.output));
-            m_relay->setOperator(charset[2]);
+            m_relay->setOperator(route.charset[2]);
         }
         QVERIFY(!files.value(0).isEmpty());
 
@@ -188,7 +181,7 @@ private slots:
             QVERIFY2(through.acknowledged == (through.copies.size() == files.size()), qPrintable(log));
         for (auto copy = through.copies.cbegin(); copy != through.copies.cend() && !QTest::currentTestFailed(); ++copy) {
             verifyStampedCopy(*copy, direct.copies.value(copy.key(), files.first()), route.stampBytes,
-                              charset.isEmpty() ? QByteArray() : charset[3].toLatin1());
+                              route.charset.isEmpty() ? QByteArray() : route.charset[3].toLatin1());
             if (route.relayed == kAsDirectly)
                 QCOMPARE(metaAsCalledBy(*copy, "QUORIN"), metaAsCalledBy(direct.copies.value(copy.key()), "QUORIN"));
             if (route.archive != "orthanc") // which keeps the caller in its index, not in the file
@@ -198,12 +191,12 @@ private slots:
             const ToolRun strict = pydicomFiles(QStringList{"wrong-group-lengths"} + through.copies.values());
             QVERIFY2(strict.succeeded(), qPrintable(strict.output));
         }
-        if (!charset.isEmpty() && !QTest::currentTestFailed()) {
+        if (!route.charset.isEmpty() && !QTest::currentTestFailed()) {
             // As pydicom reads them: the stamp; Patient's Name as sent.
             const ToolRun read = pydicomFiles({"read", through.copies.first(), files.first()});
             const QStringList names = read.output.split(u'\n');
             QVERIFY2(read.succeeded(), qPrintable(read.output));
-            QCOMPARE(names.value(0), charset[4]);
+            QCOMPARE(names.value(0), route.charset[4]);
             QCOMPARE(names.value(1), names.value(3));
         }
     }
