@@ -8,10 +8,10 @@
 // write) right before the save begins; the last announcement tells which
 // save the kill came in.
 
+#include "DicomTools.h"
 #include "operators/OperatorStorage.h"
 #include "TestFiles.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
@@ -29,17 +29,6 @@ const QByteArray Initial("[Archive]\r\nAET=ARCHIVE\r\n[Operator]\r\nOperatorCoun
 QList<OperatorEntry> List(int n)
 {
     return QList<OperatorEntry>(3000, {QString(), QStringLiteral("Run%1").arg(n % 2), "Nachname", "K"});
-}
-
-// The child: three saves, unless it is killed first.
-int SaveThree(const QString& path)
-{
-    for (int n = 1; n <= 3; ++n) {
-        std::fprintf(stderr, "save %d\n", n);
-        if (!WriteOperatorEntries(path, List(n)))
-            return 1;
-    }
-    return 0;
 }
 
 } // namespace
@@ -77,16 +66,13 @@ private slots:
         const QByteArray expected = TestFiles::read(ini);
         QVERIFY(TestFiles::write(ini, Initial));
 
-        QProcess child;
-        child.setProcessChannelMode(QProcess::MergedChannels);
         const QString inject = QStringLiteral("inject=%1:signal=SIGKILL:when=%2").arg(killAt.section(u':', 0, 0), killAt.section(u':', 1));
-        child.start(QStringLiteral("strace"), {"-f", "-qq", "-o", "/dev/null", "-e", inject,
-                                               QCoreApplication::applicationFilePath(), "--save-three", ini});
-        QVERIFY(child.waitForFinished(30000));
+        const auto child = quorin::test::runTool(QStringLiteral("strace"),
+                                                 {"-f", "-qq", "-o", "/dev/null", "-e", inject,
+                                                  QCoreApplication::applicationFilePath(), "--save-three", ini}, 30000);
         // strace ends as its child did: killed, in save savesDone + 1.
-        const QByteArray output = child.readAll();
-        QVERIFY2(child.exitStatus() == QProcess::CrashExit, output.constData());
-        QCOMPARE(output.trimmed().split('\n').last(), "save " + QByteArray::number(savesDone + 1));
+        QVERIFY2(child.crashed, qPrintable(child.output));
+        QCOMPARE(child.output.trimmed().split(u'\n').last(), QStringLiteral("save %1").arg(savesDone + 1));
         QCOMPARE(TestFiles::read(ini), expected);
 
         QVERIFY(WriteOperatorEntries(ini, List(0)));
@@ -96,8 +82,15 @@ private slots:
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && qstrcmp(argv[1], "--save-three") == 0)
-        return SaveThree(QString::fromLocal8Bit(argv[2]));
+    if (argc == 3 && qstrcmp(argv[1], "--save-three") == 0) {
+        // The child: three saves, unless it is killed first.
+        for (int n = 1; n <= 3; ++n) {
+            std::fprintf(stderr, "save %d\n", n);
+            if (!WriteOperatorEntries(QString::fromLocal8Bit(argv[2]), List(n)))
+                return 1;
+        }
+        return 0;
+    }
     QCoreApplication app(argc, argv);
     tst_SaveCrash test;
     return QTest::qExec(&test, argc, argv);

@@ -7,6 +7,7 @@
 // batches (also empty ones) answering as single reads and writes. Here: which
 // line, which bytes.
 
+#include "DicomTools.h"
 #include "settings/AppPaths.h"
 #include "settings/Cp1252.h"
 #include "settings/DebugLog.h"
@@ -16,7 +17,6 @@
 #include "TestFiles.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <optional>
@@ -93,26 +93,22 @@ private slots:
         QTest::addColumn<QByteArray>("before"); // null: no file
         QTest::addColumn<QStringList>("write"); // section, key, value
         QTest::addColumn<QByteArray>("after");
-        QTest::newRow("section at the end, after blank lines")
-            << QByteArray("[A]\r\nx=1\r\n\r\n") << QStringList{"B", "k", "v"}
-            << QByteArray("[A]\r\nx=1\r\n\r\n[B]\r\nk=v\r\n");
-        QTest::newRow("unended last line ended first")
-            << QByteArray("[A]\nx=1") << QStringList{"B", "k", "v"} << QByteArray("[A]\nx=1\r\n[B]\r\nk=v\r\n");
-        QTest::newRow("key after the last non-blank line of the first such section; BOM, key before it kept")
-            << QByteArray("\xEF\xBB\xBFy=0\r\n[A]\r\nx=1\r\n; about A\r\n\r\n[B]\r\n[a]\r\n")
-            << QStringList{"a", "y", "2"}
-            << QByteArray("\xEF\xBB\xBFy=0\r\n[A]\r\nx=1\r\n; about A\r\ny=2\r\n\r\n[B]\r\n[a]\r\n");
-        QTest::newRow("key into an empty unended section") << QByteArray("[A]") << QStringList{"A", "y", "2"}
-                                                           << QByteArray("[A]\r\ny=2\r\n");
-        QTest::newRow("in place: spelling, blanks, LF kept")
-            << QByteArray("; relay\n[local]\nLOCALPORT = 104 \n;c\n") << QStringList{"Local", "LocalPort", "109"}
-            << QByteArray("; relay\n[local]\nLOCALPORT = 109\n;c\n");
-        QTest::newRow("in place: blanks of an empty value dropped")
-            << QByteArray("[A]\r\nk=  \r\nz=1\r\n") << QStringList{"A", "k", "v"}
-            << QByteArray("[A]\r\nk=v\r\nz=1\r\n");
-        QTest::newRow("file created; line breaks become blanks, NUL ends")
-            << QByteArray() << QStringList{"A", "k", QStringLiteral("a\r\n[B]\nb") + QChar(0) + "c"}
-            << QByteArray("[A]\r\nk=a  [B] b\r\n");
+        const auto row = [](const char* tag, const QByteArray& before, const QStringList& set, const QByteArray& after) {
+            QTest::newRow(tag) << before << set << after;
+        };
+        row("section at the end, after blank lines", "[A]\r\nx=1\r\n\r\n", {"B", "k", "v"},
+            "[A]\r\nx=1\r\n\r\n[B]\r\nk=v\r\n");
+        row("unended last line ended first", "[A]\nx=1", {"B", "k", "v"}, "[A]\nx=1\r\n[B]\r\nk=v\r\n");
+        row("key after the last non-blank line of the first such section; BOM, key before it kept",
+            "\xEF\xBB\xBFy=0\r\n[A]\r\nx=1\r\n; about A\r\n\r\n[B]\r\n[a]\r\n", {"a", "y", "2"},
+            "\xEF\xBB\xBFy=0\r\n[A]\r\nx=1\r\n; about A\r\ny=2\r\n\r\n[B]\r\n[a]\r\n");
+        row("key into an empty unended section", "[A]", {"A", "y", "2"}, "[A]\r\ny=2\r\n");
+        row("in place: spelling, blanks, LF kept", "; relay\n[local]\nLOCALPORT = 104 \n;c\n",
+            {"Local", "LocalPort", "109"}, "; relay\n[local]\nLOCALPORT = 109\n;c\n");
+        row("in place: blanks of an empty value dropped", "[A]\r\nk=  \r\nz=1\r\n", {"A", "k", "v"},
+            "[A]\r\nk=v\r\nz=1\r\n");
+        row("file created; line breaks become blanks, NUL ends", QByteArray(),
+            {"A", "k", QStringLiteral("a\r\n[B]\nb") + QChar(0) + "c"}, "[A]\r\nk=a  [B] b\r\n");
     }
 
     void write()
@@ -155,13 +151,11 @@ private slots:
         // Permission bits do not stop root: there this check runs in a child,
         // this program again after it gave up root for nobody.
         if (geteuid() == 0) {
-            QProcess child;
-            child.setProcessChannelMode(QProcess::MergedChannels);
-            child.start(QStringLiteral("setpriv"), {"--reuid=65534", "--regid=65534", "--clear-groups",
-                                                    QCoreApplication::applicationFilePath(), "folderNotWritable"});
-            QVERIFY(child.waitForFinished(60000));
-            const QByteArray output = child.readAll();
-            QVERIFY2(child.exitCode() == 0 && output.contains("PASS   : tst_Settings::folderNotWritable()"), output);
+            const auto child = quorin::test::runTool(QStringLiteral("setpriv"),
+                                                     {"--reuid=65534", "--regid=65534", "--clear-groups",
+                                                      QCoreApplication::applicationFilePath(), "folderNotWritable"}, 60000);
+            QVERIFY2(child.succeeded() && child.output.contains("PASS   : tst_Settings::folderNotWritable()"),
+                     qPrintable(child.output));
             return;
         }
 #else
