@@ -31,10 +31,9 @@ private slots:
         StorescpArchive archive;
         AppRelayStation station;
         QVERIFY(archive.start() && station.start(archive.port()));
-        const QString j2k = m_factory->jpeg2000Relabelled(newImage(), QStringLiteral("j2k.dcm"));
         m_exchanges[Small] = captureExchange(station.port(), newImage());
         m_exchanges[Large] = captureExchange(station.port(), newImage(1600));
-        m_exchanges[Jpeg2000] = captureExchange(station.port(), j2k, {QStringLiteral("-xv")});
+        m_exchanges[Jpeg2000] = captureExchange(station.port(), m_factory->jpeg2000Relabelled(newImage(), "j2k.dcm"), {"-xv"});
         for (const CapturedExchange& exchange : m_exchanges)
             QVERIFY(exchange.isValid());
     }
@@ -57,10 +56,8 @@ protected:
     QString newImage(int rows = 64, int frames = 1)
     {
         static int number = 0;
-        ImageRecipe recipe;
-        recipe.rows = recipe.columns = rows;
-        recipe.frames = frames;
-        return m_factory->make(QStringLiteral("image-%1.dcm").arg(++number), recipe);
+        return m_factory->make(QStringLiteral("image-%1.dcm").arg(++number),
+                               {.rows = rows, .columns = rows, .frames = frames});
     }
 
     // `alone`: the archive, empty before, must come to hold the image alone.

@@ -40,11 +40,6 @@ inline QList<QByteArray> split(const QByteArray& stream)
     return pdus;
 }
 
-inline QByteArray abort()
-{
-    return header(Abort, 4) + QByteArray(4, '\0'); // source 0 (service user), reason 0
-}
-
 // The Status (0000,0900) of the first response in `pdus`, or -1.
 inline int commandStatus(const QList<QByteArray>& pdus)
 {
@@ -87,18 +82,18 @@ struct CapturedExchange {
     }
 
     // `dataset` in P-DATA PDUs on the image's context, cut as storescu cut
-    // the image, the last fragment marked last.
+    // the image, the last fragment marked last: storescu's first PDU with
+    // its fragment, lengths and control byte replaced.
     QList<QByteArray> carrying(const QByteArray& dataset) const
     {
         const qsizetype fragment = datasetPdus.first().size() - 12;
         QList<QByteArray> pdus;
         for (qsizetype at = 0; at < dataset.size(); at += fragment) {
-            const QByteArray piece = dataset.mid(at, fragment);
-            QByteArray item(6, '\0');
-            qToBigEndian(quint32(piece.size() + 2), item.data());
-            item[4] = datasetPdus.first()[10];
-            item[5] = char(at + fragment >= dataset.size() ? 0x02 : 0x00);
-            pdus << pdu::header(pdu::PData, quint32(item.size() + piece.size())) + item + piece;
+            QByteArray pdu = datasetPdus.first().left(12) + dataset.mid(at, fragment);
+            qToBigEndian(quint32(pdu.size() - 6), pdu.data() + 2);
+            qToBigEndian(quint32(pdu.size() - 10), pdu.data() + 6);
+            pdu[11] = char(at + fragment >= dataset.size() ? 0x02 : 0x00);
+            pdus << pdu;
         }
         return pdus;
     }
@@ -159,14 +154,6 @@ public:
     {
         waitUntil([&] { return pdu::split(m_received).size() >= count || !isOpen(); }, timeoutMs);
         return pdu::split(m_received);
-    }
-
-    // Ends with a FIN: whatever was sent is delivered first.
-    void close()
-    {
-        m_socket.disconnectFromHost();
-        waitUntil([this] { return m_socket.state() == QAbstractSocket::UnconnectedState; }, 1000);
-        m_socket.abort();
     }
 
     // Ends its side with a FIN and waits up to `timeoutMs` for the relay to

@@ -57,16 +57,16 @@ private slots:
         SilentPeer silent;
         QTcpSocket down; // bound, never listening, and not sharing its port: dead for the whole row
         QVERIFY(fault != ArchiveFault::Down || down.bind(QHostAddress::LocalHost, freeLoopbackPort(), QAbstractSocket::DontShareAddress));
+        // One image per answer; the last one large where the archive fails
+        // in the middle of it.
         QStringList images;
-        for (qsizetype i = 0; i < answers.size(); ++i)
+        for (qsizetype i = 1; i < answers.size(); ++i)
             images << newImage();
+        images << newImage(fault == ArchiveFault::KilledMidImage || fault == ArchiveFault::StopsReading ? 4096 : 64,
+                           fault == ArchiveFault::KilledMidImage ? 3 : 1);
         m_station->setArchivePort(fault == ArchiveFault::Down           ? down.localPort()
                                   : fault == ArchiveFault::NeverAnswers ? silent.serverPort()
                                                                         : archive.port());
-        if (fault == ArchiveFault::KilledMidImage)
-            images = QStringList{newImage(4096, 3)};
-        if (fault == ArchiveFault::StopsReading)
-            images.last() = newImage(4096);
         if (fault == ArchiveFault::AnswerNeverComes || fault == ArchiveFault::StopsReading) {
             m_station->setBeforeHandling([&] {
                 if (m_station->imagesRaised() == 2)
@@ -212,8 +212,9 @@ private slots:
             QVERIFY(connection.send(pdu));
         if (end != SenderEnd::Whole) {
             QVERIFY(waitUntil([&] { return !leftoverTemporaryFiles().isEmpty() || m_station->imagesRaised() > 0; }, 5000));
+            // An A-ABORT: source 0 (service user), reason 0.
             if (end == SenderEnd::AbortMidImage)
-                QVERIFY(connection.send(pdu::abort()));
+                QVERIFY(connection.send(pdu::header(pdu::Abort, 4) + QByteArray(4, '\0')));
             else
                 connection.reset();
         }
@@ -225,7 +226,7 @@ private slots:
         QCOMPARE(pdu::commandStatus(connection.waitForPdus(2, 30000)), answer);
         QVERIFY2(answer != kNoAnswer || waitUntil([&] { return !connection.isOpen(); }, qMax(0, 10000 - int(clock.elapsed()))),
                  qPrintable(QString::number(clock.elapsed())));
-        connection.close();
+        connection.finish(1000);
         QVERIFY2(waitForNoTemporaryFiles(), qPrintable(leftoverTemporaryFiles().join(u' ')));
         // Passed on while it arrived, what the archive got goes when the
         // relay aborts the archive's association, which may be a moment after

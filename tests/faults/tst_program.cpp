@@ -16,6 +16,7 @@
 #include "TestImages.h"
 
 #include <QtTest>
+#include <list>
 
 using namespace quorin::test;
 
@@ -56,9 +57,7 @@ struct Program {
         if (!work.isValid() || !dir.mkpath(QStringLiteral("program")) || !dir.mkpath(tmp.path())
             || !dir.mkdir(QStringLiteral("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)
             || !QFile::copy(QStringLiteral(CLOSABLE_RELAY), program)
-            || !TestFiles::write(settings, written = QByteArray(kSettings)
-                                                           .replace("%1", QByteArray::number(archivePort))
-                                                           .replace("%2", QByteArray::number(port))))
+            || !TestFiles::write(settings, written = QString::fromLatin1(kSettings).arg(archivePort).arg(port).toLatin1()))
             return false;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("TMPDIR"), tmp.path());
@@ -101,9 +100,7 @@ private slots:
         // the images arrive whole and wait on it. Eight on each of four
         // associations: a relay that let them run on after the close would
         // still be receiving.
-        ImageRecipe large;
-        large.rows = large.columns = 512;
-        large.frames = archiveSilent ? 1 : 400;
+        const ImageRecipe large{.rows = 512, .columns = 512, .frames = archiveSilent ? 1 : 400};
         const QStringList images(8, TestImages(program.work.path()).make(QStringLiteral("large.dcm"), large));
         QVERIFY(!images.first().isEmpty());
 
@@ -170,16 +167,12 @@ private slots:
         QTimer watch;
         connect(&watch, &QTimer::timeout, this, [&] { mostThreads = qMax(mostThreads, program.threads()); });
         watch.start(1);
-        const auto bounded = [&] {
-            return mostThreads <= idleThreads + kAssociationsAtOnce + kWaitingConnections + 8;
-        };
+        const qint64 threadLimit = idleThreads + kAssociationsAtOnce + kWaitingConnections + 8;
 
-        std::vector<std::unique_ptr<RawConnection>> connections;
-        for (int i = 0; i < 300; ++i) {
-            connections.push_back(std::make_unique<RawConnection>());
-            QVERIFY(connections.back()->open(program.port));
-        }
-        QVERIFY2(bounded(), qPrintable(QString::number(mostThreads)));
+        std::list<RawConnection> connections;
+        for (int i = 0; i < 300; ++i)
+            QVERIFY(connections.emplace_back().open(program.port));
+        QVERIFY2(mostThreads <= threadLimit, qPrintable(QString::number(mostThreads)));
         QElapsedTimer clock;
         clock.start();
         const QString image = images.make(QStringLiteral("served.dcm"));
@@ -192,14 +185,14 @@ private slots:
 
         int accepted = 0;
         for (int i = 0; i < 40; ++i) {
-            connections.push_back(std::make_unique<RawConnection>());
-            QVERIFY(connections.back()->open(program.port) && connections.back()->send(model.associateRequest));
-            const QByteArray answer = connections.back()->waitForPdus(1).value(0);
+            RawConnection& connection = connections.emplace_back();
+            QVERIFY(connection.open(program.port) && connection.send(model.associateRequest));
+            const QByteArray answer = connection.waitForPdus(1).value(0);
             QVERIFY(answer.startsWith(pdu::AssociateAc) || answer.startsWith(pdu::AssociateRj));
             accepted += answer.startsWith(pdu::AssociateAc);
         }
         QCOMPARE(accepted, kAssociationsAtOnce);
-        QVERIFY2(bounded(), qPrintable(QString::number(mostThreads)));
+        QVERIFY2(mostThreads <= threadLimit, qPrintable(QString::number(mostThreads)));
         const qint64 growthKiB = program.residentKiB() - idleKiB;
         qInfo("threads: %lld idle, at most %lld; resident memory %+lld KiB", idleThreads, mostThreads, growthKiB);
         QVERIFY2(!residentGrowthTellsLeaks() || growthKiB < 64 * 1024, qPrintable(QString::number(growthKiB)));
