@@ -4,9 +4,9 @@
 // relay in the test process can serve it.
 
 #include "PeerProcess.h"
+#include "TestFiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <memory>
 
 namespace quorin::test {
@@ -53,15 +53,12 @@ inline QList<ToolRun> storescuInParallel(quint16 port, const QList<QStringList>&
 // would not for a class it does not know; the profile is written to `folder`.
 inline QStringList storescuProposing(const QString& folder, const QString& sopClassUid)
 {
-    QFile profile(QDir(folder).filePath(QStringLiteral("storescu-%1.cfg").arg(sopClassUid)));
-    if (profile.open(QIODevice::WriteOnly))
-        profile.write(QStringLiteral("[[TransferSyntaxes]]\n[Uncompressed]\nTransferSyntax1 = LittleEndianExplicit\n"
-                                     "TransferSyntax2 = LittleEndianImplicit\n\n[[PresentationContexts]]\n[Chosen]\n"
-                                     "PresentationContext1 = %1\\Uncompressed\n\n"
-                                     "[[Profiles]]\n[Chosen]\nPresentationContexts = Chosen\n")
-                          .arg(sopClassUid)
-                          .toLatin1());
-    return {QStringLiteral("-xf"), profile.fileName(), QStringLiteral("Chosen")};
+    const QString profile = QDir(folder).filePath(QStringLiteral("storescu-%1.cfg").arg(sopClassUid));
+    TestFiles::write(profile, "[[TransferSyntaxes]]\n[Uncompressed]\nTransferSyntax1 = LittleEndianExplicit\n"
+                              "TransferSyntax2 = LittleEndianImplicit\n\n[[PresentationContexts]]\n[Chosen]\n"
+                              "PresentationContext1 = " + sopClassUid.toLatin1() + "\\Uncompressed\n\n"
+                              "[[Profiles]]\n[Chosen]\nPresentationContexts = Chosen\n");
+    return {QStringLiteral("-xf"), profile, QStringLiteral("Chosen")};
 }
 
 inline ToolRun echoscu(quint16 port)

@@ -4,8 +4,8 @@
 // stall it), ended by its own PID.
 
 #include "EventLoopWait.h"
+#include "TestFiles.h"
 
-#include <QFile>
 #include <QHostAddress>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -123,11 +123,7 @@ public:
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
     bool done() const { return !isRunning(); }
     qint64 pid() const { return m_process.processId(); }
-    QString output() const
-    {
-        QFile file(m_outputFile.fileName());
-        return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
-    }
+    QString output() const { return QString::fromLocal8Bit(TestFiles::read(m_outputFile.fileName())); }
 
 private:
     QString m_program;

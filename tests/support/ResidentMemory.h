@@ -2,7 +2,7 @@
 // The resident memory and threads of a process, for tests and benchmarks
 // that must show a relay does not grow under load.
 
-#include <QFile>
+#include "TestFiles.h"
 
 namespace quorin::test {
 
@@ -11,10 +11,7 @@ namespace quorin::test {
 // Linux).
 inline qint64 processStatus(const char* key, qint64 pid = 0)
 {
-    QFile status(pid ? QStringLiteral("/proc/%1/status").arg(pid) : QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray text = status.readAll();
+    const QByteArray text = TestFiles::read(QStringLiteral("/proc/%1/status").arg(pid ? QString::number(pid) : "self"));
     const QByteArray name = QByteArray(key) + ':';
     const qsizetype at = text.indexOf(name);
     return at < 0 ? -1

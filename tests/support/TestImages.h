@@ -111,13 +111,11 @@ public:
     // not for decoding.
     QString jpeg2000Relabelled(const QString& source, const QString& name)
     {
-        const QString jpeg = convert(QStringLiteral("dcmcjpeg"), source, name + QStringLiteral(".jpeg"));
-        QByteArray bytes = TestFiles::read(jpeg);
-        QFile::remove(jpeg);
+        const QString output = convert(QStringLiteral("dcmcjpeg"), source, name);
+        QByteArray bytes = TestFiles::read(output);
         // Both UIDs are 22 characters: nothing else in the file moves. The JPEG
         // one is in the meta information only.
         const QByteArray jpegLosslessUid = "1.2.840.10008.1.2.4.70";
-        const QString output = QDir(m_folder).filePath(name);
         return bytes.count(jpegLosslessUid) == 1
                        && TestFiles::write(output, bytes.replace(jpegLosslessUid, "1.2.840.10008.1.2.4.90"))
                    ? output
