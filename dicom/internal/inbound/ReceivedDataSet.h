@@ -1,11 +1,7 @@
 #pragma once
 // A data set received for store and forward, byte for byte as it arrived,
 // kept until its sender has been answered: in memory while it is small, in
-// a temporary file once it grows past a limit. Most images are small, and
-// for them creating, writing, reading back and removing a file per image
-// was most of the relay's own time; a huge image still never has to fit in
-// memory. The file is in the relay's own temporary folder and is removed
-// with this object, whatever way the image took.
+// a temporary file (removed with this object) once it grows past a limit.
 
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmdata/dcostrmf.h>
@@ -24,10 +20,9 @@ class SenderFragments;
 
 class ReceivedDataSet {
 public:
-    // Up to this many bytes stay in memory. With the most concurrent senders
-    // each holding one image (and its parsed copy while it is sent) that is
-    // about 128 MB at worst; larger images are big enough that their file
-    // costs little next to their transfer.
+    // Up to this many bytes stay in memory: with every association holding
+    // one image and its parsed copy, memory stays bounded; a larger image's
+    // file costs little next to its transfer.
     static constexpr std::size_t kDefaultMemoryLimit = 4 * 1024 * 1024;
 
     // `syntax`: the transfer syntax the bytes are encoded in.

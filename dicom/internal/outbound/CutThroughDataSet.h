@@ -1,17 +1,9 @@
 #pragma once
 // A data set the toolkit sends to the archive while it arrives: the stamped
-// head, the bytes that followed it in its fragment, then each further
-// fragment of the sender as it comes. The toolkit's outgoing P-DATA buffer
-// takes the last piece (the toolkit marks it last) and what follows a
-// partly filled buffer; every other fragment goes from the sender's P-DATA
-// buffer straight to the archive (DUL_WritePDVs, in pieces the archive's PDU
-// size allows), without a copy. It is read from the sender only as
-// fast as the archive takes it, so memory stays flat; each fragment goes
-// through the element header reader first, and the last one is held back
-// (the transfer fails, the archive association is aborted and the archive
-// discards what it got) when the data set does not end where its elements do.
-// The toolkit sees an ordinary data set: it builds the command, frames the
-// fragments and reads the archive's answer.
+// head, then each fragment of the sender as it comes, read only as fast as
+// the archive takes it. The toolkit sees an ordinary data set (it builds the
+// command, frames the fragments, reads the answer); the last fragment is
+// held back when the data set does not end where its elements do.
 
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmdata/dcdatset.h>

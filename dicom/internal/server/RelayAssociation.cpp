@@ -33,7 +33,7 @@ E_TransferSyntax acceptedSyntax(T_ASC_Association* association, T_ASC_Presentati
     return DcmXfer(context.acceptedTransferSyntax).getXfer();
 }
 
-// Whose pace an association's images show: the sender's address and AE title.
+// The sender as SenderPace remembers it: its address and AE title.
 std::string senderKey(const T_ASC_Parameters& params)
 {
     return std::string(params.DULparams.callingPresentationAddress) + '|' + params.DULparams.callingAPTitle;
