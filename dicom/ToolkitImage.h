@@ -15,11 +15,13 @@
 #include <functional>
 #include <memory>
 
-class ToolkitImageChannel; // internal: the link back to the receiving worker
+namespace quorin::dicom {
+class DecisionHandOff; // internal: the way back to the receiving worker
+}
 
 class ToolkitImage {
 public:
-    explicit ToolkitImage(std::shared_ptr<ToolkitImageChannel> channel);
+    explicit ToolkitImage(std::shared_ptr<quorin::dicom::DecisionHandOff> decision);
     // When the last reference goes without a forward, the sender is answered
     // with a failure status: nothing is acknowledged that the archive did not take.
     // The event's own arguments hold a reference until every handler has
@@ -52,7 +54,7 @@ public:
     void ReleaseImage();
 
 private:
-    std::shared_ptr<ToolkitImageChannel> m_channel;
+    std::shared_ptr<quorin::dicom::DecisionHandOff> m_decision;
     ToolkitAttributeSet m_attributes;
     bool m_forwarded = false;
 };

@@ -1,7 +1,7 @@
 #include "dicom/internal/outbound/ArchiveSession.h"
 
-#include "dicom/internal/DecisionHandOff.h"
 #include "dicom/internal/DimseStatus.h"
+#include "dicom/internal/ForwardRequest.h"
 #include "dicom/internal/ImageTimeline.h"
 #include "dicom/internal/TimeLimits.h"
 #include "dicom/internal/ToolkitSetup.h"

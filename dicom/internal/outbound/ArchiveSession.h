@@ -18,10 +18,9 @@
 #include <optional>
 #include <vector>
 
-struct ForwardRequest;
-
 namespace quorin::dicom {
 
+struct ForwardRequest;
 class OutgoingImage;
 class CutThroughDataSet;
 

@@ -1,7 +1,7 @@
 #include "dicom/internal/outbound/CutThrough.h"
 
-#include "dicom/internal/DecisionHandOff.h"
 #include "dicom/internal/DimseStatus.h"
+#include "dicom/internal/ForwardRequest.h"
 #include "dicom/internal/inbound/DataSetHead.h"
 #include "dicom/internal/outbound/ArchiveSession.h"
 #include "dicom/internal/outbound/CutThroughDataSet.h"

@@ -1,7 +1,7 @@
 #include "dicom/internal/outbound/StoreAndForward.h"
 
-#include "dicom/internal/DecisionHandOff.h"
 #include "dicom/internal/DimseStatus.h"
+#include "dicom/internal/ForwardRequest.h"
 #include "dicom/internal/RelayWay.h"
 #include "dicom/internal/inbound/ReceivedDataSet.h"
 #include "dicom/internal/outbound/ArchiveSession.h"
