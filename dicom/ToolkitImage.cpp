@@ -35,9 +35,8 @@ ToolkitAttributeSet& ToolkitImage::ImageAttributes()
     return m_attributes;
 }
 
-void ToolkitImage::ForwardImage(const QString& archiveIP, qint32 archivePort,
-                                const QString& localAET, const QString& archiveAET,
-                                QObject* context, std::function<void(const ForwardResult&)> done)
+void ToolkitImage::ForwardImage(const ArchiveAddress& archive, QObject* context,
+                                std::function<void(const ForwardResult&)> done)
 {
     auto report = ResultHandOff::connect(context, std::move(done));
     if (m_forwarded || !m_decision) {
@@ -45,8 +44,7 @@ void ToolkitImage::ForwardImage(const QString& archiveIP, qint32 archivePort,
         return;
     }
     m_forwarded = true;
-    ForwardRequest request{archiveIP, archivePort, localAET, archiveAET,
-                           m_attributes.changes(), report};
+    ForwardRequest request{archive, m_attributes.changes(), report};
     if (!m_decision->submitForward(std::move(request)))
         report(quorin::dicom::relayFailure(QStringLiteral("the image is no longer waiting (relay stopped or timed out)")));
 }

@@ -4,19 +4,16 @@
 // and who hears the outcome.
 
 #include "dicom/ForwardResult.h"
+#include "dicom/ArchiveAddress.h"
 #include "dicom/AttributeChange.h"
 
 #include <QList>
-#include <QString>
 #include <functional>
 
 namespace quorin::dicom {
 
 struct ForwardRequest {
-    QString archiveIP;
-    qint32 archivePort = 0;
-    QString localAET;
-    QString archiveAET;
+    ArchiveAddress archive;
     QList<AttributeChange> changes;
     // Hands the outcome to the handler's side; callable from any thread.
     std::function<void(const ForwardResult&)> reportResult;

@@ -13,15 +13,12 @@ namespace {
 
 ForwardResult forward(OutgoingImage* image, const ForwardRequest& request, ArchiveSession& archive)
 {
-    const std::optional<ArchiveAddress> address = ArchiveAddress::of(request);
-    if (!address)
-        return relayFailure(QStringLiteral("invalid archive address"));
     if (!image)
         return relayFailure(QStringLiteral("cannot read the received image"));
     if (!image->error().isEmpty() || !image->applyChanges(request.changes))
         return relayFailure(image->error());
     countRelayWay(RelayWay::StoreAndForward);
-    return archive.store(*image, *address);
+    return archive.store(*image, request.archive);
 }
 
 } // namespace
