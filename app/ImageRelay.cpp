@@ -1,5 +1,6 @@
 #include "app/ImageRelay.h"
 
+#include "app/ArchiveSetting.h"
 #include "app/RelayStation.h"
 #include "dicom/ToolkitImage.h"
 #include "settings/DebugLog.h"
@@ -73,12 +74,15 @@ bool ImageRelay::stampAndForward(ToolkitImage& image)
 
     image.ImageAttributes().PutAttribute(OperatorsNameGroup, OperatorsNameElement, shortCode);
 
-    const std::optional<qint32> archivePort = ToInt32(m_settings.ArchivePort);
-    if (!archivePort || !LogStep(m_settings, [&] { return SendLine(m_settings, *archivePort); }))
+    const std::optional<ArchiveSetting> archive = ReadArchiveSetting(m_settings);
+    if (!archive || !LogStep(m_settings, [&] { return SendLine(m_settings, archive->portNumber); }))
+        return false;
+    // No host named, or a port no archive can have: the transfer fails, as
+    // one to an archive that is down would, and the sender hears so.
+    if (!archive->address)
         return false;
 
-    image.ForwardImage(m_settings.ArchiveIP, *archivePort, m_settings.LocalAET, m_settings.ArchiveAET, this,
-                       [this](const ForwardResult& result) { onForwarded(result); });
+    image.ForwardImage(*archive->address, this, [this](const ForwardResult& result) { onForwarded(result); });
     return true;
 }
 

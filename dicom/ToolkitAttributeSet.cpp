@@ -5,9 +5,9 @@
 void ToolkitAttributeSet::PutAttribute(qint32 group, qint32 element, const QString& value)
 {
     // Tags are 16-bit; the wider integer type is the caller's convention.
-    const Change change{quint16(group), quint16(element), value};
+    const AttributeChange change{quint16(group), quint16(element), value};
     QMutexLocker lock(&m_mutex);
-    for (Change& earlier : m_changes) {
+    for (AttributeChange& earlier : m_changes) {
         if (earlier.group == change.group && earlier.element == change.element) {
             earlier.value = change.value;
             return;
@@ -16,7 +16,7 @@ void ToolkitAttributeSet::PutAttribute(qint32 group, qint32 element, const QStri
     m_changes.append(change);
 }
 
-QList<ToolkitAttributeSet::Change> ToolkitAttributeSet::changes() const
+QList<AttributeChange> ToolkitAttributeSet::changes() const
 {
     QMutexLocker lock(&m_mutex);
     return m_changes;

@@ -1,29 +1,33 @@
 #include "dicom/ToolkitImage.h"
 
-#include "dicom/internal/DecisionHandOff.h"
+#include "dicom/ResultHandOff.h"
 #include "dicom/internal/DimseStatus.h"
-#include "dicom/internal/ForwardResultCourier.h"
+#include "dicom/internal/server/DecisionHandOff.h"
 
-ToolkitImage::ToolkitImage(std::shared_ptr<ToolkitImageChannel> channel)
-    : m_channel(std::move(channel))
+using quorin::dicom::DecisionHandOff;
+using quorin::dicom::ForwardRequest;
+using quorin::dicom::ResultHandOff;
+
+ToolkitImage::ToolkitImage(std::shared_ptr<DecisionHandOff> decision)
+    : m_decision(std::move(decision))
 {
 }
 
 ToolkitImage::~ToolkitImage()
 {
-    if (!m_forwarded && m_channel)
-        m_channel->release();
+    if (!m_forwarded && m_decision)
+        m_decision->release();
 }
 
 void ToolkitImage::ReleaseImage()
 {
-    if (!m_forwarded && m_channel)
-        m_channel->release();
+    if (!m_forwarded && m_decision)
+        m_decision->release();
 }
 
 QString ToolkitImage::ImageText() const
 {
-    return m_channel ? m_channel->sopInstanceUid() : QString();
+    return m_decision ? m_decision->sopInstanceUid() : QString();
 }
 
 ToolkitAttributeSet& ToolkitImage::ImageAttributes()
@@ -31,18 +35,16 @@ ToolkitAttributeSet& ToolkitImage::ImageAttributes()
     return m_attributes;
 }
 
-void ToolkitImage::ForwardImage(const QString& archiveIP, qint32 archivePort,
-                                const QString& localAET, const QString& archiveAET,
-                                QObject* context, std::function<void(const ForwardResult&)> done)
+void ToolkitImage::ForwardImage(const ArchiveAddress& archive, QObject* context,
+                                std::function<void(const ForwardResult&)> done)
 {
-    auto report = ForwardResultCourier::connect(context, std::move(done));
-    if (m_forwarded || !m_channel) {
+    auto report = ResultHandOff::connect(context, std::move(done));
+    if (m_forwarded || !m_decision) {
         report(quorin::dicom::relayFailure(QStringLiteral("the image was already forwarded")));
         return;
     }
     m_forwarded = true;
-    ForwardRequest request{archiveIP, archivePort, localAET, archiveAET,
-                           m_attributes.changes(), report};
-    if (!m_channel->submitForward(std::move(request)))
+    ForwardRequest request{archive, m_attributes.changes(), report};
+    if (!m_decision->submitForward(std::move(request)))
         report(quorin::dicom::relayFailure(QStringLiteral("the image is no longer waiting (relay stopped or timed out)")));
 }

@@ -6,6 +6,7 @@
 // (cut-through), or held until the answer (store and forward: in memory up
 // to 4 MB, larger ones in a temporary file).
 
+#include "dicom/ArchiveAddress.h"
 #include "dicom/ForwardResult.h"
 #include "dicom/ToolkitAttributeSet.h"
 
@@ -15,11 +16,13 @@
 #include <functional>
 #include <memory>
 
-class ToolkitImageChannel; // internal: the link back to the receiving worker
+namespace quorin::dicom {
+class DecisionHandOff; // internal: the way back to the receiving worker
+}
 
 class ToolkitImage {
 public:
-    explicit ToolkitImage(std::shared_ptr<ToolkitImageChannel> channel);
+    explicit ToolkitImage(std::shared_ptr<quorin::dicom::DecisionHandOff> decision);
     // When the last reference goes without a forward, the sender is answered
     // with a failure status: nothing is acknowledged that the archive did not take.
     // The event's own arguments hold a reference until every handler has
@@ -34,15 +37,14 @@ public:
     ToolkitAttributeSet& ImageAttributes();
 
     // Stores the image, with the attribute changes applied, by C-STORE at
-    // archiveIP:archivePort (called archiveAET, calling localAET). Returns at
+    // `archive` (its host and port, called and calling AE titles). Returns at
     // once; the send runs off the calling thread and `done` runs afterwards
     // on the thread of `context` (not at all if context is gone). The image's
     // sender is answered with the outcome. Only the first call forwards; a
     // later one, or one after the relay gave up on the image (listener
     // closed, no decision within 10 minutes), reports a failure at once.
     // Changes made after this call are not applied.
-    void ForwardImage(const QString& archiveIP, qint32 archivePort, const QString& localAET,
-                      const QString& archiveAET, QObject* context,
+    void ForwardImage(const ArchiveAddress& archive, QObject* context,
                       std::function<void(const ForwardResult&)> done);
 
     // Gives the image up without forwarding it: its sender is answered with
@@ -52,7 +54,7 @@ public:
     void ReleaseImage();
 
 private:
-    std::shared_ptr<ToolkitImageChannel> m_channel;
+    std::shared_ptr<quorin::dicom::DecisionHandOff> m_decision;
     ToolkitAttributeSet m_attributes;
     bool m_forwarded = false;
 };

@@ -7,6 +7,9 @@
 # In dicom/internal/ the rooms follow an image's way, each including only
 # rooms below it: the floor (dicom/internal/ itself) none, inbound/ the
 # floor, outbound/ the floor and inbound/, server/ all of them.
+# The core reaches up to the adapter (dicom/*.h) only where
+# docs/architecture.md says: the values both sides speak, from any room, and
+# the server object and the image, from the one file that hands images up.
 # "..." and <...> includes alike; tests/, bench/ and fuzz/ may include
 # anything else.
 set -euo pipefail
@@ -34,6 +37,11 @@ room() {
         *) echo -1 ;;
     esac
 }
+
+# The adapter's headers of plain values, which the core shares.
+seam_values=" dicom/ForwardResult.h dicom/AttributeChange.h dicom/ToolkitConnection.h dicom/ArchiveAddress.h "
+# The one file of the core that makes the image and raises it on the server object.
+image_handed_up=dicom/internal/server/ImageHandOff.cpp
 
 status=0
 fail() {
@@ -71,6 +79,12 @@ while IFS= read -r hit; do
         there=$(room "$target")
         ((here == 9)) && fail "dicom/internal/ has no rule for this room"
         ((there > here)) && fail "a room of dicom/internal/ includes only rooms below it"
+        if [[ $target == dicom/* && $target != dicom/internal/* && $seam_values != *" $target "* ]]; then
+            case "$file:$target" in
+                "$image_handed_up":dicom/ToolkitServer.h | "$image_handed_up":dicom/ToolkitImage.h) ;;
+                *) fail "dicom/internal/ includes of the adapter only its values (the image is handed up in $image_handed_up)" ;;
+            esac
+        fi
     fi
 done < <(grep -rnE "$pattern" "$root"/{ui,dicom,settings,operators,app,tests,bench,fuzz} \
              --include='*.h' --include='*.cpp' --exclude-dir=node_modules || true)

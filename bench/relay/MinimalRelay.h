@@ -45,10 +45,11 @@ private:
         QElapsedTimer busy;
         busy.start();
         image.ImageAttributes().PutAttribute(8, 4208, QStringLiteral("AB"));
-        image.ForwardImage(QStringLiteral("127.0.0.1"), m_archivePort, QStringLiteral("QUORIN"),
-                           QStringLiteral("ARCHIVE"), this, [this](const ForwardResult& result) {
-                               ++(result.accepted ? m_accepted : m_failed);
-                           });
+        const std::optional<ArchiveAddress> archive = ArchiveAddress::of(
+            QStringLiteral("127.0.0.1"), m_archivePort, QStringLiteral("QUORIN"), QStringLiteral("ARCHIVE"));
+        image.ForwardImage(*archive, this, [this](const ForwardResult& result) {
+            ++(result.accepted ? m_accepted : m_failed);
+        });
         const qint64 ns = busy.nsecsElapsed();
         m_busyNs += ns;
         m_maxBusyNs = std::max(m_maxBusyNs, ns);

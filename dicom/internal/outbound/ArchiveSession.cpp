@@ -1,6 +1,5 @@
 #include "dicom/internal/outbound/ArchiveSession.h"
 
-#include "dicom/internal/DecisionHandOff.h"
 #include "dicom/internal/DimseStatus.h"
 #include "dicom/internal/ImageTimeline.h"
 #include "dicom/internal/TimeLimits.h"
@@ -57,14 +56,6 @@ T_DIMSE_C_StoreRQ storeRequest(T_ASC_Association* association, const OFString& s
 }
 
 } // namespace
-
-std::optional<ArchiveAddress> ArchiveAddress::of(const ForwardRequest& request)
-{
-    const QString host = request.archiveIP.trimmed();
-    if (host.isEmpty() || request.archivePort < 1 || request.archivePort > 65535)
-        return std::nullopt;
-    return ArchiveAddress{host, request.archivePort, request.localAET, request.archiveAET};
-}
 
 ArchiveSession::~ArchiveSession()
 {
@@ -185,9 +176,9 @@ QString ArchiveSession::associate(const ArchiveAddress& address)
     }
     T_ASC_Parameters* params = nullptr;
     ASC_createAssociationParameters(&params, kMaxPduBytes);
-    ASC_setAPTitles(params, latin1(address.callingAETitle).constData(),
-                    latin1(address.calledAETitle).constData(), nullptr);
-    const QByteArray peer = latin1(QStringLiteral("%1:%2").arg(address.host).arg(address.port));
+    ASC_setAPTitles(params, latin1(address.callingAETitle()).constData(),
+                    latin1(address.calledAETitle()).constData(), nullptr);
+    const QByteArray peer = latin1(QStringLiteral("%1:%2").arg(address.host()).arg(address.port()));
     ASC_setPresentationAddresses(params, OFStandard::getHostName().c_str(), peer.constData());
     m_openContexts = m_proposal.contexts();
     addContexts(params, m_openContexts);

@@ -4,6 +4,7 @@
 // the image's kind was proposed, and is released when the worker's receiving
 // association ends.
 
+#include "dicom/ArchiveAddress.h"
 #include "dicom/ForwardResult.h"
 #include "dicom/internal/WorkerStop.h"
 #include "dicom/internal/outbound/ArchiveProposal.h"
@@ -18,24 +19,10 @@
 #include <optional>
 #include <vector>
 
-struct ForwardRequest;
-
 namespace quorin::dicom {
 
 class OutgoingImage;
 class CutThroughDataSet;
-
-struct ArchiveAddress {
-    QString host;
-    int port = 0;
-    QString callingAETitle;
-    QString calledAETitle;
-    bool operator==(const ArchiveAddress&) const = default;
-
-    // Where `request` sends its image; nothing when it names no host, or a
-    // port out of range.
-    static std::optional<ArchiveAddress> of(const ForwardRequest& request);
-};
 
 class ArchiveSession {
 public:
@@ -94,7 +81,7 @@ private:
     StoppableTransportLayer m_transport;
     T_ASC_Network* m_network = nullptr;
     T_ASC_Association* m_association = nullptr;
-    ArchiveAddress m_address;
+    std::optional<ArchiveAddress> m_address; // of the open association
     std::vector<ProposedContext> m_openContexts;
     ArchiveProposal m_proposal;
 };

@@ -1,7 +1,7 @@
 #include "dicom/internal/outbound/CutThrough.h"
 
-#include "dicom/internal/DecisionHandOff.h"
 #include "dicom/internal/DimseStatus.h"
+#include "dicom/internal/ForwardRequest.h"
 #include "dicom/internal/inbound/DataSetHead.h"
 #include "dicom/internal/outbound/ArchiveSession.h"
 #include "dicom/internal/outbound/CutThroughDataSet.h"
@@ -14,9 +14,6 @@ namespace {
 CutThroughOutcome forward(DataSetHead& head, DcmDataset* parsedHead, SenderFragments& fragments,
                           const ForwardRequest& request, ArchiveSession& archive)
 {
-    const std::optional<ArchiveAddress> address = ArchiveAddress::of(request);
-    if (!address)
-        return {RelayWay::CutThrough, false, relayFailure(QStringLiteral("invalid archive address"))};
     QString why;
     std::optional<StampedHead> stamped;
     if (parsedHead)
@@ -25,7 +22,7 @@ CutThroughOutcome forward(DataSetHead& head, DcmDataset* parsedHead, SenderFragm
         return {RelayWay::StoreAndForward};
     const ImageKind kind{stamped->sopClassUid.c_str(), DcmXfer(head.syntax()).getXferID()};
     CutThroughDataSet data(std::move(stamped->bytes), head, fragments);
-    const std::optional<ForwardResult> result = archive.storeCutThrough(kind, stamped->sopInstanceUid, data, *address);
+    const std::optional<ForwardResult> result = archive.storeCutThrough(kind, stamped->sopInstanceUid, data, request.archive);
     if (!result)
         return {RelayWay::StoreAndForward};
     if (data.failure() == CutThroughDataSet::Failure::Sender)

@@ -11,10 +11,9 @@
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmdata/dcdatset.h>
 
-struct ForwardRequest;
-
 namespace quorin::dicom {
 
+struct ForwardRequest;
 class ArchiveSession;
 class DataSetHead;
 class SenderFragments;

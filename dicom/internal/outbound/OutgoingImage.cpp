@@ -53,9 +53,9 @@ OutgoingImage::OutgoingImage(const ReceivedDataSet& received)
         m_error = QStringLiteral("the received image has no SOP Class or SOP Instance UID");
 }
 
-bool OutgoingImage::applyChanges(const QList<ToolkitAttributeSet::Change>& changes)
+bool OutgoingImage::applyChanges(const QList<AttributeChange>& changes)
 {
-    for (const ToolkitAttributeSet::Change& change : changes) {
+    for (const AttributeChange& change : changes) {
         m_error = stampAttribute(*dataset(), change.group, change.element, change.value);
         if (!m_error.isEmpty())
             return false;

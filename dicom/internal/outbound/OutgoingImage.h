@@ -3,7 +3,7 @@
 // in memory, or from its temporary file with large values (pixel data) left
 // on disk until they are sent.
 
-#include "dicom/ToolkitAttributeSet.h"
+#include "dicom/AttributeChange.h"
 
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmdata/dcdatset.h>
@@ -25,7 +25,7 @@ public:
     const QString& error() const { return m_error; }
 
     // Applies the handler's attribute changes; false (and error()) on failure.
-    bool applyChanges(const QList<ToolkitAttributeSet::Change>& changes);
+    bool applyChanges(const QList<AttributeChange>& changes);
 
     const OFString& sopClassUid() const { return m_sopClassUid; }
     const OFString& sopInstanceUid() const { return m_sopInstanceUid; }

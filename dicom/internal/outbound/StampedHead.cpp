@@ -38,9 +38,9 @@ bool sameElements(DcmDataset& dataset, const std::vector<std::uint32_t>& tags)
     return true;
 }
 
-QString applyChanges(DcmDataset& dataset, const QList<ToolkitAttributeSet::Change>& changes)
+QString applyChanges(DcmDataset& dataset, const QList<AttributeChange>& changes)
 {
-    for (const ToolkitAttributeSet::Change& change : changes) {
+    for (const AttributeChange& change : changes) {
         if (change.group != 0x0008 || (std::uint32_t(change.group) << 16 | change.element) > DataSetHead::kLastHeadTag)
             return QStringLiteral("a change after the head");
         if (stampRecodesDataset(dataset, change.value))
@@ -88,7 +88,7 @@ std::unique_ptr<DcmDataset> readHead(const DataSetHead& head)
 }
 
 std::optional<StampedHead> stampHead(const DataSetHead& head, DcmDataset& dataset,
-                                     const QList<ToolkitAttributeSet::Change>& changes, QString& why)
+                                     const QList<AttributeChange>& changes, QString& why)
 {
     why = applyChanges(dataset, changes);
     if (!why.isEmpty())

@@ -4,7 +4,7 @@
 // transfer syntax. Its group length, if any, is corrected by the difference
 // in size, which is all the stamp changes in group 0008.
 
-#include "dicom/ToolkitAttributeSet.h"
+#include "dicom/AttributeChange.h"
 
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmdata/dcdatset.h>
@@ -34,6 +34,6 @@ std::unique_ptr<DcmDataset> readHead(const DataSetHead& head);
 // when a change cannot be made in the head alone (a tag after it, a stamp
 // that needs the whole data set recoded); `why` says which.
 std::optional<StampedHead> stampHead(const DataSetHead& head, DcmDataset& parsed,
-                                     const QList<ToolkitAttributeSet::Change>& changes, QString& why);
+                                     const QList<AttributeChange>& changes, QString& why);
 
 } // namespace quorin::dicom

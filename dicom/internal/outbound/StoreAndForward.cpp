@@ -1,7 +1,7 @@
 #include "dicom/internal/outbound/StoreAndForward.h"
 
-#include "dicom/internal/DecisionHandOff.h"
 #include "dicom/internal/DimseStatus.h"
+#include "dicom/internal/ForwardRequest.h"
 #include "dicom/internal/RelayWay.h"
 #include "dicom/internal/inbound/ReceivedDataSet.h"
 #include "dicom/internal/outbound/ArchiveSession.h"
@@ -13,15 +13,12 @@ namespace {
 
 ForwardResult forward(OutgoingImage* image, const ForwardRequest& request, ArchiveSession& archive)
 {
-    const std::optional<ArchiveAddress> address = ArchiveAddress::of(request);
-    if (!address)
-        return relayFailure(QStringLiteral("invalid archive address"));
     if (!image)
         return relayFailure(QStringLiteral("cannot read the received image"));
     if (!image->error().isEmpty() || !image->applyChanges(request.changes))
         return relayFailure(image->error());
     countRelayWay(RelayWay::StoreAndForward);
-    return archive.store(*image, *address);
+    return archive.store(*image, request.archive);
 }
 
 } // namespace

@@ -7,10 +7,9 @@
 
 #include <memory>
 
-struct ForwardRequest;
-
 namespace quorin::dicom {
 
+struct ForwardRequest;
 class ArchiveSession;
 class OutgoingImage;
 class ReceivedDataSet;

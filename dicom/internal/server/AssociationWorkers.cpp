@@ -50,7 +50,7 @@ AssociationWorkers::~AssociationWorkers()
     endAll();
 }
 
-bool AssociationWorkers::acceptOne(T_ASC_Network* network, const std::shared_ptr<ListenerLink>& link,
+bool AssociationWorkers::acceptOne(T_ASC_Network* network, const std::shared_ptr<ImageHandOff>& images,
                                    const void* listener)
 {
     joinFinished();
@@ -67,7 +67,7 @@ bool AssociationWorkers::acceptOne(T_ASC_Network* network, const std::shared_ptr
     // is off the queue.
     worker.stop.setOnAttach([this, &worker] { enter(worker, Phase::Requesting); });
     try {
-        worker.thread = std::thread([this, &worker, network, link] { run(worker, network, link); });
+        worker.thread = std::thread([this, &worker, network, images] { run(worker, network, images); });
     } catch (...) {
         m_workers.pop_back();
         return false;
@@ -78,7 +78,7 @@ bool AssociationWorkers::acceptOne(T_ASC_Network* network, const std::shared_ptr
     return true;
 }
 
-void AssociationWorkers::run(Worker& worker, T_ASC_Network* network, std::shared_ptr<ListenerLink> link)
+void AssociationWorkers::run(Worker& worker, T_ASC_Network* network, std::shared_ptr<ImageHandOff> images)
 {
     StopsConnectionsOnThisThread attached(worker.stop);
     T_ASC_Association* association = nullptr;
@@ -101,7 +101,7 @@ void AssociationWorkers::run(Worker& worker, T_ASC_Network* network, std::shared
             refuseAsBusy(association);
     } else {
         try {
-            RelayAssociation(std::move(link), worker.stop).serve(association);
+            RelayAssociation(std::move(images), worker.stop).serve(association);
         } catch (...) {
             // Nothing may escape a worker thread; the association is gone either way.
         }

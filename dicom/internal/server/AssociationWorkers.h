@@ -19,7 +19,7 @@
 
 namespace quorin::dicom {
 
-class ListenerLink;
+class ImageHandOff;
 class WorkerStop;
 
 class AssociationWorkers {
@@ -43,7 +43,7 @@ public:
     // queue (or found none). False when no worker could be started (ended,
     // or no thread to be had); the connection is then left waiting.
     // `listener` names the caller for releaseListener.
-    bool acceptOne(T_ASC_Network* network, const std::shared_ptr<ListenerLink>& link, const void* listener);
+    bool acceptOne(T_ASC_Network* network, const std::shared_ptr<ImageHandOff>& images, const void* listener);
 
     // Drops the listener's connections that have not sent their request yet
     // and waits until no worker uses its network any more; associations
@@ -58,7 +58,7 @@ private:
     enum class Phase { Accepting, Requesting, Serving, Done };
     struct Worker;
 
-    void run(Worker& worker, T_ASC_Network* network, std::shared_ptr<ListenerLink> link);
+    void run(Worker& worker, T_ASC_Network* network, std::shared_ptr<ImageHandOff> images);
     void enter(Worker& worker, Phase phase);
     bool startServing(Worker& worker);
     void dropOldestWaiting();

@@ -1,6 +1,6 @@
 #include "dicom/internal/server/Listener.h"
 
-#include "dicom/internal/ListenerLink.h"
+#include "dicom/internal/server/ImageHandOff.h"
 #include "dicom/internal/TimeLimits.h"
 #include "dicom/internal/server/AssociationWorkers.h"
 
@@ -20,20 +20,20 @@ const int kAcceptPollSeconds = 1;
 
 } // namespace
 
-std::unique_ptr<Listener> Listener::open(int port, std::shared_ptr<ListenerLink> link, AssociationWorkers& workers)
+std::unique_ptr<Listener> Listener::open(int port, std::shared_ptr<ImageHandOff> images, AssociationWorkers& workers)
 {
     if (port < 1 || port > 65535)
         return nullptr;
     T_ASC_Network* network = nullptr;
     if (ASC_initializeNetwork(NET_ACCEPTOR, port, kAssociationRequestTimeoutSeconds, &network).bad())
         return nullptr;
-    return std::unique_ptr<Listener>(new Listener(port, network, std::move(link), workers));
+    return std::unique_ptr<Listener>(new Listener(port, network, std::move(images), workers));
 }
 
-Listener::Listener(int port, T_ASC_Network* network, std::shared_ptr<ListenerLink> link, AssociationWorkers& workers)
+Listener::Listener(int port, T_ASC_Network* network, std::shared_ptr<ImageHandOff> images, AssociationWorkers& workers)
     : m_port(port)
     , m_network(network)
-    , m_link(std::move(link))
+    , m_images(std::move(images))
     , m_workers(workers)
 {
     // Every accepted connection can then be shut down by whoever stops its worker.
@@ -43,7 +43,7 @@ Listener::Listener(int port, T_ASC_Network* network, std::shared_ptr<ListenerLin
 
 Listener::~Listener()
 {
-    m_link->close();
+    m_images->close();
     m_stopping = true;
     wakeAcceptLoop();
     m_thread.join();
@@ -57,7 +57,7 @@ void Listener::acceptLoop()
     while (!m_stopping) {
         if (!ASC_associationWaiting(m_network, kAcceptPollSeconds) || m_stopping)
             continue;
-        if (!m_workers.acceptOne(m_network, m_link, this)) {
+        if (!m_workers.acceptOne(m_network, m_images, this)) {
             // No thread to be had: the connection waits in the queue, and
             // this loop must not spin on it.
             std::this_thread::sleep_for(std::chrono::milliseconds(100));

@@ -15,13 +15,13 @@
 namespace quorin::dicom {
 
 class AssociationWorkers;
-class ListenerLink;
+class ImageHandOff;
 
 class Listener {
 public:
     // Accepting on all interfaces when this returns non-null; null when the
     // port cannot be opened (in use, no right to it).
-    static std::unique_ptr<Listener> open(int port, std::shared_ptr<ListenerLink> link,
+    static std::unique_ptr<Listener> open(int port, std::shared_ptr<ImageHandOff> images,
                                           AssociationWorkers& workers);
 
     // Stops accepting and frees the port before returning. Connections that
@@ -32,10 +32,10 @@ public:
     Listener(const Listener&) = delete;
     Listener& operator=(const Listener&) = delete;
 
-    ListenerLink& link() { return *m_link; }
+    ImageHandOff& images() { return *m_images; }
 
 private:
-    Listener(int port, T_ASC_Network* network, std::shared_ptr<ListenerLink> link, AssociationWorkers& workers);
+    Listener(int port, T_ASC_Network* network, std::shared_ptr<ImageHandOff> images, AssociationWorkers& workers);
 
     void acceptLoop();
     void wakeAcceptLoop();
@@ -44,7 +44,7 @@ private:
     // Outlives the network, which uses it for every connection it accepts.
     StoppableTransportLayer m_transport;
     T_ASC_Network* m_network;
-    std::shared_ptr<ListenerLink> m_link;
+    std::shared_ptr<ImageHandOff> m_images;
     AssociationWorkers& m_workers;
     std::atomic<bool> m_stopping{false};
     std::thread m_thread;

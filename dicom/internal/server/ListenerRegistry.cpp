@@ -1,6 +1,6 @@
 #include "dicom/internal/server/ListenerRegistry.h"
 
-#include "dicom/internal/ListenerLink.h"
+#include "dicom/internal/server/ImageHandOff.h"
 #include "dicom/internal/inbound/ReceivedDataSet.h"
 #include "dicom/internal/server/Listener.h"
 
@@ -35,10 +35,10 @@ bool ListenerRegistry::open(int port, ToolkitServer* owner)
     if (m_shutDown)
         return false;
     if (auto found = m_listeners.find(port); found != m_listeners.end()) {
-        found->second->link().setOwner(owner);
+        found->second->images().setOwner(owner);
         return true;
     }
-    std::unique_ptr<Listener> listener = Listener::open(port, std::make_shared<ListenerLink>(owner), m_workers);
+    std::unique_ptr<Listener> listener = Listener::open(port, std::make_shared<ImageHandOff>(owner), m_workers);
     if (!listener)
         return false;
     m_listeners.emplace(port, std::move(listener));
@@ -54,7 +54,7 @@ void ListenerRegistry::close(int port)
 void ListenerRegistry::closeOwnedBy(const ToolkitServer* owner)
 {
     std::lock_guard lock(m_mutex);
-    std::erase_if(m_listeners, [owner](const auto& entry) { return entry.second->link().owner() == owner; });
+    std::erase_if(m_listeners, [owner](const auto& entry) { return entry.second->images().owner() == owner; });
 }
 
 std::vector<int> ListenerRegistry::ports()

@@ -2,10 +2,8 @@
 
 #include "dicom/ToolkitConnection.h"
 #include "dicom/internal/CoalescingConnection.h"
-#include "dicom/internal/DecisionHandOff.h"
 #include "dicom/internal/DimseStatus.h"
 #include "dicom/internal/ImageTimeline.h"
-#include "dicom/internal/PeerSocket.h"
 #include "dicom/internal/RelayWay.h"
 #include "dicom/internal/TimeLimits.h"
 #include "dicom/internal/ToolkitSetup.h"
@@ -18,6 +16,8 @@
 #include "dicom/internal/outbound/OutgoingImage.h"
 #include "dicom/internal/outbound/StampedHead.h"
 #include "dicom/internal/outbound/StoreAndForward.h"
+#include "dicom/internal/server/DecisionHandOff.h"
+#include "dicom/internal/server/PeerSocket.h"
 
 #include <dcmtk/dcmnet/dimse.h>
 
@@ -44,8 +44,8 @@ constexpr int kFragmentsForAPace = 4;
 
 } // namespace
 
-RelayAssociation::RelayAssociation(std::shared_ptr<ListenerLink> link, WorkerStop& stop)
-    : m_link(std::move(link))
+RelayAssociation::RelayAssociation(std::shared_ptr<ImageHandOff> images, WorkerStop& stop)
+    : m_images(std::move(images))
     , m_stop(stop)
 {
     DcmSCPConfig& config = getConfig();
@@ -151,7 +151,7 @@ OFCondition RelayAssociation::relayCutThrough(T_DIMSE_C_StoreRQ& request, T_ASC_
     OFCondition reading = EC_Normal;
     std::unique_ptr<DcmDataset> parsedHead;
     const std::optional<ForwardRequest> decision
-        = awaitDecision(*m_link, connection(), QString::fromLatin1(request.AffectedSOPInstanceUID), m_stop, [&] {
+        = awaitDecision(*m_images, connection(), QString::fromLatin1(request.AffectedSOPInstanceUID), m_stop, [&] {
               reading = head.read(fragments);
               markTimeline(TimelineStage::HeadComplete);
               if (reading.good() && head.plain())
@@ -231,7 +231,7 @@ quint16 RelayAssociation::handOffReceived(const T_DIMSE_C_StoreRQ& request, cons
         // applied once the decision is in.
         std::unique_ptr<OutgoingImage> image;
         const std::optional<ForwardRequest> decision
-            = awaitDecision(*m_link, connection(), QString::fromLatin1(request.AffectedSOPInstanceUID), m_stop,
+            = awaitDecision(*m_images, connection(), QString::fromLatin1(request.AffectedSOPInstanceUID), m_stop,
                             [&] { image = readOutgoingImage(received); });
         if (!decision)
             return kStatusRelayFailure;

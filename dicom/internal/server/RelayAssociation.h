@@ -14,13 +14,13 @@
 #include <memory>
 #include <optional>
 
-struct ForwardRequest;
 struct ToolkitConnection;
 
 namespace quorin::dicom {
 
 class DataSetHead;
-class ListenerLink;
+struct ForwardRequest;
+class ImageHandOff;
 class ReceivedDataSet;
 class SenderFragments;
 class WorkerStop;
@@ -28,7 +28,7 @@ class WorkerStop;
 class RelayAssociation : private DcmThreadSCP {
 public:
     // `stop` ends the association from another thread (see WorkerStop).
-    RelayAssociation(std::shared_ptr<ListenerLink> link, WorkerStop& stop);
+    RelayAssociation(std::shared_ptr<ImageHandOff> images, WorkerStop& stop);
     ~RelayAssociation() override;
 
     // Serves the accepted association until it ends; takes ownership of it.
@@ -55,7 +55,7 @@ private:
     void rememberSenderPace(const SenderFragments& fragments);
     std::shared_ptr<ToolkitConnection> connection();
 
-    std::shared_ptr<ListenerLink> m_link;
+    std::shared_ptr<ImageHandOff> m_images;
     WorkerStop& m_stop;
     // The association being served (the toolkit's base class keeps its own
     // copy private); set for the duration of serve().

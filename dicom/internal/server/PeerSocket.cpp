@@ -1,4 +1,4 @@
-#include "dicom/internal/PeerSocket.h"
+#include "dicom/internal/server/PeerSocket.h"
 
 #include <dcmtk/dcmnet/dcmtrans.h>
 #include <dcmtk/dcmnet/dul.h>

@@ -1,20 +1,21 @@
-#include "dicom/internal/DecisionHandOff.h"
+#include "dicom/internal/server/DecisionHandOff.h"
 
-#include "dicom/ToolkitImage.h"
 #include "dicom/internal/CoalescingConnection.h"
 #include "dicom/internal/ImageTimeline.h"
-#include "dicom/internal/ListenerLink.h"
 #include "dicom/internal/TimeLimits.h"
 #include "dicom/internal/WorkerStop.h"
+#include "dicom/internal/server/ImageHandOff.h"
 
 #include <thread>
 
-ToolkitImageChannel::ToolkitImageChannel(QString sopInstanceUid)
+namespace quorin::dicom {
+
+DecisionHandOff::DecisionHandOff(QString sopInstanceUid)
     : m_sopInstanceUid(std::move(sopInstanceUid))
 {
 }
 
-bool ToolkitImageChannel::submitForward(ForwardRequest request)
+bool DecisionHandOff::submitForward(ForwardRequest request)
 {
     {
         std::lock_guard lock(m_mutex);
@@ -28,7 +29,7 @@ bool ToolkitImageChannel::submitForward(ForwardRequest request)
     return true;
 }
 
-void ToolkitImageChannel::release()
+void DecisionHandOff::release()
 {
     {
         std::lock_guard lock(m_mutex);
@@ -40,7 +41,7 @@ void ToolkitImageChannel::release()
     m_decided.notify_all();
 }
 
-std::optional<ForwardRequest> ToolkitImageChannel::waitForDecision(std::chrono::milliseconds limit)
+std::optional<ForwardRequest> DecisionHandOff::waitForDecision(std::chrono::milliseconds limit)
 {
     watchForDecision();
     std::unique_lock lock(m_mutex);
@@ -49,28 +50,26 @@ std::optional<ForwardRequest> ToolkitImageChannel::waitForDecision(std::chrono::
     return std::exchange(m_request, std::nullopt);
 }
 
-void ToolkitImageChannel::watchForDecision()
+void DecisionHandOff::watchForDecision()
 {
     const auto until = std::chrono::steady_clock::now() + kWatchBeforeSleeping;
     while (!m_settled.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < until)
         std::this_thread::yield(); // lets the handler's thread run should it share this core
 }
 
-namespace quorin::dicom {
-
-std::optional<ForwardRequest> awaitDecision(ListenerLink& link, std::shared_ptr<ToolkitConnection> connection,
+std::optional<ForwardRequest> awaitDecision(ImageHandOff& images, std::shared_ptr<ToolkitConnection> connection,
                                             const QString& sopInstanceUid, WorkerStop& stop,
                                             const std::function<void()>& meanwhile)
 {
     pushHeldWrites(); // nothing waits on this thread's sockets while it waits for the handler
-    auto channel = std::make_shared<ToolkitImageChannel>(sopInstanceUid);
-    if (!link.raise(std::move(connection), std::make_shared<ToolkitImage>(channel)))
+    auto decision = std::make_shared<DecisionHandOff>(sopInstanceUid);
+    if (!images.raise(std::move(connection), decision))
         return std::nullopt;
     if (meanwhile)
         meanwhile();
     // A stop gives the image up as its handler would.
-    stop.setWake([channel] { channel->release(); });
-    std::optional<ForwardRequest> request = channel->waitForDecision(kImageDecisionTimeout);
+    stop.setWake([decision] { decision->release(); });
+    std::optional<ForwardRequest> request = decision->waitForDecision(kImageDecisionTimeout);
     markTimeline(TimelineStage::DecisionBack);
     stop.setWake({});
     return request;

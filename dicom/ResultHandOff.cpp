@@ -1,26 +1,30 @@
-#include "dicom/internal/ForwardResultCourier.h"
+#include "dicom/ResultHandOff.h"
+
+namespace quorin::dicom {
 
 std::function<void(const ForwardResult&)>
-ForwardResultCourier::connect(QObject* context, std::function<void(const ForwardResult&)> done)
+ResultHandOff::connect(QObject* context, std::function<void(const ForwardResult&)> done)
 {
     if (!context || !done)
         return [](const ForwardResult&) {};
 
-    // Held by the returned function: the courier goes once the outcome was
+    // Held by the returned function: the hand-off goes once the outcome was
     // sent (its queued delivery comes first), or when the function is
     // dropped uncalled (the image's sender vanished mid-image: nothing to
     // report).
     struct Delivery {
-        ForwardResultCourier* courier = new ForwardResultCourier;
+        ResultHandOff* handOff = new ResultHandOff;
         std::shared_ptr<ForwardResult> result = std::make_shared<ForwardResult>();
-        ~Delivery() { courier->deleteLater(); }
+        ~Delivery() { handOff->deleteLater(); }
     };
     auto delivery = std::make_shared<Delivery>();
-    QObject::connect(delivery->courier, &ForwardResultCourier::delivered, context,
+    QObject::connect(delivery->handOff, &ResultHandOff::delivered, context,
                      [result = delivery->result, done = std::move(done)] { done(*result); }, Qt::QueuedConnection);
     return [delivery](const ForwardResult& outcome) {
         // Written before the signal, read after its queued delivery.
         *delivery->result = outcome;
-        emit delivery->courier->delivered();
+        emit delivery->handOff->delivered();
     };
 }
+
+} // namespace quorin::dicom

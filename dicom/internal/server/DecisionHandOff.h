@@ -4,10 +4,8 @@
 // the handler's decision (forward or let go), so the sender is answered
 // only with the real outcome.
 
-#include "dicom/ForwardResult.h"
-#include "dicom/ToolkitAttributeSet.h"
+#include "dicom/internal/ForwardRequest.h"
 
-#include <QList>
 #include <QString>
 #include <atomic>
 #include <chrono>
@@ -19,19 +17,16 @@
 
 struct ToolkitConnection;
 
-struct ForwardRequest {
-    QString archiveIP;
-    qint32 archivePort = 0;
-    QString localAET;
-    QString archiveAET;
-    QList<ToolkitAttributeSet::Change> changes;
-    // Hands the outcome to the handler's side; callable from any thread.
-    std::function<void(const ForwardResult&)> reportResult;
-};
+namespace quorin::dicom {
 
-class ToolkitImageChannel {
+class ImageHandOff;
+class WorkerStop;
+
+// One image's decision, shared by its ToolkitImage (the handler's side) and
+// the worker waiting for it.
+class DecisionHandOff {
 public:
-    explicit ToolkitImageChannel(QString sopInstanceUid);
+    explicit DecisionHandOff(QString sopInstanceUid);
 
     const QString& sopInstanceUid() const { return m_sopInstanceUid; }
 
@@ -42,13 +37,12 @@ public:
     void release();
 
     // Worker side. The forward request, or nothing when the image was let go
-    // or no decision came within `limit`; either way the channel is closed
+    // or no decision came within `limit`; either way the hand-off is closed
     // afterwards and later submissions are refused.
     std::optional<ForwardRequest> waitForDecision(std::chrono::milliseconds limit);
 
-    // How long the worker looks for the decision before it sleeps: the
-    // handler takes tens of microseconds, and waking a sleeping thread
-    // costs about as much again (on a virtual machine, 20 us and more).
+    // How long the worker looks for the decision before it sleeps (why:
+    // bench/README.md).
     static constexpr std::chrono::microseconds kWatchBeforeSleeping{50};
 
 private:
@@ -64,15 +58,10 @@ private:
     std::optional<ForwardRequest> m_request;
 };
 
-namespace quorin::dicom {
-
-class ListenerLink;
-class WorkerStop;
-
 // Worker side: raises the image and waits for the handler's decision;
 // `meanwhile` runs on this thread in between. Nothing when the image was not
 // raised, was let go, or no decision came; `stop` also ends the wait.
-std::optional<ForwardRequest> awaitDecision(ListenerLink& link, std::shared_ptr<ToolkitConnection> connection,
+std::optional<ForwardRequest> awaitDecision(ImageHandOff& images, std::shared_ptr<ToolkitConnection> connection,
                                             const QString& sopInstanceUid, WorkerStop& stop,
                                             const std::function<void()>& meanwhile = {});
 

@@ -1,41 +1,44 @@
-#include "dicom/internal/ListenerLink.h"
+#include "dicom/internal/server/ImageHandOff.h"
 
+#include "dicom/ToolkitImage.h"
 #include "dicom/ToolkitServer.h"
 
 namespace quorin::dicom {
 
-ListenerLink::ListenerLink(ToolkitServer* owner)
+ImageHandOff::ImageHandOff(ToolkitServer* owner)
     : m_owner(owner)
 {
 }
 
-void ListenerLink::setOwner(ToolkitServer* owner)
+void ImageHandOff::setOwner(ToolkitServer* owner)
 {
     std::lock_guard lock(m_mutex);
     m_owner = owner;
 }
 
-ToolkitServer* ListenerLink::owner() const
+ToolkitServer* ImageHandOff::owner() const
 {
     std::lock_guard lock(m_mutex);
     return m_owner;
 }
 
-void ListenerLink::close()
+void ImageHandOff::close()
 {
     std::lock_guard lock(m_mutex);
     m_open = false;
     m_owner = nullptr;
 }
 
-bool ListenerLink::raisesTo(const ToolkitServer* server) const
+bool ImageHandOff::raisesTo(const ToolkitServer* server) const
 {
     std::lock_guard lock(m_mutex);
     return m_open && m_owner == server;
 }
 
-bool ListenerLink::raise(std::shared_ptr<ToolkitConnection> connection, std::shared_ptr<ToolkitImage> image)
+bool ImageHandOff::raise(std::shared_ptr<ToolkitConnection> connection, std::shared_ptr<DecisionHandOff> decision)
 {
+    // Made before anything can fail: an image not raised is let go with it.
+    auto image = std::make_shared<ToolkitImage>(std::move(decision));
     // The lock keeps the owner alive while the call is queued: a server
     // object clears itself from here (under this lock) before it is destroyed.
     std::lock_guard lock(m_mutex);

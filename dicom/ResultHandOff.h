@@ -1,8 +1,8 @@
 #pragma once
-// Carries a forward's outcome from the worker thread to the thread of the
-// handler's context object. A signal connection is used because Qt removes
-// it under its own lock when the context is destroyed; posting to a raw
-// context pointer from another thread could race with that destruction.
+// The hand-off of a forward's outcome from the worker thread to the thread
+// of the handler's context object. A signal connection is used because Qt
+// removes it under its own lock when the context is destroyed; posting to a
+// raw context pointer from another thread could race with that destruction.
 
 #include "dicom/ForwardResult.h"
 
@@ -10,7 +10,9 @@
 #include <functional>
 #include <memory>
 
-class ForwardResultCourier : public QObject {
+namespace quorin::dicom {
+
+class ResultHandOff : public QObject {
     Q_OBJECT
 public:
     // Call on the context's thread. `done` runs there later, once, unless the
@@ -23,5 +25,7 @@ signals:
     void delivered();
 
 private:
-    ForwardResultCourier() = default;
+    ResultHandOff() = default;
 };
+
+} // namespace quorin::dicom
