@@ -77,6 +77,10 @@ private slots:
         // The handler fails at its first debug test and lets the image go.
         QTest::newRow("Debugmode not a number") << "let go" << 0;
         QTest::newRow("server flag off: nothing raised") << "flag off" << 0;
+        // No usable archive address: the port beyond 16 bits (taken modulo
+        // 65536 it would be the archive's), or a host of blanks.
+        QTest::newRow("archive port out of range") << "port + 65536" << 0;
+        QTest::newRow("no archive host") << "no host" << 0;
         // The image the handler has already got is still forwarded.
         QTest::newRow("listener closed at the first image") << "listener closed" << 1;
         QTest::newRow("server object replaced at the first image") << "server replaced" << 1;
@@ -95,6 +99,10 @@ private slots:
         m_relay->station().server()->setServerFlag(fault != "flag off");
         if (fault == "let go")
             m_relay->settings().Debugmode = QStringLiteral("ja");
+        if (fault == "port + 65536")
+            m_relay->settings().ArchivePort = QString::number(archive.port() + 65536);
+        if (fault == "no host")
+            m_relay->settings().ArchiveIP = QStringLiteral("  ");
         if (fault == "listener closed")
             m_relay->setBeforeHandling([this] { m_relay->station().stopListening(m_relay->port()); });
         if (fault == "server replaced")
