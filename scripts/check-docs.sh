@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The documents name what exists: every message box the program shows has
 # its row (text, title) in the user guide's table of messages, and every
-# test, function and member that docs/architecture.md names in backticks
+# test, function and member that docs/architecture.md, docs/windows.md,
+# tests/README.md and bench/README.md name in backticks
 # (tst_..., camelCase, Class::member) occurs in the code of the sources, their
 # comments left out. Finding no message box at all fails: the pattern no
 # longer matches how the program shows them.
@@ -32,10 +33,11 @@ code=$(find "${product[@]}" "$root/tests" "$root/bench" "$root/fuzz" \
 
 while IFS= read -r name; do
     if ! grep -qw -e "$name" <<<"$code"; then
-        echo "docs/architecture.md names $name, which the sources do not have" >&2
+        echo "the documents name $name, which the sources do not have" >&2
         status=1
     fi
-done < <(grep -o '`[^`]*`' "$root/docs/architecture.md" \
+done < <(cat "$root/docs/architecture.md" "$root/docs/windows.md" "$root/tests/README.md" "$root/bench/README.md" \
+             | grep -o '`[^`]*`' \
              | grep -oE '\b(tst_[a-z_]+|[a-z]+[A-Z][A-Za-z0-9]*|[A-Z][A-Za-z0-9]*::[a-zA-Z][A-Za-z0-9]*)' \
              | sed 's/.*:://' | sort -u)
 exit $status
