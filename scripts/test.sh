@@ -17,6 +17,8 @@ background_build() {
     nice -n 19 "${@:2}" >"$1/build.log" 2>&1 &
     build_pid=$!
 }
+# A stage that fails still leaves no build running behind it.
+trap 'if [ -n "${build_pid:-}" ]; then wait "$build_pid" 2>/dev/null || true; fi' EXIT
 finish_build() {
     if ! wait "$build_pid"; then
         tail -n 40 "$building/build.log" >&2
