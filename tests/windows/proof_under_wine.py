@@ -101,7 +101,22 @@ def listening(port):
 
 # --- the DICOM peers -----------------------------------------------------
 
-class Archive:
+class ListeningProgram:
+    """A Linux program of the proof that listens on `self.port` once started."""
+    process = None
+
+    def launch(self, arguments, what, timeout, **options):
+        self.process = start(arguments, **options)
+        if not wait_for(lambda: listening(self.port), timeout):
+            raise ProofFailed(f"{what} did not listen")
+
+    def stop(self):
+        if self.process:
+            end(self.process)
+            self.process = None
+
+
+class Archive(ListeningProgram):
     """storescp on a free port, storing bit for bit what arrives."""
 
     def __init__(self, root, name, options=()):
@@ -112,15 +127,8 @@ class Archive:
         self.process = None
 
     def start(self):
-        self.process = start(["storescp", "+B", "+xa", "-pm", "-pdu", "131072", *self.options,
-                              "-od", str(self.folder), str(self.port)])
-        if not wait_for(lambda: listening(self.port), 15):
-            raise ProofFailed("storescp did not listen")
-
-    def stop(self):
-        if self.process:
-            end(self.process)
-            self.process = None
+        self.launch(["storescp", "+B", "+xa", "-pm", "-pdu", "131072", *self.options,
+                     "-od", str(self.folder), str(self.port)], "storescp", 15)
 
     def take(self, into):
         """Moves what arrived into the folder `into`; {file name: path}."""
@@ -282,7 +290,7 @@ def settings_text(archive_port, local_port, operators, debug=0):
 
 # --- the Linux build, the reference ---------------------------------------
 
-class LinuxRelay:
+class LinuxRelay(ListeningProgram):
     def __init__(self, program, root, archive_port):
         self.folder = Path(root) / "linux"
         self.folder.mkdir()
@@ -295,14 +303,7 @@ class LinuxRelay:
         self.stop()
         (self.folder / "Settings.ini").write_bytes(settings_text(self.archive_port, self.port, operators, debug))
         env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
-        self.process = start([str(self.folder / "QuorinRelay")], cwd=self.folder, env=env)
-        if not wait_for(lambda: listening(self.port), 20):
-            raise ProofFailed("the Linux build did not listen")
-
-    def stop(self):
-        if self.process:
-            end(self.process)
-            self.process = None
+        self.launch([str(self.folder / "QuorinRelay")], "the Linux build", 20, cwd=self.folder, env=env)
 
 
 # --- the Windows build under Wine ------------------------------------------
