@@ -10,9 +10,9 @@
 
 namespace {
 
-constexpr qint32 OperatorsNameGroup = 0x0008;
-constexpr qint32 OperatorsNameElement = 0x1070;
-const QString SeparatorLine(49, QLatin1Char('-'));
+constexpr qint32 kOperatorsNameGroup = 0x0008;
+constexpr qint32 kOperatorsNameElement = 0x1070;
+const QString kSeparatorLine(49, QLatin1Char('-'));
 
 // The debug test, made afresh at each step: Debugmode read as a number is 1,
 // and only then is the step's line written. False when Debugmode is not a
@@ -72,7 +72,7 @@ bool ImageRelay::stampAndForward(ToolkitImage& image)
     if (!LogStep(m_settings, [&] { return ChangeLine(image.ImageText(), shortCode); }))
         return false;
 
-    image.ImageAttributes().PutAttribute(OperatorsNameGroup, OperatorsNameElement, shortCode);
+    image.ImageAttributes().PutAttribute(kOperatorsNameGroup, kOperatorsNameElement, shortCode);
 
     const std::optional<ArchiveSetting> archive = ReadArchiveSetting(m_settings);
     if (!archive || !LogStep(m_settings, [&] { return SendLine(m_settings, archive->portNumber); }))
@@ -88,7 +88,7 @@ bool ImageRelay::stampAndForward(ToolkitImage& image)
 
 void ImageRelay::onForwarded(const ForwardResult& result)
 {
-    if (!result.accepted || !LogStep(m_settings, [] { return SeparatorLine; }))
+    if (!result.accepted || !LogStep(m_settings, [] { return kSeparatorLine; }))
         showTransferFailure();
 }
 

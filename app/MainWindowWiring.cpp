@@ -21,22 +21,22 @@
 
 namespace {
 
-const QString NoOperatorCaption = QStringLiteral("Kein Operator ausgewählt");
+const QString kNoOperatorCaption = QStringLiteral("Kein Operator ausgewählt");
 
 QString VersionCaption()
 {
-    return QStringLiteral("Quorin Relay: Version %1.%2.%3").arg(VersionMajor).arg(VersionMinor).arg(VersionRevision);
+    return QStringLiteral("Quorin Relay: Version %1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision);
 }
 
 void ShowListening(FrmMain& form, bool listening)
 {
-    SetBackColor(form.picOp, listening ? ColorGreen : ColorRed);
+    SetBackColor(form.picOp, listening ? kColorGreen : kColorRed);
     form.cmdStartStop->setText(listening ? QStringLiteral("Stop") : QStringLiteral("Start"));
 }
 
 void ShowOperatorOnDuty(FrmMain& form, const RelayStation& station)
 {
-    form.lblOperator->setText(station.hasOperatorOnDuty() ? station.operatorName() : NoOperatorCaption);
+    form.lblOperator->setText(station.hasOperatorOnDuty() ? station.operatorName() : kNoOperatorCaption);
 }
 
 } // namespace
@@ -74,13 +74,13 @@ void MainWindowWiring::connectDialogs()
 {
     FrmMain& form = m_form;
     connect(form.cmdNew, &QPushButton::clicked, this,
-            [this] { NewOperatorDialog::Show(&m_form, m_listControls, m_boxes); });
+            [this] { NewOperatorDialog::showModal(&m_form, m_listControls, m_boxes); });
     connect(form.cmdEdit, &QPushButton::clicked, this,
-            [this] { EditOperatorDialog::Show(&m_form, m_form.lstOperator, m_station); });
+            [this] { EditOperatorDialog::showModal(&m_form, m_form.lstOperator, m_station); });
     connect(form.cmdDel, &QPushButton::clicked, this,
             [this] { DeleteSelectedOperator(m_listControls, m_station, m_boxes); });
     connect(form.mnuSettings, &QAction::triggered, this,
-            [this] { SettingsDialog::Show(&m_form, m_settings, [this] { m_station.stopRelaying(); }, m_boxes); });
+            [this] { SettingsDialog::showModal(&m_form, m_settings, [this] { m_station.stopRelaying(); }, m_boxes); });
 }
 
 MainWindowWiring::~MainWindowWiring() = default;

@@ -40,7 +40,7 @@ void RelayStation::stopListening(qint32 port)
 void RelayStation::stopRelaying()
 {
     if (m_server) {
-        for (const qint32 port : ToolkitServer::ListeningPorts())
+        for (const qint32 port : ToolkitServer::listeningPorts())
             m_server->CloseListener(port);
         if (const std::optional<qint32> port = ToInt32(m_settings.LocalPort))
             m_server->CloseListener(*port);

@@ -29,6 +29,6 @@ int main(int argc, char* argv[])
     // saved as it closed): end the associations still running while the
     // toolkit and Qt are whole, rather than let their threads run into
     // the process's exit.
-    ToolkitServer::ShutDown();
+    ToolkitServer::shutDown();
     return exitCode;
 }

@@ -18,8 +18,8 @@ QList<OperatorEntry> MakeOperators()
     const QStringList surnames{"Weiß",   "Müller", "Groß-Schäfer", "Öztürk", "Lindström",
                                "Muster", "Jäger", "Fußmann",      "Nuñez",  "O'Brien"};
     QList<OperatorEntry> operators;
-    operators.reserve(MaxOperatorCount);
-    for (int i = 0; i < MaxOperatorCount; ++i) {
+    operators.reserve(kMaxOperatorCount);
+    for (int i = 0; i < kMaxOperatorCount; ++i) {
         const QString& first = firstNames.at(i % firstNames.size());
         const QString& surname = surnames.at((i / firstNames.size()) % surnames.size());
         const QString code = (first.left(1) + surname.left(1)).toUpper() + QString::number(i);

@@ -54,7 +54,7 @@ struct Options {
     bool wants(const QString& name) const { return only.isEmpty() || only.contains(name); }
 };
 
-Options parseOptions(const QStringList& arguments)
+Options ParseOptions(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.addHelpOption();
@@ -75,12 +75,12 @@ Options parseOptions(const QStringList& arguments)
     options.storeAndForward = parser.isSet(QStringLiteral("store-and-forward"));
     options.link = parser.isSet(QStringLiteral("link"));
     options.rate = parser.value(QStringLiteral("rate"));
-    options.bitsPerSecond = options.link ? bitsPerSecond(options.rate) : 0;
+    options.bitsPerSecond = options.link ? BitsPerSecond(options.rate) : 0;
     return options;
 }
 
 // How many images of `bytes` cross the link in about `seconds`, within [least, most].
-int imagesFor(const Options& options, qint64 bytes, double seconds, int least, int most)
+int ImagesFor(const Options& options, qint64 bytes, double seconds, int least, int most)
 {
     if (options.bitsPerSecond == 0)
         return most;
@@ -97,7 +97,7 @@ struct Run {
     void measure(const BenchCase& benchCase)
     {
         const CaseFigures figures = pairs.run(benchCase, options.repeats);
-        printFigures(out, benchCase, figures);
+        PrintFigures(out, benchCase, figures);
         allArrived &= figures.allArrived;
     }
 
@@ -152,11 +152,11 @@ struct Run {
         recipe.frames = frames;
         const QString large = images.make(QStringLiteral("huge.dcm"), recipe);
         allArrived &= !large.isEmpty();
-        const qint64 before = peakResidentKiB();
+        const qint64 before = PeakResidentKiB();
         const BenchCase one{QStringLiteral("1 x %1 MB").arg(frames * 0.5), {{large}}, limit};
         const CaseFigures figures = pairs.run(one, options.repeats);
         QFile::remove(large);
-        printFigures(out, one, figures);
+        PrintFigures(out, one, figures);
         out << "  peak resident memory of the relay process during a relay run: " << figures.peakKiB / 1024
             << " MB (limit 64)" << (figures.peakKiB >= 0 && figures.peakKiB <= 64 * 1024 ? " OK" : " OVER")
             << "; before the case: " << before / 1024 << " MB" << Qt::endl;
@@ -164,7 +164,7 @@ struct Run {
     }
 };
 
-void runLoopbackCases(Run& run)
+void RunLoopbackCases(Run& run)
 {
     run.series(400, QStringLiteral("many"), 1.4);
     run.small(1000, 0, 100);
@@ -173,14 +173,14 @@ void runLoopbackCases(Run& run)
 
 // 200 x 512 KB, 1,000 x 8 KB and 500 MB at 1 Gbit/s; at slower rates as
 // many as cross the link in about 2 s, 1 s and 5 s.
-void runLinkCases(Run& run)
+void RunLinkCases(Run& run)
 {
-    run.series(imagesFor(run.options, 512 * 1024, 2.0, 5, 200), QStringLiteral("series"), 1.05);
-    run.small(imagesFor(run.options, 8 * 1024, 1.0, 20, 1000), 0, 0);
-    run.huge(imagesFor(run.options, 512 * 1024, 5.0, 5, 1000), 1.05);
+    run.series(ImagesFor(run.options, 512 * 1024, 2.0, 5, 200), QStringLiteral("series"), 1.05);
+    run.small(ImagesFor(run.options, 8 * 1024, 1.0, 20, 1000), 0, 0);
+    run.huge(ImagesFor(run.options, 512 * 1024, 5.0, 5, 1000), 1.05);
 }
 
-void printStartUp(MinimalRelay& relay, quint16 relayPort, bool& opened)
+void PrintStartUp(MinimalRelay& relay, quint16 relayPort, bool& opened)
 {
     QElapsedTimer startUp;
     startUp.start();
@@ -189,7 +189,7 @@ void printStartUp(MinimalRelay& relay, quint16 relayPort, bool& opened)
     opened = relay.open(relayPort, createMicroseconds, openMicroseconds);
     if (!opened)
         return;
-    const bool echoed = echoscu(relayPort).succeeded();
+    const bool echoed = Echoscu(relayPort).succeeded();
     out << "start-up: first server object " << createMicroseconds << " us (toolkit set-up), OpenListener "
         << openMicroseconds << " us until accepting; first C-ECHO answered " << startUp.elapsed()
         << " ms after start (echoscu process start included)" << (echoed ? "" : " ECHO FAILED") << Qt::endl;
@@ -197,11 +197,11 @@ void printStartUp(MinimalRelay& relay, quint16 relayPort, bool& opened)
 
 // The link mode's network, entered before the application object: no
 // thread of Qt's may start outside it. An explanation when it cannot.
-QString enterLinkNetwork(const Options& options)
+QString EnterLinkNetwork(const Options& options)
 {
     if (options.bitsPerSecond <= 0)
         return QStringLiteral("not a rate: ") + options.rate;
-    return enterOwnNetwork(frameBytes(options.bitsPerSecond));
+    return EnterOwnNetwork(FrameBytes(options.bitsPerSecond));
 }
 
 } // namespace
@@ -211,24 +211,24 @@ int main(int argc, char** argv)
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const Options options = parseOptions(arguments);
-    if (const QString why = options.link ? enterLinkNetwork(options) : QString(); !why.isEmpty()) {
+    const Options options = ParseOptions(arguments);
+    if (const QString why = options.link ? EnterLinkNetwork(options) : QString(); !why.isEmpty()) {
         out << why << Qt::endl;
         return 1;
     }
     QCoreApplication app(argc, argv);
-    quorin::dicom::setCutThroughEnabled(!options.storeAndForward);
+    quorin::dicom::SetCutThroughEnabled(!options.storeAndForward);
     QTemporaryDir work;
     StorescpArchive archive;
     if (!work.isValid() || !archive.start()) {
         out << "cannot start storescp" << Qt::endl;
         return 1;
     }
-    const PathPorts ports{freeLoopbackPort(), freeLoopbackPort()};
+    const PathPorts ports{FreeLoopbackPort(), FreeLoopbackPort()};
     const quint16 relayPort = ports.relay;
     if (options.link) {
-        const int frame = frameBytes(options.bitsPerSecond);
-        if (const QString why = shapeHops({ports.relay, ports.pipe}, archive.port(), options.rate, frame);
+        const int frame = FrameBytes(options.bitsPerSecond);
+        if (const QString why = ShapeHops({ports.relay, ports.pipe}, archive.port(), options.rate, frame);
             !why.isEmpty()) {
             out << why << Qt::endl;
             return 1;
@@ -240,22 +240,22 @@ int main(int argc, char** argv)
     TestImages images(work.path());
     MinimalRelay relay(archive.port());
     bool opened = false;
-    printStartUp(relay, relayPort, opened);
+    PrintStartUp(relay, relayPort, opened);
     if (!opened)
         return 1;
     out << options.repeats << " timed rounds per case (direct, relay, pipe) after one untimed warm-up; order turning"
         << Qt::endl;
 
-    PathPairs pairs(archive, relay, ports, senderLogArguments(work.path()));
+    PathPairs pairs(archive, relay, ports, SenderLogArguments(work.path()));
     if (!pairs.openPipe()) {
         out << "cannot open the pipe" << Qt::endl;
         return 1;
     }
     Run run{pairs, relay, images, options};
     if (options.link)
-        runLinkCases(run);
+        RunLinkCases(run);
     else
-        runLoopbackCases(run);
+        RunLoopbackCases(run);
 
     relay.close(relayPort);
     archive.stop();

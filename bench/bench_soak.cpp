@@ -40,9 +40,9 @@ QString operatorOfBatch(int batch)
 // The SOP Instance UID without its last component: the same for every image
 // of one series() batch, so a stored image tells its batch without a list of
 // 10,000 UIDs growing in this process's memory.
-QString batchPrefix(const QString& file)
+QString BatchPrefix(const QString& file)
 {
-    const QString uid = QString::fromLatin1(rawValue(file, 0x0008, 0x0018));
+    const QString uid = QString::fromLatin1(RawValue(file, 0x0008, 0x0018));
     return uid.left(uid.lastIndexOf(QLatin1Char('.')) + 1);
 }
 
@@ -53,20 +53,20 @@ struct Verification {
     QHash<QString, int> perBatch;
 };
 
-Verification verifyArchive(const QString& folder, const QHash<QString, QString>& stampOfPrefix)
+Verification VerifyArchive(const QString& folder, const QHash<QString, QString>& stampOfPrefix)
 {
     Verification result;
     const QDir dir(folder);
     for (const QString& name : dir.entryList(QDir::Files)) {
         const QString path = dir.filePath(name);
-        const QString prefix = batchPrefix(path);
+        const QString prefix = BatchPrefix(path);
         ++result.stored;
         if (!stampOfPrefix.contains(prefix)) {
             ++result.unknown;
             continue;
         }
         ++result.perBatch[prefix];
-        if (QString::fromLatin1(rawValue(path, 0x0008, 0x1070)) != stampOfPrefix.value(prefix))
+        if (QString::fromLatin1(RawValue(path, 0x0008, 0x1070)) != stampOfPrefix.value(prefix))
             ++result.wrongStamp;
     }
     return result;
@@ -78,19 +78,19 @@ struct BatchOutcome {
 };
 
 // Makes one batch and sends it on one association.
-BatchOutcome sendBatch(AppRelayStation& station, TestImages& factory, int batch,
+BatchOutcome SendBatch(AppRelayStation& station, TestImages& factory, int batch,
                        QHash<QString, QString>& stampOfPrefix, EventLoopGaps& gaps)
 {
     BatchOutcome outcome;
     const QStringList files = factory.series(QStringLiteral("batch%1").arg(batch), kImagesPerBatch);
     if (files.size() != kImagesPerBatch)
         return outcome;
-    stampOfPrefix.insert(batchPrefix(files.first()), operatorOfBatch(batch));
+    stampOfPrefix.insert(BatchPrefix(files.first()), operatorOfBatch(batch));
     station.setOperator(operatorOfBatch(batch));
     QElapsedTimer clock;
     clock.start();
     gaps.start();
-    const ToolRun run = storescu(station.port(), files, {QStringLiteral("-v"), QStringLiteral("-nh")});
+    const ToolRun run = Storescu(station.port(), files, {QStringLiteral("-v"), QStringLiteral("-nh")});
     gaps.stop();
     outcome.sendMs = clock.elapsed();
     for (const QString& file : files)
@@ -124,11 +124,11 @@ int main(int argc, char* argv[])
     qint64 sendMs = 0;
     out << "batch  operator  sender failures  send ms  largest GUI gap ms  resident KiB\n";
     for (int batch = 0; batch < kBatches; ++batch) {
-        const BatchOutcome outcome = sendBatch(station, factory, batch, stampOfPrefix, gaps);
+        const BatchOutcome outcome = SendBatch(station, factory, batch, stampOfPrefix, gaps);
         senderFailures += outcome.failures;
         sendMs += outcome.sendMs;
         largestGapMs = std::max(largestGapMs, gaps.largestGapMs());
-        const qint64 resident = residentKiB();
+        const qint64 resident = ResidentKiB();
         if (batch == 0)
             residentAfterFirst = resident;
         out << qSetFieldWidth(5) << batch << qSetFieldWidth(0) << "  " << qSetFieldWidth(8)
@@ -137,11 +137,11 @@ int main(int argc, char* argv[])
             << qSetFieldWidth(0) << "\n";
         out.flush();
     }
-    const qint64 residentAfterAll = residentKiB();
+    const qint64 residentAfterAll = ResidentKiB();
 
     QElapsedTimer reading;
     reading.start();
-    const Verification check = verifyArchive(archive.folder(), stampOfPrefix);
+    const Verification check = VerifyArchive(archive.folder(), stampOfPrefix);
     const qint64 readMs = reading.elapsed();
     int missing = 0;
     for (const QString& prefix : stampOfPrefix.keys())

@@ -19,7 +19,7 @@ ToolkitImage::~ToolkitImage()
         m_decision->release();
 }
 
-void ToolkitImage::ReleaseImage()
+void ToolkitImage::releaseImage()
 {
     if (!m_forwarded && m_decision)
         m_decision->release();
@@ -40,11 +40,11 @@ void ToolkitImage::ForwardImage(const ArchiveAddress& archive, QObject* context,
 {
     auto report = ResultHandOff::connect(context, std::move(done));
     if (m_forwarded || !m_decision) {
-        report(quorin::dicom::relayFailure(QStringLiteral("the image was already forwarded")));
+        report(quorin::dicom::RelayFailure(QStringLiteral("the image was already forwarded")));
         return;
     }
     m_forwarded = true;
     ForwardRequest request{archive, m_attributes.changes(), report};
     if (!m_decision->submitForward(std::move(request)))
-        report(quorin::dicom::relayFailure(QStringLiteral("the image is no longer waiting (relay stopped or timed out)")));
+        report(quorin::dicom::RelayFailure(QStringLiteral("the image is no longer waiting (relay stopped or timed out)")));
 }

@@ -51,7 +51,7 @@ public:
     // a failure status now (for example before a handler shows a message).
     // Does nothing once the image was forwarded; a later ForwardImage
     // reports a failure.
-    void ReleaseImage();
+    void releaseImage();
 
 private:
     std::shared_ptr<quorin::dicom::DecisionHandOff> m_decision;

@@ -10,7 +10,7 @@ ToolkitServer::ToolkitServer(QObject* parent)
 {
     qRegisterMetaType<std::shared_ptr<ToolkitConnection>>();
     qRegisterMetaType<std::shared_ptr<ToolkitImage>>();
-    quorin::dicom::ensureToolkitReady();
+    quorin::dicom::EnsureToolkitReady();
 }
 
 ToolkitServer::~ToolkitServer()
@@ -39,12 +39,12 @@ void ToolkitServer::CloseListener(qint32 port)
     ListenerRegistry::instance().close(port);
 }
 
-void ToolkitServer::ShutDown()
+void ToolkitServer::shutDown()
 {
     ListenerRegistry::instance().shutdown();
 }
 
-QList<qint32> ToolkitServer::ListeningPorts()
+QList<qint32> ToolkitServer::listeningPorts()
 {
     QList<qint32> ports;
     for (const int port : ListenerRegistry::instance().ports())

@@ -36,14 +36,14 @@ public:
     void CloseListener(qint32 port);
 
     // The ports on which a listener of this process is open right now.
-    static QList<qint32> ListeningPorts();
+    static QList<qint32> listeningPorts();
 
     // The end of the program's DICOM work, after its event loop: closes
     // every listener, aborts the associations still running, the senders'
     // and the archive's (a sender is never told "stored" for an image cut
     // off), and waits for their threads, so none is left to run into the
     // process's exit. No listener opens afterwards.
-    static void ShutDown();
+    static void shutDown();
 
 signals:
     void ImageReceivedAsync(std::shared_ptr<ToolkitConnection> connection,

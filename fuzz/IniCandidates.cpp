@@ -6,8 +6,8 @@
 
 namespace {
 
-constexpr qsizetype MaxPieces = 8;
-constexpr qsizetype MaxPieceSize = 80;
+constexpr qsizetype kMaxPieces = 8;
+constexpr qsizetype kMaxPieceSize = 80;
 
 // Pieces of the file between line breaks, brackets and '=': the names and
 // values it holds, with their blanks and quotes.
@@ -16,10 +16,10 @@ QStringList Pieces(const QByteArray& bytes)
     QStringList pieces;
     QSet<QByteArray> seen;
     qsizetype start = 0;
-    for (qsizetype i = 0; i <= bytes.size() && pieces.size() < MaxPieces; ++i) {
+    for (qsizetype i = 0; i <= bytes.size() && pieces.size() < kMaxPieces; ++i) {
         if (i < bytes.size() && !QByteArray("\n[]=").contains(bytes.at(i)))
             continue;
-        const QByteArray piece = bytes.sliced(start, qMin(i - start, MaxPieceSize));
+        const QByteArray piece = bytes.sliced(start, qMin(i - start, kMaxPieceSize));
         start = i + 1;
         if (!piece.isEmpty() && !seen.contains(piece)) {
             seen.insert(piece);

@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr qsizetype LargestValue = 32766; // buffer 32767 less the NUL
+constexpr qsizetype kLargestValue = 32766; // buffer 32767 less the NUL
 
 bool IsBlank(QChar c)
 {
@@ -25,7 +25,7 @@ bool HasLineBreakOrNul(const QString& text)
 
 bool ReadsBackUnchanged(const QString& value)
 {
-    if (value.size() > LargestValue || HasLineBreakOrNul(value) || !IsCp1252Encodable(value))
+    if (value.size() > kLargestValue || HasLineBreakOrNul(value) || !IsCp1252Encodable(value))
         return false;
     if (value.isEmpty())
         return true;

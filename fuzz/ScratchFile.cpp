@@ -16,19 +16,19 @@ const QTemporaryDir& Folder()
 
 } // namespace
 
-QString ScratchFile::path(const QString& name)
+QString ScratchFile::Path(const QString& name)
 {
     return Folder().filePath(name);
 }
 
-void ScratchFile::write(const QString& filePath, const QByteArray& bytes)
+void ScratchFile::Write(const QString& filePath, const QByteArray& bytes)
 {
     QFile file(filePath);
     FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     FUZZ_CHECK(file.write(bytes) == bytes.size());
 }
 
-QByteArray ScratchFile::read(const QString& filePath)
+QByteArray ScratchFile::Read(const QString& filePath)
 {
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly))

@@ -9,12 +9,12 @@
 namespace ScratchFile {
 
 // The path of a file named name in the process's folder.
-QString path(const QString& name);
+QString Path(const QString& name);
 
 // Replaces the file's content with bytes.
-void write(const QString& filePath, const QByteArray& bytes);
+void Write(const QString& filePath, const QByteArray& bytes);
 
 // The file's content; empty when it cannot be read.
-QByteArray read(const QString& filePath);
+QByteArray Read(const QString& filePath);
 
 } // namespace ScratchFile

@@ -28,7 +28,7 @@ constexpr std::uint32_t kOperatorsName = 0x00081070;
 constexpr std::uint32_t kEverything = 0xFFFFFFFF;
 
 // The top-level tags the toolkit reads from the bytes; none when it fails.
-std::optional<std::vector<std::uint32_t>> toolkitTags(const std::uint8_t* data, std::size_t size, bool explicitVr)
+std::optional<std::vector<std::uint32_t>> ToolkitTags(const std::uint8_t* data, std::size_t size, bool explicitVr)
 {
     DcmInputBufferStream stream;
     stream.setBuffer(data, offile_off_t(size));
@@ -48,7 +48,7 @@ std::optional<std::vector<std::uint32_t>> toolkitTags(const std::uint8_t* data, 
     return tags;
 }
 
-ElementHeaderReader readInPieces(const std::uint8_t* data, std::size_t size, bool explicitVr, std::uint32_t lastHeadTag,
+ElementHeaderReader ReadInPieces(const std::uint8_t* data, std::size_t size, bool explicitVr, std::uint32_t lastHeadTag,
                                  std::size_t piece)
 {
     ElementHeaderReader reader(explicitVr, lastHeadTag);
@@ -74,21 +74,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ++data;
     --size;
 
-    const ElementHeaderReader whole = readInPieces(data, size, explicitVr, kEverything, size + 1);
-    const ElementHeaderReader pieces = readInPieces(data, size, explicitVr, kEverything, piece);
+    const ElementHeaderReader whole = ReadInPieces(data, size, explicitVr, kEverything, size + 1);
+    const ElementHeaderReader pieces = ReadInPieces(data, size, explicitVr, kEverything, piece);
     FUZZ_CHECK(whole.broken() == pieces.broken());
     FUZZ_CHECK(whole.betweenElements() == pieces.betweenElements());
     FUZZ_CHECK(whole.headTags() == pieces.headTags());
 
     if (whole.betweenElements()) {
-        const auto tags = toolkitTags(data, size, explicitVr);
+        const auto tags = ToolkitTags(data, size, explicitVr);
         FUZZ_CHECK(tags.has_value());
         FUZZ_CHECK(*tags == whole.headTags());
     }
 
-    const ElementHeaderReader head = readInPieces(data, size, explicitVr, kOperatorsName, piece);
+    const ElementHeaderReader head = ReadInPieces(data, size, explicitVr, kOperatorsName, piece);
     if (head.headEnd() && !head.broken()) {
-        const auto tags = toolkitTags(data, std::size_t(*head.headEnd()), explicitVr);
+        const auto tags = ToolkitTags(data, std::size_t(*head.headEnd()), explicitVr);
         FUZZ_CHECK(tags.has_value());
         FUZZ_CHECK(*tags == head.headTags());
     }

@@ -15,11 +15,11 @@
 
 namespace {
 
-constexpr qint16 LargestBuffer = 32767;
-constexpr qint16 BufferSizes[] = {256, 1, 0, -1, 2, 17, LargestBuffer};
-constexpr qsizetype WritesPerInput = 3;
-constexpr qsizetype PairsPerCheck = 40;
-const QString Default = QStringLiteral("Vorgabe");
+constexpr qint16 kLargestBuffer = 32767;
+constexpr qint16 kBufferSizes[] = {256, 1, 0, -1, 2, 17, kLargestBuffer};
+constexpr qsizetype kWritesPerInput = 3;
+constexpr qsizetype kPairsPerCheck = 40;
+const QString kDefault = QStringLiteral("Vorgabe");
 
 struct Write {
     QString section;
@@ -40,19 +40,19 @@ void CheckReads(const QString& path, const IniCandidates& names, Choices& choice
     const IniReadSnapshot snapshot(path);
     FUZZ_CHECK(snapshot.fileExists());
     qsizetype n = 0;
-    for (const auto& [section, key] : names.pairs(PairsPerCheck, choices)) {
-        const qint16 size = BufferSizes[n++ % qsizetype(std::size(BufferSizes))];
-        const QString full = snapshot.read(section, key, Default, LargestBuffer);
-        FUZZ_CHECK(snapshot.read(section, key, Default, size) == (size > 0 ? full.left(size - 1) : QString()));
+    for (const auto& [section, key] : names.pairs(kPairsPerCheck, choices)) {
+        const qint16 size = kBufferSizes[n++ % qsizetype(std::size(kBufferSizes))];
+        const QString full = snapshot.read(section, key, kDefault, kLargestBuffer);
+        FUZZ_CHECK(snapshot.read(section, key, kDefault, size) == (size > 0 ? full.left(size - 1) : QString()));
         if (n <= 3)
-            FUZZ_CHECK(ReadIniString(section, key, Default, path, 256) == snapshot.read(section, key, Default, 256));
+            FUZZ_CHECK(ReadIniString(section, key, kDefault, path, 256) == snapshot.read(section, key, kDefault, 256));
     }
 }
 
 QList<Write> PickWrites(const IniCandidates& names, Choices& choices)
 {
     QList<Write> writes;
-    for (qsizetype i = 0; i < WritesPerInput; ++i)
+    for (qsizetype i = 0; i < kWritesPerInput; ++i)
         writes.append({choices.among(names.sections), choices.among(names.keys), choices.among(names.values)});
     return writes;
 }
@@ -62,11 +62,11 @@ QList<Write> PickWrites(const IniCandidates& names, Choices& choices)
 void CheckWritesOneByOne(const QString& path, const QList<Write>& writes)
 {
     for (const Write& write : writes) {
-        const QByteArray before = ScratchFile::read(path);
+        const QByteArray before = ScratchFile::Read(path);
         FUZZ_CHECK(WriteIniString(write.section, write.key, write.value, path));
-        FUZZ_CHECK(IsLocalEdit(before, ScratchFile::read(path)));
+        FUZZ_CHECK(IsLocalEdit(before, ScratchFile::Read(path)));
         if (IsPlainKey(write.key) && ReadsBackUnchanged(write.value))
-            FUZZ_CHECK(ReadIniString(write.section, write.key, Default, path, LargestBuffer) == write.value);
+            FUZZ_CHECK(ReadIniString(write.section, write.key, kDefault, path, kLargestBuffer) == write.value);
     }
 }
 
@@ -75,14 +75,14 @@ void CheckWritesOneByOne(const QString& path, const QList<Write>& writes)
 void CheckBatch(const QString& path, const QByteArray& original, const QList<Write>& writes,
                 const QByteArray& oneByOne)
 {
-    ScratchFile::write(path, original);
+    ScratchFile::Write(path, original);
     FUZZ_CHECK(IniWriteBatch(path).commit());
-    FUZZ_CHECK(ScratchFile::read(path) == original);
+    FUZZ_CHECK(ScratchFile::Read(path) == original);
     IniWriteBatch batch(path);
     for (const Write& write : writes)
         batch.write(write.section, write.key, write.value);
     FUZZ_CHECK(batch.commit());
-    FUZZ_CHECK(ScratchFile::read(path) == oneByOne);
+    FUZZ_CHECK(ScratchFile::Read(path) == oneByOne);
 }
 
 // After writes in memory, the document answers as a fresh read of its bytes:
@@ -96,7 +96,7 @@ void CheckDocumentMatchesFreshRead(const QByteArray& original, const QList<Write
     const IniDocument fresh = IniDocument::fromBytes(document.toBytes());
     for (const Write& write : writes)
         FUZZ_CHECK(document.value(write.section, write.key) == fresh.value(write.section, write.key));
-    for (const auto& [section, key] : names.pairs(PairsPerCheck, choices))
+    for (const auto& [section, key] : names.pairs(kPairsPerCheck, choices))
         FUZZ_CHECK(document.value(section, key) == fresh.value(section, key));
 }
 
@@ -107,15 +107,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     CheckParseKeepsBytes(bytes);
 
-    const QString path = ScratchFile::path(QStringLiteral("Settings.ini"));
-    ScratchFile::write(path, bytes);
+    const QString path = ScratchFile::Path(QStringLiteral("Settings.ini"));
+    ScratchFile::Write(path, bytes);
     const IniCandidates names = CandidatesFor(bytes);
     Choices choices(bytes);
     CheckReads(path, names, choices);
 
     const QList<Write> writes = PickWrites(names, choices);
     CheckWritesOneByOne(path, writes);
-    CheckBatch(ScratchFile::path(QStringLiteral("Batch.ini")), bytes, writes, ScratchFile::read(path));
+    CheckBatch(ScratchFile::Path(QStringLiteral("Batch.ini")), bytes, writes, ScratchFile::Read(path));
     CheckDocumentMatchesFreshRead(bytes, writes, names, choices);
     return 0;
 }

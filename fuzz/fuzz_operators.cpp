@@ -13,14 +13,14 @@
 
 namespace {
 
-constexpr qsizetype LargestStoredValue = 255; // buffer 256 less the NUL
+constexpr qsizetype kLargestStoredValue = 255; // buffer 256 less the NUL
 // Reading all rows of a count clamped to 32766 is slow under the sanitizers;
 // the fuzzer soon finds such counts and would spend most of its time there.
-constexpr qint16 MaxReadEntries = 64;
-constexpr qsizetype MaxWrittenEntries = 40; // keeps one input fast
+constexpr qint16 kMaxReadEntries = 64;
+constexpr qsizetype kMaxWrittenEntries = 40; // keeps one input fast
 
 // Settings of other sections that an operator save must not change.
-const QList<std::pair<QString, QString>> OtherSettings = {
+const QList<std::pair<QString, QString>> kOtherSettings = {
     {QStringLiteral("Local"), QStringLiteral("LocalPort")},
     {QStringLiteral("Local"), QStringLiteral("Debugmode")},
     {QStringLiteral("Archive"), QStringLiteral("AET")},
@@ -29,14 +29,14 @@ const QList<std::pair<QString, QString>> OtherSettings = {
 QList<OperatorEntry> ReadList(const QString& path)
 {
     const qint16 count = ReadOperatorCount(path);
-    FUZZ_CHECK(count <= MaxOperatorCount);
-    const qint16 rows = qMin(count, MaxReadEntries);
+    FUZZ_CHECK(count <= kMaxOperatorCount);
+    const qint16 rows = qMin(count, kMaxReadEntries);
     const QList<OperatorEntry> entries = ReadOperatorEntries(path, rows);
     FUZZ_CHECK(entries.size() == qMax<qsizetype>(0, rows));
     for (const OperatorEntry& entry : entries) {
         const qsizetype fields =
             entry.Marker.size() + entry.FirstName.size() + entry.Surname.size() + entry.ShortCode.size();
-        FUZZ_CHECK(fields <= LargestStoredValue);
+        FUZZ_CHECK(fields <= kLargestStoredValue);
     }
     return entries;
 }
@@ -45,7 +45,7 @@ QStringList OtherSettingValues(const QString& path)
 {
     const IniReadSnapshot snapshot(path);
     QStringList values;
-    for (const auto& [section, key] : OtherSettings)
+    for (const auto& [section, key] : kOtherSettings)
         values.append(snapshot.read(section, key, QStringLiteral("(none)"), 256));
     return values;
 }
@@ -54,7 +54,7 @@ QStringList OtherSettingValues(const QString& path)
 // with others, plus one entry with umlauts that the file may not have yet.
 QList<OperatorEntry> ListToSave(const QList<OperatorEntry>& loaded)
 {
-    QList<OperatorEntry> list = loaded.first(qMin(loaded.size(), MaxWrittenEntries));
+    QList<OperatorEntry> list = loaded.first(qMin(loaded.size(), kMaxWrittenEntries));
     std::reverse(list.begin(), list.end());
     list.append({OperatorEntry::CheckedMarker, QStringLiteral("Jörg"), QStringLiteral("Müller"), QStringLiteral("JM")});
     return list;
@@ -64,7 +64,7 @@ QList<OperatorEntry> ListToSave(const QList<OperatorEntry>& loaded)
 bool StoresUnchanged(const OperatorEntry& entry)
 {
     const QString stored = entry.joined();
-    return stored.size() <= LargestStoredValue && ReadsBackUnchanged(stored);
+    return stored.size() <= kLargestStoredValue && ReadsBackUnchanged(stored);
 }
 
 void CheckSaveAndReload(const QString& path, const QList<OperatorEntry>& list)
@@ -83,7 +83,7 @@ void CheckSaveAndReload(const QString& path, const QList<OperatorEntry>& list)
 // Saving an empty list stores a count of 0.
 void CheckEmptySave(const QString& path, const QByteArray& original)
 {
-    ScratchFile::write(path, original);
+    ScratchFile::Write(path, original);
     FUZZ_CHECK(WriteOperatorEntries(path, {}));
     FUZZ_CHECK(ReadOperatorCount(path) == 0);
 }
@@ -93,9 +93,9 @@ void CheckEmptySave(const QString& path, const QByteArray& original)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    const QString path = ScratchFile::path(QStringLiteral("Settings.ini"));
-    ScratchFile::write(path, bytes);
+    const QString path = ScratchFile::Path(QStringLiteral("Settings.ini"));
+    ScratchFile::Write(path, bytes);
     CheckSaveAndReload(path, ListToSave(ReadList(path)));
-    CheckEmptySave(ScratchFile::path(QStringLiteral("Empty.ini")), bytes);
+    CheckEmptySave(ScratchFile::Path(QStringLiteral("Empty.ini")), bytes);
     return 0;
 }

@@ -20,7 +20,7 @@ EditOperatorDialog::EditOperatorDialog(FrmEdit& form, QTreeWidgetItem* row, Rela
     connect(form.primary, &QPushButton::clicked, this, [this] { writeBack(); });
 }
 
-void EditOperatorDialog::Show(QWidget* mainWindow, QTreeWidget* lstOperator, RelayControl& relay)
+void EditOperatorDialog::showModal(QWidget* mainWindow, QTreeWidget* lstOperator, RelayControl& relay)
 {
     QTreeWidgetItem* row = SelectedOperatorRow(lstOperator);
     if (!row)

@@ -17,7 +17,7 @@ public:
     EditOperatorDialog(FrmEdit& form, QTreeWidgetItem* row, RelayControl& relay);
 
     // Opens a fresh dialog for the selected row; does nothing without one.
-    static void Show(QWidget* mainWindow, QTreeWidget* lstOperator, RelayControl& relay);
+    static void showModal(QWidget* mainWindow, QTreeWidget* lstOperator, RelayControl& relay);
 
 private:
     void writeBack();

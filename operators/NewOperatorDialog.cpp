@@ -22,7 +22,7 @@ NewOperatorDialog::NewOperatorDialog(FrmNew& form, OperatorListControls listCont
     connect(form.primary, &QPushButton::clicked, this, [this] { add(); });
 }
 
-void NewOperatorDialog::Show(QWidget* mainWindow, OperatorListControls listControls, MessageBoxes& boxes)
+void NewOperatorDialog::showModal(QWidget* mainWindow, OperatorListControls listControls, MessageBoxes& boxes)
 {
     FrmNew form(mainWindow); // centred over the main window, which takes no input meanwhile
     NewOperatorDialog behaviour(form, listControls, boxes);
@@ -52,7 +52,7 @@ void NewOperatorDialog::add()
         m_form.txtShort->setFocus();
         return;
     }
-    if (OperatorRowCount(m_listControls.lstOperator) >= MaxOperatorCount) {
+    if (OperatorRowCount(m_listControls.lstOperator) >= kMaxOperatorCount) {
         // Settings.ini counts rows in 16 bits: a row beyond that would be
         // lost at the next save without a word.
         m_boxes.show(QStringLiteral("Quorin Relay: Fehler"), QStringLiteral("Die Operatorliste ist voll."),

@@ -16,7 +16,7 @@ public:
     NewOperatorDialog(FrmNew& form, OperatorListControls listControls, MessageBoxes& boxes);
 
     // Opens a fresh dialog modally over mainWindow and returns when it closes.
-    static void Show(QWidget* mainWindow, OperatorListControls listControls, MessageBoxes& boxes);
+    static void showModal(QWidget* mainWindow, OperatorListControls listControls, MessageBoxes& boxes);
 
 private:
     void upperCaseShortCode();

@@ -3,7 +3,7 @@
 #include <QTreeWidget>
 
 namespace {
-constexpr int TagRole = Qt::UserRole + 1;
+constexpr int kTagRole = Qt::UserRole + 1;
 }
 
 QTreeWidgetItem* AppendOperatorRow(QTreeWidget* list, const OperatorEntry& entry)
@@ -62,12 +62,12 @@ QTreeWidgetItem* SelectedOperatorRow(const QTreeWidget* list)
 
 QString RowTag(const QTreeWidgetItem* row)
 {
-    return row->data(FirstNameColumn, TagRole).toString();
+    return row->data(FirstNameColumn, kTagRole).toString();
 }
 
 void SetRowTag(QTreeWidgetItem* row, const QString& tag)
 {
-    row->setData(FirstNameColumn, TagRole, tag);
+    row->setData(FirstNameColumn, kTagRole, tag);
 }
 
 bool IsRowTicked(const QTreeWidgetItem* row)

@@ -7,9 +7,9 @@
 
 namespace {
 
-const QString Section = QStringLiteral("Operator");
-const QString CountKey = QStringLiteral("OperatorCount");
-constexpr qint16 BufferSize = 256;
+const QString kSection = QStringLiteral("Operator");
+const QString kCountKey = QStringLiteral("OperatorCount");
+constexpr qint16 kBufferSize = 256;
 
 QString EntryKey(int row)
 {
@@ -21,10 +21,10 @@ QString EntryKey(int row)
 qint16 ReadOperatorCount(const QString& iniPath)
 {
     const std::optional<qint32> count =
-        ToInt32(ReadIniString(Section, CountKey, QStringLiteral("0"), iniPath, BufferSize));
+        ToInt32(ReadIniString(kSection, kCountKey, QStringLiteral("0"), iniPath, kBufferSize));
     if (!count)
         return 0;
-    return qint16(qBound<qint32>(std::numeric_limits<qint16>::min(), *count, MaxOperatorCount));
+    return qint16(qBound<qint32>(std::numeric_limits<qint16>::min(), *count, kMaxOperatorCount));
 }
 
 QList<OperatorEntry> ReadOperatorEntries(const QString& iniPath, qint16 count)
@@ -35,7 +35,7 @@ QList<OperatorEntry> ReadOperatorEntries(const QString& iniPath, qint16 count)
     entries.reserve(count);
     const IniReadSnapshot file(iniPath);
     for (int row = 1; row <= count; ++row)
-        entries.append(OperatorEntry::parse(file.read(Section, EntryKey(row), QStringLiteral("|||"), BufferSize)));
+        entries.append(OperatorEntry::parse(file.read(kSection, EntryKey(row), QStringLiteral("|||"), kBufferSize)));
     return entries;
 }
 
@@ -46,16 +46,16 @@ bool WriteOperatorEntries(const QString& iniPath, const QList<OperatorEntry>& en
         // back; a missing file stays missing.
         if (!QFileInfo::exists(iniPath))
             return true;
-        return WriteIniString(Section, CountKey, QStringLiteral("0"), iniPath);
+        return WriteIniString(kSection, kCountKey, QStringLiteral("0"), iniPath);
     }
     // The count follows every entry, so a file without it gets it right
     // after Operator1. Rows beyond what the 16-bit row numbers of the format
     // hold are not stored.
     IniWriteBatch batch(iniPath);
-    const int rows = int(qMin<qsizetype>(entries.size(), MaxOperatorCount));
+    const int rows = int(qMin<qsizetype>(entries.size(), kMaxOperatorCount));
     for (int row = 1; row <= rows; ++row) {
-        batch.write(Section, EntryKey(row), entries.at(row - 1).joined());
-        batch.write(Section, CountKey, QString::number(row));
+        batch.write(kSection, EntryKey(row), entries.at(row - 1).joined());
+        batch.write(kSection, kCountKey, QString::number(row));
     }
     return batch.commit();
 }

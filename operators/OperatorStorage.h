@@ -8,7 +8,7 @@
 #include <QString>
 
 // The largest list the 16-bit row counters of the format can hold.
-constexpr int MaxOperatorCount = 32766;
+constexpr int kMaxOperatorCount = 32766;
 
 // OperatorCount read through ReadIniString (default "0", buffer 256). A text
 // that is not a decimal integer (or does not fit 32 bits) counts as 0; a count

@@ -38,7 +38,7 @@ QString StorableUpperCase(const QString& text)
 
 void RestrictOperatorBoxes(QLineEdit* txtName, QLineEdit* txtSurename, QLineEdit* txtShort)
 {
-    txtName->setValidator(new OperatorTextValidator(txtName, MaxNameLength));
-    txtSurename->setValidator(new OperatorTextValidator(txtSurename, MaxNameLength));
-    txtShort->setValidator(new OperatorTextValidator(txtShort, MaxShortCodeLength));
+    txtName->setValidator(new OperatorTextValidator(txtName, kMaxNameLength));
+    txtSurename->setValidator(new OperatorTextValidator(txtSurename, kMaxNameLength));
+    txtShort->setValidator(new OperatorTextValidator(txtShort, kMaxShortCodeLength));
 }

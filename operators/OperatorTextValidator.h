@@ -8,8 +8,8 @@
 
 class QLineEdit;
 
-constexpr int MaxNameLength = 100;
-constexpr int MaxShortCodeLength = 16; // Operators' Name is a DICOM person name
+constexpr int kMaxNameLength = 100;
+constexpr int kMaxShortCodeLength = 16; // Operators' Name is a DICOM person name
 
 class OperatorTextValidator : public QValidator {
     Q_OBJECT

@@ -15,7 +15,7 @@ struct DecimalNumber {
     bool fraction = false;
 };
 
-constexpr qint64 Saturation = qint64(1) << 62;
+constexpr qint64 kSaturation = qint64(1) << 62;
 
 bool IsDigit(QChar c)
 {
@@ -32,7 +32,7 @@ std::optional<DecimalNumber> ParseDecimal(const QString& text)
     int digits = 0;
     for (; pos < trimmed.size() && IsDigit(trimmed[pos]); ++pos, ++digits) {
         const int digit = trimmed[pos].unicode() - u'0';
-        number.whole = number.whole >= Saturation / 10 ? Saturation : number.whole * 10 + digit;
+        number.whole = number.whole >= kSaturation / 10 ? kSaturation : number.whole * 10 + digit;
     }
     if (pos < trimmed.size() && trimmed[pos] == QLatin1Char('.')) {
         for (++pos; pos < trimmed.size() && IsDigit(trimmed[pos]); ++pos, ++digits)

@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr qint16 BufferSize = 256;
+constexpr qint16 kBufferSize = 256;
 
 // Where each value is kept in Settings.ini, in the order read and written.
 struct SettingKey {
@@ -13,7 +13,7 @@ struct SettingKey {
     const char* section;
     const char* key;
 };
-constexpr SettingKey Keys[] = {
+constexpr SettingKey kKeys[] = {
     {&RelaySettings::ArchiveAET, "Archive", "AET"},
     {&RelaySettings::ArchiveIP, "Archive", "IP"},
     {&RelaySettings::ArchivePort, "Archive", "Port"},
@@ -28,9 +28,9 @@ RelaySettings ReadRelaySettings(const RelaySettings& defaults)
 {
     // Each read builds the path afresh and reads the file as it is now.
     RelaySettings settings;
-    for (const SettingKey& key : Keys)
+    for (const SettingKey& key : kKeys)
         settings.*key.value = ReadIniString(QLatin1String(key.section), QLatin1String(key.key),
-                                            defaults.*key.value, SettingsFilePath(), BufferSize);
+                                            defaults.*key.value, SettingsFilePath(), kBufferSize);
     return settings;
 }
 
@@ -43,7 +43,7 @@ RelaySettings LoadSettings()
 bool WriteRelaySettings(const RelaySettings& settings)
 {
     IniWriteBatch batch(SettingsFilePath());
-    for (const SettingKey& key : Keys)
+    for (const SettingKey& key : kKeys)
         batch.write(QLatin1String(key.section), QLatin1String(key.key), settings.*key.value);
     return batch.commit();
 }

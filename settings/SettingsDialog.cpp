@@ -12,14 +12,14 @@
 
 namespace {
 
-constexpr int MaxTypedPortLength = 4;
+constexpr int kMaxTypedPortLength = 4;
 
 // The text boxes and the values they show; chkDebug shows Debugmode.
 struct BoxValue {
     QLineEdit* FrmSettings::*box;
     QString RelaySettings::*value;
 };
-constexpr BoxValue BoxValues[] = {
+constexpr BoxValue kBoxValues[] = {
     {&FrmSettings::txtAET, &RelaySettings::ArchiveAET},
     {&FrmSettings::txtIP, &RelaySettings::ArchiveIP},
     {&FrmSettings::txtPort, &RelaySettings::ArchivePort},
@@ -68,7 +68,7 @@ int StoredValueOf(Qt::CheckState state)
 
 bool WouldExceedTypingLimit(const QLineEdit* box)
 {
-    return box->text().size() - box->selectedText().size() >= MaxTypedPortLength;
+    return box->text().size() - box->selectedText().size() >= kMaxTypedPortLength;
 }
 
 } // namespace
@@ -77,7 +77,7 @@ SettingsDialog::SettingsDialog(FrmSettings& form, RelaySettings& settings, StopR
                                MessageBoxes& boxes)
     : QObject(&form), m_form(form), m_settings(settings), m_stopRelaying(std::move(stopRelaying)), m_boxes(boxes)
 {
-    for (const BoxValue& shown : BoxValues)
+    for (const BoxValue& shown : kBoxValues)
         connect(form.*shown.box, &QLineEdit::textChanged, form.cmdApply, [&form] { form.cmdApply->setEnabled(true); });
     connect(form.chkDebug, &QCheckBox::stateChanged, form.cmdApply, [&form] { form.cmdApply->setEnabled(true); });
     for (QLineEdit* box : {form.txtIP, form.txtPort, form.txtLocPort})
@@ -91,7 +91,7 @@ SettingsDialog::SettingsDialog(FrmSettings& form, RelaySettings& settings, StopR
     load();
 }
 
-void SettingsDialog::Show(QWidget* mainWindow, RelaySettings& settings, StopRequest stopRelaying,
+void SettingsDialog::showModal(QWidget* mainWindow, RelaySettings& settings, StopRequest stopRelaying,
                           MessageBoxes& boxes)
 {
     FrmSettings form(mainWindow);
@@ -103,7 +103,7 @@ void SettingsDialog::load()
 {
     // Unlike LoadSettings(), a missing LocalPort shows empty.
     const RelaySettings file = ReadRelaySettings({{}, {}, {}, {}, {}, QStringLiteral("0")});
-    for (const BoxValue& shown : BoxValues)
+    for (const BoxValue& shown : kBoxValues)
         (m_form.*shown.box)->setText(file.*shown.value);
 
     const std::optional<qint16> state = ToInt16(file.Debugmode);
@@ -129,7 +129,7 @@ void SettingsDialog::apply()
 void SettingsDialog::writeSettings()
 {
     RelaySettings typed;
-    for (const BoxValue& shown : BoxValues)
+    for (const BoxValue& shown : kBoxValues)
         typed.*shown.value = (m_form.*shown.box)->text();
     typed.Debugmode = debugmodeText();
     // A failed write would leave the user believing in settings the relay

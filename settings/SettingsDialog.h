@@ -21,7 +21,7 @@ public:
 
     SettingsDialog(FrmSettings& form, RelaySettings& settings, StopRequest stopRelaying, MessageBoxes& boxes);
 
-    static void Show(QWidget* mainWindow, RelaySettings& settings, StopRequest stopRelaying, MessageBoxes& boxes);
+    static void showModal(QWidget* mainWindow, RelaySettings& settings, StopRequest stopRelaying, MessageBoxes& boxes);
 
     void apply();
 

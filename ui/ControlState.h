@@ -8,8 +8,8 @@
 class QObject;
 class QWidget;
 
-constexpr int ColorRed = 255;
-constexpr int ColorGreen = 65280;
+constexpr int kColorRed = 255;
+constexpr int kColorGreen = 65280;
 
 // Sets and fills the background (the lamp picOp); BackColor returns the
 // value last set, or -1 when none was.

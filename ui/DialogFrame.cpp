@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr Qt::WindowFlags TitleBar = Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+constexpr Qt::WindowFlags kTitleBar = Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 
 bool IsEscape(const QKeyEvent* event)
 {
@@ -29,10 +29,10 @@ DialogFrame::DialogFrame(const DialogDesign& design, QWidget* opener)
     if (design.ownTaskbarButton) {
         // A window nobody owns gets a taskbar button of its own; modal to
         // the whole program, so the main window still takes no input.
-        setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | TitleBar);
+        setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | kTitleBar);
         setWindowModality(Qt::ApplicationModal);
     } else {
-        setWindowFlags(Qt::Dialog | TitleBar);
+        setWindowFlags(Qt::Dialog | kTitleBar);
         setModal(true);
     }
     setFixedSize(TwipsToPixels(design.clientWidth), TwipsToPixels(design.clientHeight));

@@ -67,14 +67,14 @@ FrmMain::FrmMain(QWidget* parent)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint);
     setFont(TahomaFont(8.25));
-    BuildMenu();
-    BuildClientArea();
+    buildMenu();
+    buildClientArea();
     ChainTabOrder({lstOperator, cmdStartStop, cmdNew, cmdEdit, cmdDel, cmdClose});
     lstOperator->setFocus();
     CentreWhenShown(this, Centring::OnScreenOnce);
 }
 
-void FrmMain::BuildMenu()
+void FrmMain::buildMenu()
 {
     mnuFile = menuBar()->addMenu(QStringLiteral("Datei"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
@@ -87,7 +87,7 @@ void FrmMain::BuildMenu()
     mnuSettings->setObjectName(QStringLiteral("mnuSettings"));
 }
 
-void FrmMain::BuildClientArea()
+void FrmMain::buildClientArea()
 {
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("frmMainClient"));
@@ -97,12 +97,12 @@ void FrmMain::BuildClientArea()
     // whatever height the menu bar's font gives it, and keeps it.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     layout()->activate(); // fix the size before the native window exists
-    BuildOperatorList(client);
-    BuildButtons(client);
-    BuildLamp(client);
+    buildOperatorList(client);
+    buildButtons(client);
+    buildLamp(client);
 }
 
-void FrmMain::BuildOperatorList(QWidget* client)
+void FrmMain::buildOperatorList(QWidget* client)
 {
     lstOperator = MakeControl<QTreeWidget>(client, kLstOperator);
     lstOperator->setRootIsDecorated(false);
@@ -124,7 +124,7 @@ void FrmMain::BuildOperatorList(QWidget* client)
         lstOperator->setColumnWidth(column, TwipsToPixels(kColumns[column].widthTwips));
 }
 
-void FrmMain::BuildButtons(QWidget* client)
+void FrmMain::buildButtons(QWidget* client)
 {
     cmdStartStop = MakeControl<QPushButton>(client, kCmdStartStop);
     cmdNew = MakeControl<QPushButton>(client, kCmdNew);
@@ -138,7 +138,7 @@ void FrmMain::BuildButtons(QWidget* client)
     cmdStartStop->setDefault(true);
 }
 
-void FrmMain::BuildLamp(QWidget* client)
+void FrmMain::buildLamp(QWidget* client)
 {
     picOp = MakeControl<QFrame>(client, kPicOp);
     picOp->setFrameStyle(QFrame::Panel | QFrame::Sunken);

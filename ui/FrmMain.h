@@ -41,9 +41,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void BuildMenu();
-    void BuildClientArea();
-    void BuildOperatorList(QWidget* client);
-    void BuildButtons(QWidget* client);
-    void BuildLamp(QWidget* client);
+    void buildMenu();
+    void buildClientArea();
+    void buildOperatorList(QWidget* client);
+    void buildButtons(QWidget* client);
+    void buildLamp(QWidget* client);
 };

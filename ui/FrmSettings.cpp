@@ -44,8 +44,8 @@ QLabel* MakeIndexedLabel(QWidget* parent, const ControlDesign& design, int index
 FrmSettings::FrmSettings(QWidget* parent)
     : DialogFrame({"frmSettings", "Einstellungen", 6780, 3375, 8.25, false}, parent)
 {
-    BuildArchiveGroup();
-    BuildLocalGroup();
+    buildArchiveGroup();
+    buildLocalGroup();
     cmdOK = MakeControl<QPushButton>(this, kCmdOK);
     cmdOK->setDefault(true);
     cmdClose = MakeControl<QPushButton>(this, kCmdClose);
@@ -56,7 +56,7 @@ FrmSettings::FrmSettings(QWidget* parent)
 
 // The port boxes get no maximum length here: four characters is a limit on
 // typing only, and a longer stored value must still show in full.
-void FrmSettings::BuildArchiveGroup()
+void FrmSettings::buildArchiveGroup()
 {
     Frame1 = MakeControl<QGroupBox>(this, kFrame1);
     Picture1 = MakeControl<QWidget>(Frame1, kPicture1);
@@ -68,7 +68,7 @@ void FrmSettings::BuildArchiveGroup()
     txtPort = MakeControl<QLineEdit>(Picture1, kTxtPort);
 }
 
-void FrmSettings::BuildLocalGroup()
+void FrmSettings::buildLocalGroup()
 {
     Frame2 = MakeControl<QGroupBox>(this, kFrame2);
     Picture2 = MakeControl<QWidget>(Frame2, kPicture2);

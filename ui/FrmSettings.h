@@ -32,6 +32,6 @@ public:
     QPushButton* cmdClose = nullptr;  // "Abbrechen"
 
 private:
-    void BuildArchiveGroup();
-    void BuildLocalGroup();
+    void buildArchiveGroup();
+    void buildLocalGroup();
 };

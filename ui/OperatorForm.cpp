@@ -34,7 +34,7 @@ OperatorForm::OperatorForm(const DialogDesign& frame, const OperatorFormVariant&
     : DialogFrame(frame, opener)
 {
     Picture1 = MakeControl<QWidget>(this, kPicture1);
-    BuildLabels(variant);
+    buildLabels(variant);
     txtName = MakeControl<QLineEdit>(Picture1, kTxtName);
     txtSurename = MakeControl<QLineEdit>(Picture1, kTxtSurename);
     txtShort = MakeControl<QLineEdit>(Picture1, kTxtShort);
@@ -47,7 +47,7 @@ OperatorForm::OperatorForm(const DialogDesign& frame, const OperatorFormVariant&
     txtName->setFocus();
 }
 
-void OperatorForm::BuildLabels(const OperatorFormVariant& variant)
+void OperatorForm::buildLabels(const OperatorFormVariant& variant)
 {
     for (int index = 0; index < 3; ++index) {
         const LabelDesign& label = kLabels[index];

@@ -33,5 +33,5 @@ protected:
     OperatorForm(const DialogDesign& frame, const OperatorFormVariant& variant, QWidget* opener);
 
 private:
-    void BuildLabels(const OperatorFormVariant& variant);
+    void buildLabels(const OperatorFormVariant& variant);
 };

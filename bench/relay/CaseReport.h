@@ -8,7 +8,7 @@
 #include <QTextStream>
 
 template <typename T>
-T percentile(QList<T> values, double fraction)
+T Percentile(QList<T> values, double fraction)
 {
     if (values.isEmpty())
         return T();
@@ -17,9 +17,9 @@ T percentile(QList<T> values, double fraction)
 }
 
 template <typename T>
-T median(const QList<T>& values)
+T Median(const QList<T>& values)
 {
-    return percentile(values, 0.5);
+    return Percentile(values, 0.5);
 }
 
-void printFigures(QTextStream& out, const BenchCase& benchCase, const CaseFigures& figures);
+void PrintFigures(QTextStream& out, const BenchCase& benchCase, const CaseFigures& figures);

@@ -13,7 +13,7 @@
 namespace {
 
 // Runs ip or tc; its complaint when it failed.
-QString runCommand(const QString& program, const QString& arguments)
+QString RunCommand(const QString& program, const QString& arguments)
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
@@ -23,10 +23,10 @@ QString runCommand(const QString& program, const QString& arguments)
     return QString();
 }
 
-QString runAll(const QString& program, const QStringList& commands)
+QString RunAll(const QString& program, const QStringList& commands)
 {
     for (const QString& command : commands) {
-        const QString failed = runCommand(program, command);
+        const QString failed = RunCommand(program, command);
         if (!failed.isEmpty())
             return failed;
     }
@@ -35,7 +35,7 @@ QString runAll(const QString& program, const QStringList& commands)
 
 } // namespace
 
-qint64 bitsPerSecond(const QString& rate)
+qint64 BitsPerSecond(const QString& rate)
 {
     static const QRegularExpression form(QStringLiteral("^(\\d+)(k|m|g)bit$"));
     const QRegularExpressionMatch match = form.match(rate.toLower());
@@ -47,12 +47,12 @@ qint64 bitsPerSecond(const QString& rate)
     return match.captured(1).toLongLong() * unit;
 }
 
-int frameBytes(qint64 linkBitsPerSecond)
+int FrameBytes(qint64 linkBitsPerSecond)
 {
     return linkBitsPerSecond >= 1000000000 ? 9000 : 1500;
 }
 
-QString enterOwnNetwork(int frame)
+QString EnterOwnNetwork(int frame)
 {
 #ifdef __linux__
     if (::unshare(CLONE_NEWNET) != 0)
@@ -60,7 +60,7 @@ QString enterOwnNetwork(int frame)
             .arg(QString::fromLocal8Bit(std::strerror(errno)));
     // The packet size is the larger of the two: TCP builds packets up to
     // gso_max_size whatever the MTU.
-    return runAll(QStringLiteral("ip"), {QStringLiteral("link set lo up"),
+    return RunAll(QStringLiteral("ip"), {QStringLiteral("link set lo up"),
                                          QStringLiteral("link set lo mtu %1 gso_max_size %1").arg(frame)});
 #else
     Q_UNUSED(frame);
@@ -68,7 +68,7 @@ QString enterOwnNetwork(int frame)
 #endif
 }
 
-QString shapeHops(const QList<quint16>& firstHopPorts, quint16 archivePort, const QString& rate, int frame)
+QString ShapeHops(const QList<quint16>& firstHopPorts, quint16 archivePort, const QString& rate, int frame)
 {
     const QString hop = QStringLiteral("class add dev lo parent 1:1 classid 1:%1 htb rate %2 ceil %2 "
                                        "burst %3 cburst %3 quantum 60000");
@@ -81,5 +81,5 @@ QString shapeHops(const QList<quint16>& firstHopPorts, quint16 archivePort, cons
                          filter.arg(archivePort).arg(20)};
     for (const quint16 port : firstHopPorts)
         commands << filter.arg(port).arg(10);
-    return runAll(QStringLiteral("tc"), commands);
+    return RunAll(QStringLiteral("tc"), commands);
 }

@@ -21,17 +21,17 @@
 
 // Bits per second of a tc rate such as "1gbit", "10mbit", "4mbit"; 0 when
 // it is none.
-qint64 bitsPerSecond(const QString& rate);
+qint64 BitsPerSecond(const QString& rate);
 
 // The frame size for a link of that rate.
-int frameBytes(qint64 linkBitsPerSecond);
+int FrameBytes(qint64 linkBitsPerSecond);
 
 // Moves this process into a network namespace of its own and brings its
 // loopback up, its packets cut to `frame` bytes. Call before any thread or
 // child starts: both stay where they were made. An explanation when it
 // cannot (it needs root).
-QString enterOwnNetwork(int frame);
+QString EnterOwnNetwork(int frame);
 
 // Shapes the hops into each of `firstHopPorts` and into the archive's port;
 // an explanation when tc fails.
-QString shapeHops(const QList<quint16>& firstHopPorts, quint16 archivePort, const QString& rate, int frame);
+QString ShapeHops(const QList<quint16>& firstHopPorts, quint16 archivePort, const QString& rate, int frame);

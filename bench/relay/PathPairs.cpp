@@ -12,7 +12,7 @@
 
 using namespace quorin::test;
 
-int fileCount(const BenchCase& benchCase)
+int FileCount(const BenchCase& benchCase)
 {
     int count = 0;
     for (const QStringList& group : benchCase.groups)
@@ -32,13 +32,13 @@ PathPairs::PathPairs(StorescpArchive& archive, MinimalRelay& relay, PathPorts po
 namespace {
 
 // Image i's time on `path` less its time direct.
-void addPerImage(const QList<qint64>& path, const QList<qint64>& direct, QList<qint64>& added)
+void AddPerImage(const QList<qint64>& path, const QList<qint64>& direct, QList<qint64>& added)
 {
     for (qsizetype image = 0; image < std::min(direct.size(), path.size()); ++image)
         added << path[image] - direct[image];
 }
 
-double ratio(qint64 path, qint64 direct)
+double Ratio(qint64 path, qint64 direct)
 {
     return direct > 0 && path > 0 ? double(path) / double(direct) : 0.0;
 }
@@ -55,7 +55,7 @@ CaseFigures PathPairs::run(const BenchCase& benchCase, int repeats)
     sendDirect(benchCase, figures); // warm-up: untimed, but what arrives counts
     sendThroughRelay(benchCase, figures);
     sendThroughPipe(benchCase, figures);
-    quorin::dicom::takeTimelines();
+    quorin::dicom::TakeTimelines();
     const Path order[] = {Path::Direct, Path::Relay, Path::Pipe};
     for (int i = 0; i < repeats; ++i) {
         std::map<Path, Run> runs;
@@ -67,10 +67,10 @@ CaseFigures PathPairs::run(const BenchCase& benchCase, int repeats)
         figures.directMs << direct.ms;
         figures.relayMs << runs[Path::Relay].ms;
         figures.pipeMs << runs[Path::Pipe].ms;
-        figures.ratios << ratio(runs[Path::Relay].ms, direct.ms);
-        figures.pipeRatios << ratio(runs[Path::Pipe].ms, direct.ms);
-        addPerImage(runs[Path::Relay].imageUs, direct.imageUs, figures.addedUs);
-        addPerImage(runs[Path::Pipe].imageUs, direct.imageUs, figures.pipeAddedUs);
+        figures.ratios << Ratio(runs[Path::Relay].ms, direct.ms);
+        figures.pipeRatios << Ratio(runs[Path::Pipe].ms, direct.ms);
+        AddPerImage(runs[Path::Relay].imageUs, direct.imageUs, figures.addedUs);
+        AddPerImage(runs[Path::Pipe].imageUs, direct.imageUs, figures.pipeAddedUs);
     }
     return figures;
 }
@@ -84,7 +84,7 @@ PathPairs::Run PathPairs::timed(Path path, const BenchCase& benchCase, CaseFigur
     const Run run = throughRelay ? sendThroughRelay(benchCase, figures) : sendDirect(benchCase, figures);
     meter.addTo(throughRelay ? figures.relayCpu : figures.directCpu);
     if (throughRelay) {
-        const std::vector<quorin::dicom::ImageTimeline> timelines = quorin::dicom::takeTimelines();
+        const std::vector<quorin::dicom::ImageTimeline> timelines = quorin::dicom::TakeTimelines();
         figures.timelines.insert(figures.timelines.end(), timelines.begin(), timelines.end());
     }
     return run;
@@ -96,7 +96,7 @@ PathPairs::Run PathPairs::send(quint16 port, const QList<QStringList>& groups) c
     timer.start();
     std::vector<std::unique_ptr<RunningTool>> senders;
     for (const QStringList& files : groups)
-        senders.push_back(startStorescu(port, files, m_senderArguments));
+        senders.push_back(StartStorescu(port, files, m_senderArguments));
     QList<ToolRun> runs;
     for (const auto& sender : senders)
         runs << sender->result(1800000);
@@ -106,8 +106,8 @@ PathPairs::Run PathPairs::send(quint16 port, const QList<QStringList>& groups) c
         if (!finished.succeeded())
             run.ms = -1;
         if (run.pduBytes == 0)
-            run.pduBytes = acceptedPduBytes(finished.output);
-        run.imageUs << imageMicroseconds(finished.output);
+            run.pduBytes = AcceptedPduBytes(finished.output);
+        run.imageUs << ImageMicroseconds(finished.output);
     }
     return run;
 }
@@ -124,30 +124,30 @@ int PathPairs::takeStored()
 PathPairs::Run PathPairs::sendDirect(const BenchCase& benchCase, CaseFigures& figures)
 {
     const Run run = send(m_archive.port(), benchCase.groups);
-    figures.allArrived &= run.ms >= 0 && takeStored() == fileCount(benchCase);
+    figures.allArrived &= run.ms >= 0 && takeStored() == FileCount(benchCase);
     return run;
 }
 
 PathPairs::Run PathPairs::sendThroughPipe(const BenchCase& benchCase, CaseFigures& figures)
 {
     const Run run = send(m_ports.pipe, benchCase.groups);
-    figures.allArrived &= run.ms >= 0 && takeStored() == fileCount(benchCase);
+    figures.allArrived &= run.ms >= 0 && takeStored() == FileCount(benchCase);
     return run;
 }
 
 PathPairs::Run PathPairs::sendThroughRelay(const BenchCase& benchCase, CaseFigures& figures)
 {
     m_relay.resetCounts();
-    resetPeakResident();
-    const quorin::dicom::RelayWayCounts before = quorin::dicom::relayWayCounts();
+    ResetPeakResident();
+    const quorin::dicom::RelayWayCounts before = quorin::dicom::CountedRelayWays();
     const Run run = send(m_ports.relay, benchCase.groups);
     ++figures.relayRuns;
     figures.relayPduBytes << run.pduBytes;
-    figures.peakKiB = std::max(figures.peakKiB, peakResidentKiB());
-    const quorin::dicom::RelayWayCounts after = quorin::dicom::relayWayCounts();
+    figures.peakKiB = std::max(figures.peakKiB, PeakResidentKiB());
+    const quorin::dicom::RelayWayCounts after = quorin::dicom::CountedRelayWays();
     figures.ways.cutThrough += after.cutThrough - before.cutThrough;
     figures.ways.storeAndForward += after.storeAndForward - before.storeAndForward;
-    const int expected = fileCount(benchCase);
+    const int expected = FileCount(benchCase);
     figures.allArrived &= run.ms >= 0 && takeStored() == expected && m_relay.accepted() == expected
                           && m_relay.failed() == 0;
     return run;

@@ -26,7 +26,7 @@ struct BenchCase {
     qint64 addedLimitUs = 0;    // time added per image, median; 0: none
 };
 
-int fileCount(const BenchCase& benchCase);
+int FileCount(const BenchCase& benchCase);
 
 // The figures of one case over its timed pairs.
 struct CaseFigures {

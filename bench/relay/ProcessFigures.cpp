@@ -11,7 +11,7 @@
 
 namespace {
 
-qint64 milliseconds(const timeval& time)
+qint64 Milliseconds(const timeval& time)
 {
     return qint64(time.tv_sec) * 1000 + time.tv_usec / 1000;
 }
@@ -21,14 +21,14 @@ struct Usage {
     qint64 systemMs = 0;
 };
 
-Usage usage(int who)
+Usage UsageOf(int who)
 {
     rusage used{};
     getrusage(who, &used);
-    return {milliseconds(used.ru_utime) + milliseconds(used.ru_stime), milliseconds(used.ru_stime)};
+    return {Milliseconds(used.ru_utime) + Milliseconds(used.ru_stime), Milliseconds(used.ru_stime)};
 }
 
-qint64 archiveCpuMs()
+qint64 ArchiveCpuMs()
 {
     const QString children = QString::fromLatin1([] {
         QFile file(QStringLiteral("/proc/self/task/%1/children").arg(QCoreApplication::applicationPid()));
@@ -51,7 +51,7 @@ qint64 archiveCpuMs()
 } // namespace
 
 // The one place that reads the process's memory figures.
-qint64 peakResidentKiB()
+qint64 PeakResidentKiB()
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
@@ -63,7 +63,7 @@ qint64 peakResidentKiB()
     return -1;
 }
 
-void resetPeakResident()
+void ResetPeakResident()
 {
     QFile clear(QStringLiteral("/proc/self/clear_refs"));
     if (clear.open(QIODevice::WriteOnly))
@@ -71,24 +71,24 @@ void resetPeakResident()
 }
 
 CpuMeter::CpuMeter()
-    : m_self(usage(RUSAGE_SELF).totalMs)
-    , m_selfSystem(usage(RUSAGE_SELF).systemMs)
-    , m_children(usage(RUSAGE_CHILDREN).totalMs)
-    , m_archive(archiveCpuMs())
+    : m_self(UsageOf(RUSAGE_SELF).totalMs)
+    , m_selfSystem(UsageOf(RUSAGE_SELF).systemMs)
+    , m_children(UsageOf(RUSAGE_CHILDREN).totalMs)
+    , m_archive(ArchiveCpuMs())
 {
 }
 
 void CpuMeter::addTo(CpuSpent& spent) const
 {
-    const Usage self = usage(RUSAGE_SELF);
+    const Usage self = UsageOf(RUSAGE_SELF);
     spent.relayMs += self.totalMs - m_self;
     spent.relaySystemMs += self.systemMs - m_selfSystem;
-    spent.senderMs += usage(RUSAGE_CHILDREN).totalMs - m_children;
-    spent.archiveMs += archiveCpuMs() - m_archive;
+    spent.senderMs += UsageOf(RUSAGE_CHILDREN).totalMs - m_children;
+    spent.archiveMs += ArchiveCpuMs() - m_archive;
 }
 #else
-qint64 peakResidentKiB() { return -1; }
-void resetPeakResident() {}
+qint64 PeakResidentKiB() { return -1; }
+void ResetPeakResident() {}
 CpuMeter::CpuMeter()
     : m_self(0), m_selfSystem(0), m_children(0), m_archive(0)
 {

@@ -5,8 +5,8 @@
 
 #include <QtGlobal>
 
-qint64 peakResidentKiB();
-void resetPeakResident();
+qint64 PeakResidentKiB();
+void ResetPeakResident();
 
 // CPU spent by each party during the timed runs of one path.
 struct CpuSpent {

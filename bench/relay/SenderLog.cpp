@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QRegularExpression>
 
-QStringList senderLogArguments(const QString& folder)
+QStringList SenderLogArguments(const QString& folder)
 {
     const QString file = QDir(folder).filePath(QStringLiteral("storescu-log.cfg"));
     QFile config(file);
@@ -16,14 +16,14 @@ QStringList senderLogArguments(const QString& folder)
     return {QStringLiteral("-lc"), file};
 }
 
-int acceptedPduBytes(const QString& senderOutput)
+int AcceptedPduBytes(const QString& senderOutput)
 {
     static const QRegularExpression accepted(QStringLiteral("Association Accepted \\(Max Send PDV: (\\d+)\\)"));
     const QRegularExpressionMatch match = accepted.match(senderOutput);
     return match.hasMatch() ? match.captured(1).toInt() + 12 : 0;
 }
 
-QList<qint64> imageMicroseconds(const QString& senderOutput)
+QList<qint64> ImageMicroseconds(const QString& senderOutput)
 {
     // seconds.milliseconds.microseconds, then the message
     static const QRegularExpression line(

@@ -7,12 +7,12 @@
 #include <QStringList>
 
 // storescu's arguments for that log (a configuration file written to `folder`).
-QStringList senderLogArguments(const QString& folder);
+QStringList SenderLogArguments(const QString& folder);
 
 // The largest PDU the peer let the sender send (its largest fragment plus
 // the fragment's header), or 0.
-int acceptedPduBytes(const QString& senderOutput);
+int AcceptedPduBytes(const QString& senderOutput);
 
 // Microseconds from each request to its answer, in the order sent; an image
 // without an answer ends the list.
-QList<qint64> imageMicroseconds(const QString& senderOutput);
+QList<qint64> ImageMicroseconds(const QString& senderOutput);

@@ -9,7 +9,7 @@
 
 namespace {
 
-sockaddr_in loopback(quint16 port)
+sockaddr_in Loopback(quint16 port)
 {
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -18,14 +18,14 @@ sockaddr_in loopback(quint16 port)
     return address;
 }
 
-void noDelay(int socket)
+void NoDelay(int socket)
 {
     const int on = 1;
     ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof(on));
 }
 
 // Until either end closes; then the other end hears it.
-void copy(int from, int to)
+void Copy(int from, int to)
 {
     char buffer[65536];
     for (;;) {
@@ -75,7 +75,7 @@ bool TcpPipe::open(quint16 port)
     m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
     const int on = 1;
     ::setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
-    const sockaddr_in address = loopback(port);
+    const sockaddr_in address = Loopback(port);
     if (m_listener < 0 || ::bind(m_listener, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0
         || ::listen(m_listener, 8) != 0)
         return false;
@@ -96,7 +96,7 @@ void TcpPipe::accept()
 void TcpPipe::serve(int client)
 {
     const int archive = ::socket(AF_INET, SOCK_STREAM, 0);
-    const sockaddr_in address = loopback(m_archivePort);
+    const sockaddr_in address = Loopback(m_archivePort);
     std::lock_guard lock(m_mutex);
     m_sockets.push_back(client);
     m_sockets.push_back(archive);
@@ -104,10 +104,10 @@ void TcpPipe::serve(int client)
         ::shutdown(client, SHUT_RDWR);
         return;
     }
-    noDelay(client);
-    noDelay(archive);
-    m_copiers.emplace_back(copy, client, archive);
-    m_copiers.emplace_back(copy, archive, client);
+    NoDelay(client);
+    NoDelay(archive);
+    m_copiers.emplace_back(Copy, client, archive);
+    m_copiers.emplace_back(Copy, archive, client);
 }
 #else
 TcpPipe::TcpPipe(quint16 archivePort)

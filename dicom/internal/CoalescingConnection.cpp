@@ -26,7 +26,7 @@ namespace {
 thread_local std::vector<CoalescingConnection*> t_holding;
 
 #ifdef QUORIN_HOLDS_WRITES
-bool readableNow(DcmNativeSocketType socket)
+bool ReadableNow(DcmNativeSocketType socket)
 {
     pollfd readable{socket, POLLIN, 0};
     return ::poll(&readable, 1, 0) > 0;
@@ -69,7 +69,7 @@ ssize_t CoalescingConnection::read(void* buf, size_t nbyte)
         const ssize_t got = ::recv(getSocket(), buf, nbyte, MSG_DONTWAIT);
         if (got >= 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
             return got;
-        pushHeldWrites();
+        PushHeldWrites();
     }
 #endif
     return DcmTCPConnection::read(buf, nbyte);
@@ -79,9 +79,9 @@ OFBool CoalescingConnection::networkDataAvailable(int timeout)
 {
 #ifdef QUORIN_HOLDS_WRITES
     if (!t_holding.empty()) {
-        if (readableNow(getSocket()))
+        if (ReadableNow(getSocket()))
             return OFTrue;
-        pushHeldWrites();
+        PushHeldWrites();
     }
 #endif
     return DcmTCPConnection::networkDataAvailable(timeout);
@@ -113,7 +113,7 @@ void CoalescingConnection::push()
 #endif
 }
 
-void pushHeldWrites()
+void PushHeldWrites()
 {
     while (!t_holding.empty())
         t_holding.back()->push();

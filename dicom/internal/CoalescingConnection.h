@@ -34,6 +34,6 @@ private:
 
 // Sends what this thread's connections hold (before a wait that is not on
 // a socket).
-void pushHeldWrites();
+void PushHeldWrites();
 
 } // namespace quorin::dicom

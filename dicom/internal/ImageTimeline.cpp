@@ -14,7 +14,7 @@ std::vector<ImageTimeline> g_answered;
 
 } // namespace
 
-void markTimeline(TimelineStage stage)
+void MarkTimeline(TimelineStage stage)
 {
     if (stage == TimelineStage::CommandIn)
         t_current = {};
@@ -25,7 +25,7 @@ void markTimeline(TimelineStage stage)
     g_answered.push_back(t_current);
 }
 
-std::vector<ImageTimeline> takeTimelines()
+std::vector<ImageTimeline> TakeTimelines()
 {
     std::lock_guard lock(g_mutex);
     return std::exchange(g_answered, {});

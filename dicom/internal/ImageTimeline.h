@@ -29,11 +29,11 @@ struct ImageTimeline {
 };
 
 #ifdef QUORIN_IMAGE_TIMELINE
-void markTimeline(TimelineStage stage);
+void MarkTimeline(TimelineStage stage);
 // The images answered since the last call, in the order of their answers.
-std::vector<ImageTimeline> takeTimelines();
+std::vector<ImageTimeline> TakeTimelines();
 #else
-inline void markTimeline(TimelineStage) {}
+inline void MarkTimeline(TimelineStage) {}
 #endif
 
 } // namespace quorin::dicom

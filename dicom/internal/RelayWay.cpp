@@ -11,22 +11,22 @@ std::atomic<std::uint64_t> g_cutThroughCount{0};
 std::atomic<std::uint64_t> g_storeAndForwardCount{0};
 } // namespace
 
-void setCutThroughEnabled(bool enabled)
+void SetCutThroughEnabled(bool enabled)
 {
     g_cutThrough = enabled;
 }
 
-bool cutThroughEnabled()
+bool CutThroughEnabled()
 {
     return g_cutThrough;
 }
 
-RelayWayCounts relayWayCounts()
+RelayWayCounts CountedRelayWays()
 {
     return {g_cutThroughCount, g_storeAndForwardCount};
 }
 
-void countRelayWay(RelayWay way)
+void CountRelayWay(RelayWay way)
 {
     ++(way == RelayWay::CutThrough ? g_cutThroughCount : g_storeAndForwardCount);
 }

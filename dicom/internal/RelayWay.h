@@ -19,11 +19,11 @@ struct RelayWayCounts {
 
 // Test hook: off sends every image by store and forward from the next
 // image on; on restores the default.
-void setCutThroughEnabled(bool enabled);
-bool cutThroughEnabled();
+void SetCutThroughEnabled(bool enabled);
+bool CutThroughEnabled();
 
 // Images forwarded so far (whatever the outcome), per way.
-RelayWayCounts relayWayCounts();
-void countRelayWay(RelayWay way);
+RelayWayCounts CountedRelayWays();
+void CountRelayWay(RelayWay way);
 
 } // namespace quorin::dicom

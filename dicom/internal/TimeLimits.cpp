@@ -15,38 +15,38 @@ std::atomic<int> g_acseSeconds{kAcseTimeoutSeconds};
 std::atomic<int> g_dimseSeconds{kArchiveDimseTimeoutSeconds};
 std::atomic<int> g_sendSeconds{kSocketSendTimeoutSeconds};
 
-void applySocketSendLimit()
+void ApplySocketSendLimit()
 {
     dcmSocketSendTimeout.set(g_sendSeconds);
 }
 
 } // namespace
 
-ArchiveTimeLimits archiveTimeLimits()
+ArchiveTimeLimits CurrentArchiveTimeLimits()
 {
     return {g_acseSeconds, g_dimseSeconds, g_sendSeconds};
 }
 
-void setArchiveTimeLimits(ArchiveTimeLimits limits)
+void SetArchiveTimeLimits(ArchiveTimeLimits limits)
 {
     g_acseSeconds = limits.acseSeconds;
     g_dimseSeconds = limits.dimseSeconds;
     g_sendSeconds = limits.sendSeconds;
-    applySocketSendLimit();
+    ApplySocketSendLimit();
 }
 
-ArchiveTimeLimits defaultArchiveTimeLimits()
+ArchiveTimeLimits DefaultArchiveTimeLimits()
 {
     return {kAcseTimeoutSeconds, kArchiveDimseTimeoutSeconds, kSocketSendTimeoutSeconds};
 }
 
-void applyToolkitTimeLimits()
+void ApplyToolkitTimeLimits()
 {
     // Without it a connect to an unreachable archive blocks indefinitely.
     dcmConnectionTimeout.set(kConnectTimeoutSeconds);
     // The toolkit's own write limit (60 s) would let a stalled archive
     // outlast the sender's patience.
-    applySocketSendLimit();
+    ApplySocketSendLimit();
 }
 
 } // namespace quorin::dicom

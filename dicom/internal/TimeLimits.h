@@ -43,15 +43,15 @@ struct ArchiveTimeLimits {
     int sendSeconds;
 };
 
-ArchiveTimeLimits archiveTimeLimits();
+ArchiveTimeLimits CurrentArchiveTimeLimits();
 
 // Test hook: the limits for archive associations opened from now on;
 // setArchiveTimeLimits(defaultArchiveTimeLimits()) restores them.
-void setArchiveTimeLimits(ArchiveTimeLimits limits);
-ArchiveTimeLimits defaultArchiveTimeLimits();
+void SetArchiveTimeLimits(ArchiveTimeLimits limits);
+ArchiveTimeLimits DefaultArchiveTimeLimits();
 
 // Hands the toolkit its process-wide limits, the connect and the write
 // limit; done once at its set-up.
-void applyToolkitTimeLimits();
+void ApplyToolkitTimeLimits();
 
 } // namespace quorin::dicom

@@ -18,7 +18,7 @@ namespace quorin::dicom {
 
 namespace {
 
-void prepare()
+void Prepare()
 {
     // Windows sockets work only after WSAStartup, which the toolkit leaves
     // to its programs; elsewhere this does nothing.
@@ -37,7 +37,7 @@ void prepare()
     // A slow reverse DNS lookup would delay every incoming association.
     dcmDisableGethostbyaddr.set(OFTrue);
 
-    applyToolkitTimeLimits();
+    ApplyToolkitTimeLimits();
 
     // Decoders for sending to an archive that refuses the compressed syntax;
     // decompression keeps the SOP Instance UID.
@@ -48,10 +48,10 @@ void prepare()
 
 } // namespace
 
-void ensureToolkitReady()
+void EnsureToolkitReady()
 {
     static std::once_flag once;
-    std::call_once(once, prepare);
+    std::call_once(once, Prepare);
 }
 
 } // namespace quorin::dicom

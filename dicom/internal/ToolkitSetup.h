@@ -10,6 +10,6 @@ inline constexpr unsigned kMaxPduBytes = 131072;
 // Safe to call from any thread and any number of times; only the first call
 // does work. Must run before the first socket is made (socket options are
 // read from the environment when the toolkit creates its sockets).
-void ensureToolkitReady();
+void EnsureToolkitReady();
 
 } // namespace quorin::dicom

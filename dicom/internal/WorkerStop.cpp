@@ -17,7 +17,7 @@ namespace {
 
 thread_local WorkerStop* t_stop = nullptr;
 
-void shutDown(DcmNativeSocketType socket)
+void ShutDownSocket(DcmNativeSocketType socket)
 {
 #ifdef _WIN32
     ::shutdown(socket, SD_BOTH);
@@ -29,7 +29,7 @@ void shutDown(DcmNativeSocketType socket)
 // Closed with a reset rather than a FIN. After a stop the peer may still be
 // sending into a window the worker no longer empties; a FIN would leave it
 // probing that window for a minute, a reset ends its transfer at once.
-void closeWithReset(DcmNativeSocketType socket)
+void CloseWithReset(DcmNativeSocketType socket)
 {
     linger abortive{};
     abortive.l_onoff = 1;
@@ -67,7 +67,7 @@ private:
             return;
         m_stop->detach(getSocket());
         if (m_stop->requested())
-            closeWithReset(getSocket());
+            CloseWithReset(getSocket());
         m_stop = nullptr;
     }
 
@@ -83,7 +83,7 @@ void WorkerStop::request()
         std::lock_guard lock(m_mutex);
         m_requested = true;
         for (const DcmNativeSocketType socket : m_sockets)
-            shutDown(socket);
+            ShutDownSocket(socket);
         wake = m_wake;
     }
     if (wake)
@@ -102,7 +102,7 @@ void WorkerStop::attach(DcmNativeSocketType socket)
         std::lock_guard lock(m_mutex);
         m_sockets.push_back(socket);
         if (m_requested)
-            shutDown(socket);
+            ShutDownSocket(socket);
     }
     if (m_onAttach)
         m_onAttach();

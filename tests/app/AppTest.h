@@ -33,7 +33,7 @@ inline QString Line(const QMessageBox& box)
 
 // Operator rows as one line, a word per row: x ticked or - not, * when
 // selected, then its short code, which stands for these names.
-inline const QMap<QString, QString> Names{{"AA", "Anna|Arm"}, {"nn", "|"}, {"CC", "Cleo|Cole"}, {"DD", "Dora|Dux"}, {"lo", "Lo|Wer"}};
+inline const QMap<QString, QString> kNames{{"AA", "Anna|Arm"}, {"nn", "|"}, {"CC", "Cleo|Cole"}, {"DD", "Dora|Dux"}, {"lo", "Lo|Wer"}};
 
 // Settings.ini's operator section holding `rows`, the ticked ones with
 // `marker`, and empty rows up to `count`.
@@ -43,7 +43,7 @@ inline QByteArray Operators(const QString& rows, const QByteArray& marker = "Che
     QByteArray section = "[Operator]\r\nOperatorCount=" + QByteArray::number(count < 0 ? words.size() : count) + "\r\n";
     for (int i = 0; i < words.size(); ++i)
         section += "Operator" + QByteArray::number(i + 1) + "=" + (words[i].startsWith('x') ? marker : "") + "|"
-                   + (Names[words[i].right(2)] + "|" + words[i].right(2)).toUtf8() + "\r\n";
+                   + (kNames[words[i].right(2)] + "|" + words[i].right(2)).toUtf8() + "\r\n";
     return section;
 }
 
@@ -141,8 +141,8 @@ public:
         form.show();
         QVERIFY(Activate(&form));
     }
-    void writeSettings(const QByteArray& content) { QVERIFY(TestFiles::write(SettingsFilePath(), content)); }
-    QByteArray settingsFile() const { return TestFiles::read(SettingsFilePath()); }
+    void writeSettings(const QByteArray& content) { QVERIFY(TestFiles::Write(SettingsFilePath(), content)); }
+    QByteArray settingsFile() const { return TestFiles::Read(SettingsFilePath()); }
     QTreeWidgetItem* row(int index) const { return OperatorRow(form.lstOperator, index); }
     void clickRow(int index, bool checkBox = false) const
     {

@@ -18,8 +18,8 @@
 
 namespace {
 
-const QString FillAll = "Quorin Relay: Fehler | Bitte füllen Sie alle Felder aus. | Information";
-const QString Taken = "Quorin Relay: Bereits vorhanden | Dieser Kürzel ist bereits vergeben. | Information";
+const QString kFillAll = "Quorin Relay: Fehler | Bitte füllen Sie alle Felder aus. | Information";
+const QString kTaken = "Quorin Relay: Bereits vorhanden | Dieser Kürzel ist bereits vergeben. | Information";
 
 // typed: first name, surname, short code ("paste " before a text pastes
 // it); correction: typed after a Backspace where the message leaves the
@@ -73,10 +73,10 @@ private slots:
     {
         QTest::addColumn<Fill>("f");
         const QString q20(20, 'q'), n120(120, 'n');
-        QTest::newRow("field empty: focus stays") << Fill{{"", "Weiß", "ß"}, FillAll, "Jürgen", {"Jürgen", "Weiß", "ß"}};
-        QTest::newRow("surname empty") << Fill{{"Max", "", "MM"}, FillAll};
-        QTest::newRow("short code empty") << Fill{{"Max", "Muster", ""}, FillAll};
-        QTest::newRow("short code taken: focus to it") << Fill{{"Jürgen", "Weiß", "aa"}, Taken, "w", {"Jürgen", "Weiß", "AW"}};
+        QTest::newRow("field empty: focus stays") << Fill{{"", "Weiß", "ß"}, kFillAll, "Jürgen", {"Jürgen", "Weiß", "ß"}};
+        QTest::newRow("surname empty") << Fill{{"Max", "", "MM"}, kFillAll};
+        QTest::newRow("short code empty") << Fill{{"Max", "Muster", ""}, kFillAll};
+        QTest::newRow("short code taken: focus to it") << Fill{{"Jürgen", "Weiß", "aa"}, kTaken, "w", {"Jürgen", "Weiß", "AW"}};
         QTest::newRow("list full") << Fill{{"Max", "Muster", "MM"}, "Quorin Relay: Fehler | Die Operatorliste ist voll. | Information", "", {}, 32766};
         QTest::newRow("blanks count as filled; a trailing blank makes a code free") << Fill{{" ", " ", "AA "}, "", "", {" ", " ", "AA "}};
         QTest::newRow("same names, a code taken in other case: free") << Fill{{"Anna", "Arm", "LO"}, "", "", {"Anna", "Arm", "LO"}};
@@ -85,7 +85,7 @@ private slots:
         // so the code keeps its length, 16 at most.
         QTest::newRow("length limits; short code upper-cased, µ and ß kept")
             << Fill{{n120, "M", "aµßb" + q20}, "", "", {n120.left(100), "M", "AµßB" + q20.left(12).toUpper()}};
-        QTest::newRow("separator pasted") << Fill{{"A", "paste x|y", "M"}, FillAll};
+        QTest::newRow("separator pasted") << Fill{{"A", "paste x|y", "M"}, kFillAll};
         QTest::newRow("separator typed, outside Windows-1252: dropped; € kept") << Fill{{"A|B", "5€Ł", "M"}, "", "", {"AB", "5€", "M"}};
         // Edit checks nothing: empty, taken, lower case.
         QTest::newRow("edit: as typed, on duty anew") << Fill{{"", "Bo", "lo"}, "", "", {"", "Bo", "lo"}, 2, "edit"};
@@ -98,7 +98,7 @@ private slots:
     {
         QFETCH(Fill, f);
         const bool edit = f.dialog != "new";
-        const quint16 port = quorin::test::freeLoopbackPort();
+        const quint16 port = quorin::test::FreeLoopbackPort();
         RelayApp app(Operators("xAA -lo", "Checked", f.rows) + "[Local]\r\nLocalPort=" + QByteArray::number(port) + "\r\n");
         app.load(); // Anna on duty and selected; an empty list: nobody, as the start said
         app.shown.clear();
@@ -127,7 +127,7 @@ private slots:
             if (f.message.isEmpty())
                 return;
             QVERIFY(Activate(&form));
-            QCOMPARE(QApplication::focusWidget(), f.message == Taken ? boxes[2] : boxes[0]);
+            QCOMPARE(QApplication::focusWidget(), f.message == kTaken ? boxes[2] : boxes[0]);
             if (f.correction.isEmpty())
                 return;
             TypeText("\b" + f.correction + "\r"); // closes: else no row is added
@@ -170,7 +170,7 @@ private slots:
 #endif
         quorin::test::StorescpArchive archive;
         QVERIFY(archive.start());
-        const quint16 port = quorin::test::freeLoopbackPort();
+        const quint16 port = quorin::test::FreeLoopbackPort();
         RelayApp app("[Archive]\r\nAET=ARCHIVE\r\nIP=127.0.0.1\r\nPort=" + QByteArray::number(archive.port())
                      + "\r\n[Local]\r\nLocalAET=RELAY\r\nLocalPort=" + QByteArray::number(port) + "\r\n" + Operators("xAA"));
         app.load(); // Anna selected, relaying
@@ -182,7 +182,7 @@ private slots:
             QVERIFY(!(form.windowFlags() & Qt::WindowMinimizeButtonHint));
             QTest::mouseClick(app.form.windowHandle(), Qt::LeftButton, {}, app.form.cmdDel->mapTo(&app.form, QPoint(9, 9)));
             TypeText("x"); // into the box with the focus, over the name "Operator ändern" selected there
-            QVERIFY(quorin::test::storescu(port, image).succeeded());
+            QVERIFY(quorin::test::Storescu(port, image).succeeded());
             QCOMPARE(archive.storedFiles().size(), 1);
             QVERIFY(form.isVisible() && QApplication::focusWidget());
             QCOMPARE(QApplication::focusWidget()->property("text").toString(), QStringLiteral("x"));
@@ -236,7 +236,7 @@ private slots:
     void settingsDialogWritesReloadsAndStops()
     {
         QFETCH(Press, p);
-        const quint16 port = quorin::test::freeLoopbackPort();
+        const quint16 port = quorin::test::FreeLoopbackPort();
         RelayApp app(p.file == "none" ? QByteArray() : Operators("xAA") + "[Local]\r\nLocalPort=" + QByteArray::number(port) + "\r\n");
         app.load();
         if (!p.file.isEmpty() && p.file != "none")

@@ -18,12 +18,12 @@ using namespace quorin::test;
 
 namespace {
 
-const QString NoConnection = "Quorin Relay: Keine Verbindung | Es konnte keine Verbindung hergestellt werden. | Critical";
-const QString NoOperator = "Quorin Relay: Kein Operator ausgewählt. | Sie müssen einen Operator auswählen. | Information";
-const QString Ask = "Quorin Relay: Wirklich löchen? | Wollen Sie den Operator wirklich löschen? | Question | &Ja, &Nein";
-const QString NotSaved = "Quorin Relay: Fehler | Die Operatorliste konnte nicht gespeichert werden. | Critical";
+const QString kNoConnection = "Quorin Relay: Keine Verbindung | Es konnte keine Verbindung hergestellt werden. | Critical";
+const QString kNoOperator = "Quorin Relay: Kein Operator ausgewählt. | Sie müssen einen Operator auswählen. | Information";
+const QString kAsk = "Quorin Relay: Wirklich löchen? | Wollen Sie den Operator wirklich löschen? | Question | &Ja, &Nein";
+const QString kNotSaved = "Quorin Relay: Fehler | Die Operatorliste konnte nicht gespeichert werden. | Critical";
 
-const QString TransferFailed = "Quorin Relay: Fehler | Es ist ein Fehler bei der Übertragung aufgetreten. | Critical";
+const QString kTransferFailed = "Quorin Relay: Fehler | Es ist ein Fehler bei der Übertragung aufgetreten. | Critical";
 
 struct Load { QByteArray localPort, marker; QStringList messages; };
 // steps: "box <row>" (its check box clicked), "row <row>" (clicked),
@@ -47,17 +47,17 @@ private slots:
         QTest::addColumn<Load>("l");
         QTest::newRow("no Settings.ini: nothing starts") << Load{"none", "Checked", {}};
         QTest::newRow("ticked, free port") << Load{"free", "Checked", {}};
-        QTest::newRow("lower case: no marker") << Load{"free", "checked", {NoOperator}};
-        QTest::newRow("trailing blank: no marker") << Load{"free", "Checked ", {NoOperator}};
-        QTest::newRow("beyond the port range") << Load{"70000", "Checked", {NoConnection}};
+        QTest::newRow("lower case: no marker") << Load{"free", "checked", {kNoOperator}};
+        QTest::newRow("trailing blank: no marker") << Load{"free", "Checked ", {kNoOperator}};
+        QTest::newRow("beyond the port range") << Load{"70000", "Checked", {kNoConnection}};
         // Without a ticked operator the stop request still needs the port.
-        QTest::newRow("empty, nobody ticked") << Load{"", "", {NoOperator, NoConnection}};
-        QTest::newRow("empty") << Load{"", "Checked", {NoConnection}};
+        QTest::newRow("empty, nobody ticked") << Load{"", "", {kNoOperator, kNoConnection}};
+        QTest::newRow("empty") << Load{"", "Checked", {kNoConnection}};
     }
     void loadStartsRelayingWithSettingsFile()
     {
         QFETCH(Load, l);
-        const quint16 port = freeLoopbackPort();
+        const quint16 port = FreeLoopbackPort();
         const QByteArray number = l.localPort == "free" ? QByteArray::number(port) : l.localPort;
         const QByteArray ini = l.localPort == "none" ? QByteArray() : "[Local]\r\nLocalPort=" + number + "\r\n" + Operators("-AA xnn", l.marker);
         RelayApp app(ini);
@@ -86,19 +86,19 @@ private slots:
         QTest::newRow("Space tick: the only one; closed with Beenden") << Steps{"xAA -nn xCC", "current 1, Space, cmdClose", "-AA x*nn -CC"};
         QTest::newRow("unticking the one on duty: ticked again") << Steps{"xAA -nn -CC", "box 0", "x*AA -nn -CC"};
         QTest::newRow("click on a row: no tick") << Steps{"-AA -nn -CC", "row 0", "-*AA -nn -CC"};
-        QTest::newRow("delete, No: kept") << Steps{"-AA -nn xCC -DD", "row 1, No, cmdDel", "-AA -*nn xCC -DD", {Ask}};
-        QTest::newRow("delete: the last row selected after") << Steps{"-AA -nn xCC -DD", "row 1, cmdDel", "-AA xCC -*DD", {Ask}};
-        QTest::newRow("delete the one on duty: relaying stops") << Steps{"xAA -nn", "row 0, cmdDel", "-*nn", {Ask}};
-        QTest::newRow("delete the only row: Edit and Delete off") << Steps{"-AA", "row 0, cmdDel", "", {Ask}};
+        QTest::newRow("delete, No: kept") << Steps{"-AA -nn xCC -DD", "row 1, No, cmdDel", "-AA -*nn xCC -DD", {kAsk}};
+        QTest::newRow("delete: the last row selected after") << Steps{"-AA -nn xCC -DD", "row 1, cmdDel", "-AA xCC -*DD", {kAsk}};
+        QTest::newRow("delete the one on duty: relaying stops") << Steps{"xAA -nn", "row 0, cmdDel", "-*nn", {kAsk}};
+        QTest::newRow("delete the only row: Edit and Delete off") << Steps{"-AA", "row 0, cmdDel", "", {kAsk}};
         QTest::newRow("nothing selected: nothing asked, no dialog") << Steps{"-AA -nn", "cmdDel, cmdEdit", "-AA -nn"};
-        QTest::newRow("delete before any start") << Steps{"", "no file, cmdDel", "", {Ask}};
+        QTest::newRow("delete before any start") << Steps{"", "no file, cmdDel", "", {kAsk}};
         QTest::newRow("read-only file: reported; mouse tick, closed from the menu")
-            << Steps{"xAA -nn", "box 1, read-only, Datei/Beenden", "-AA x*nn", {NotSaved}};
+            << Steps{"xAA -nn", "box 1, read-only, Datei/Beenden", "-AA x*nn", {kNotSaved}};
     }
     void listFollowsTheUser()
     {
         QFETCH(Steps, s);
-        const quint16 port = freeLoopbackPort();
+        const quint16 port = FreeLoopbackPort();
         const bool noFile = s.steps.startsWith("no file");
         const QByteArray local = "[Local]\r\nLocalPort=" + QByteArray::number(port) + "\r\n", loaded = local + Operators(s.loaded);
         RelayApp app(noFile ? QByteArray() : loaded);
@@ -137,7 +137,7 @@ private slots:
         QCOMPARE(rows.trimmed(), s.rows);
         for (const QString& word : s.rows.split(' ', Qt::SkipEmptyParts)) // the last ticked is on duty
             if (word.startsWith('x'))
-                label = QString(Names[onDuty = word.right(2)]).replace('|', ' ');
+                label = QString(kNames[onDuty = word.right(2)]).replace('|', ' ');
         QCOMPARE(QStringList({app.wiring.station().operatorShortCode(), app.form.lblOperator->text()}), QStringList({onDuty, label}));
         QVERIFY(app.listeningShown(!onDuty.isEmpty(), port));
         QCOMPARE(QList<bool>({app.form.cmdEdit->isEnabled(), app.form.cmdDel->isEnabled()}), QList<bool>(2, !s.rows.isEmpty()));
@@ -155,7 +155,7 @@ private slots:
     void relaysStampsLogsAndTellsOfFailures()
     {
         StorescpArchive archive;
-        const quint16 relayPort = freeLoopbackPort(), downPort = freeLoopbackPort();
+        const quint16 relayPort = FreeLoopbackPort(), downPort = FreeLoopbackPort();
         // Debugmode the number 1; the archive port no number: images fail after line A. Anna on duty, Cleo
         // not, nor the third operator, whose names and short code are empty.
         RelayApp app("[Archive]\r\nAET=ARCHIVE\r\nIP=127.0.0.1\r\nPort=abc\r\n[Local]\r\nLocalAET=RELAY\r\nLocalPort="
@@ -163,18 +163,18 @@ private slots:
         app.load();
         const QStringList images = TestImages(app.folder.path()).series(QStringLiteral("ct"), 8);
         SetDebugLogClock([] { return QDateTime({2026, 12, 7}, {10, 0, 1}); });
-        const auto debugLog = [] { return QString::fromLatin1(TestFiles::read(DebugLogPath())); };
+        const auto debugLog = [] { return QString::fromLatin1(TestFiles::Read(DebugLogPath())); };
         QString log;
         const auto logged = [&](int image, const QString& stamp, quint16 port) {
             const QString line = QStringLiteral("07.12.2026 10:00:01 - %1\r\n");
             log += line.arg(QStringLiteral("Change Attribut (Images: %1 | New Attribut: %2)")
-                                .arg(QString(rawValue(images[image], 0x0008, 0x0018)), stamp))
+                                .arg(QString(RawValue(images[image], 0x0008, 0x0018)), stamp))
                    + (port ? line.arg(QStringLiteral("Send to ARCHIVE - 127.0.0.1 - %1").arg(port)) : "")
                    + (port && port == archive.port() ? line.arg(QString(49, '-')) : "");
         };
 
         // On after a failure (storescu halts by default), and telling each response.
-        const auto sender = startStorescu(relayPort, images.mid(0, 3), {QStringLiteral("--no-halt"), QStringLiteral("-v")});
+        const auto sender = StartStorescu(relayPort, images.mid(0, 3), {QStringLiteral("--no-halt"), QStringLiteral("-v")});
         bool answeredWhileOpen = false;
         const QDeadlineTimer deadline(30000);
         app.hold = [&] { // the box, held open until the sender is done (at most 30 s)
@@ -184,42 +184,42 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(sender->done() && !app.shown.isEmpty() && !QApplication::activeModalWidget(), 40000);
         QVERIFY(answeredWhileOpen);
         QCOMPARE(app.mostBoxes, 1);
-        QCOMPARE(app.shown, QStringList{TransferFailed});
+        QCOMPARE(app.shown, QStringList{kTransferFailed});
         QCOMPARE(sender->result(0).output.count(QStringLiteral("Refused: OutOfResources")), 3);
         for (int image = 0; image < 3; ++image)
             logged(image, "AA", 0);
         QCOMPARE(debugLog(), log);
 
         app.settings.ArchivePort = QString::number(downPort); // nobody listens there
-        QVERIFY(!storescu(relayPort, {images[3]}).succeeded());
-        QTRY_COMPARE(app.shown, (QStringList{TransferFailed, TransferFailed}));
+        QVERIFY(!Storescu(relayPort, {images[3]}).succeeded());
+        QTRY_COMPARE(app.shown, (QStringList{kTransferFailed, kTransferFailed}));
         QVERIFY(app.listeningShown(true, relayPort));
         logged(3, "AA", downPort);
 
         // The archive comes back: the next images go through, no new message.
         QVERIFY(archive.start());
         app.settings.ArchivePort = QString::number(archive.port()) + ".0"; // logged as a whole number
-        QVERIFY(storescu(relayPort, {images[4]}).succeeded());
+        QVERIFY(Storescu(relayPort, {images[4]}).succeeded());
         app.clickRow(1, true);
-        QVERIFY(storescu(relayPort, {images[5]}).succeeded());
+        QVERIFY(Storescu(relayPort, {images[5]}).succeeded());
         logged(4, "AA", archive.port());
         logged(5, "CC", archive.port());
         QTRY_COMPARE(debugLog(), log);
         app.settings.Debugmode = QStringLiteral("2.5"); // a number other than 1: writes nothing
         app.clickRow(2, true); // an empty short code on duty: stamped over the image's own value
-        QVERIFY(runTool("dcmodify", {"-nb", "-i", "(0008,1070)=OLD", images[6]}).succeeded());
-        QVERIFY(storescu(relayPort, {images[6]}).succeeded());
+        QVERIFY(RunTool("dcmodify", {"-nb", "-i", "(0008,1070)=OLD", images[6]}).succeeded());
+        QVERIFY(Storescu(relayPort, {images[6]}).succeeded());
         QCOMPARE(debugLog(), log);
         QCOMPARE(app.shown.size(), 2);
         // Debugmode 1 with a file named Log where its folder belongs: line A
         // cannot be written, so the image fails and its sender hears so.
         app.settings.Debugmode = QStringLiteral("1");
-        QVERIFY(QDir(app.folder.filePath("Log")).removeRecursively() && TestFiles::write(app.folder.filePath("Log"), "x"));
-        QVERIFY(!storescu(relayPort, {images[7]}).succeeded());
-        QTRY_COMPARE(app.shown, QStringList(3, TransferFailed));
+        QVERIFY(QDir(app.folder.filePath("Log")).removeRecursively() && TestFiles::Write(app.folder.filePath("Log"), "x"));
+        QVERIFY(!Storescu(relayPort, {images[7]}).succeeded());
+        QTRY_COMPARE(app.shown, QStringList(3, kTransferFailed));
         QStringList stamps;
         for (const QString& file : archive.storedFiles())
-            stamps.append(rawValue(file, 0x0008, 0x1070));
+            stamps.append(RawValue(file, 0x0008, 0x1070));
         stamps.sort();
         QCOMPARE(stamps, (QStringList{"", "AA", "CC"}));
         SetDebugLogClock({});

@@ -25,22 +25,22 @@
 const QString kRefused = QStringLiteral("Refused: OutOfResources");
 
 // The folder the relay keeps received images in.
-inline QString relayTemporaryFolder()
+inline QString RelayTemporaryFolder()
 {
     return QDir::temp().filePath(QStringLiteral("quorinrelay-%1").arg(QCoreApplication::applicationPid()));
 }
 
 // Files left in it.
-inline QStringList leftoverTemporaryFiles()
+inline QStringList LeftoverTemporaryFiles()
 {
-    return QDir(relayTemporaryFolder()).entryList(QDir::Files);
+    return QDir(RelayTemporaryFolder()).entryList(QDir::Files);
 }
 
 // Waits until there are none; a worker removes an image's file just after it
 // answered the sender, so the sender may finish a moment before that.
-inline bool waitForNoTemporaryFiles(int timeoutMs = 5000)
+inline bool WaitForNoTemporaryFiles(int timeoutMs = 5000)
 {
-    return quorin::test::waitUntil([] { return leftoverTemporaryFiles().isEmpty(); }, timeoutMs);
+    return quorin::test::WaitUntil([] { return LeftoverTemporaryFiles().isEmpty(); }, timeoutMs);
 }
 
 namespace quorin::test {
@@ -61,7 +61,7 @@ public:
         // off (or on) for the relays of a test run, so CTest runs the relay
         // tests on both paths.
         if (!qEnvironmentVariableIsEmpty("QUORIN_CUT_THROUGH"))
-            quorin::dicom::setCutThroughEnabled(qgetenv("QUORIN_CUT_THROUGH") != "0");
+            quorin::dicom::SetCutThroughEnabled(qgetenv("QUORIN_CUT_THROUGH") != "0");
         SetProgramFolderOverride(m_programFolder.path()); // for the debug log
     }
 
@@ -76,7 +76,7 @@ public:
     // false when that failed.
     bool start(quint16 archivePort = 0)
     {
-        m_port = freeLoopbackPort();
+        m_port = FreeLoopbackPort();
         m_settings = RelaySettings{QStringLiteral("ARCHIVE"), QStringLiteral("127.0.0.1"), QString::number(archivePort),
                                    QStringLiteral("QUORIN"), QString::number(m_port), QStringLiteral("0")};
         m_station.replaceServer();

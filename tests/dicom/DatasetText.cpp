@@ -13,14 +13,14 @@
 
 namespace {
 
-bool load(DcmFileFormat& file, const QString& path)
+bool LoadFile(DcmFileFormat& file, const QString& path)
 {
     const bool loaded = file.loadFile(QFile::encodeName(path).constData()).good();
     file.loadAllDataIntoMemory();
     return loaded;
 }
 
-QStringList elementsOf(DcmItem& item)
+QStringList ElementsOf(DcmItem& item)
 {
     // Padding to even length is encoding, not content: a value rewritten by
     // a decoder reads back with its pad blank, the original one without
@@ -38,10 +38,10 @@ QStringList elementsOf(DcmItem& item)
 
 } // namespace
 
-QStringList datasetElements(const QString& file, const QList<TagNumbers>& without, bool decompressed)
+QStringList DatasetElements(const QString& file, const QList<TagNumbers>& without, bool decompressed)
 {
     DcmFileFormat format;
-    if (!load(format, file))
+    if (!LoadFile(format, file))
         return {};
     DcmDataset* dataset = format.getDataset();
     for (const TagNumbers& tag : without)
@@ -57,21 +57,21 @@ QStringList datasetElements(const QString& file, const QList<TagNumbers>& withou
         if (!wasLossy)
             delete dataset->remove(DCM_LossyImageCompression);
     }
-    return elementsOf(*dataset);
+    return ElementsOf(*dataset);
 }
 
-QStringList metaElements(const QString& file)
+QStringList MetaElements(const QString& file)
 {
     DcmFileFormat format;
-    return load(format, file) ? elementsOf(*format.getMetaInfo()) : QStringList();
+    return LoadFile(format, file) ? ElementsOf(*format.getMetaInfo()) : QStringList();
 }
 
-QByteArray rawValue(const QString& file, quint16 group, quint16 element)
+QByteArray RawValue(const QString& file, quint16 group, quint16 element)
 {
     DcmFileFormat format;
     const char* value = nullptr;
     Uint32 length = 0;
-    if (load(format, file)) {
+    if (LoadFile(format, file)) {
         DcmItem* item = group == 0x0002 ? static_cast<DcmItem*>(format.getMetaInfo()) : format.getDataset();
         item->findAndGetString(DcmTagKey(group, element), value, length);
     }

@@ -14,16 +14,16 @@ using TagNumbers = std::pair<quint16, quint16>;
 // its items) and group lengths as stored, without the tags in `without`.
 // With `decompressed` the pixel data is decoded first. Empty when the file
 // cannot be read.
-QStringList datasetElements(const QString& file, const QList<TagNumbers>& without = {}, bool decompressed = false);
+QStringList DatasetElements(const QString& file, const QList<TagNumbers>& without = {}, bool decompressed = false);
 // The file meta information, the same way.
-QStringList metaElements(const QString& file);
+QStringList MetaElements(const QString& file);
 
 // The raw bytes of a text element, as stored (no character set conversion),
 // without the padding to even length; group 0002 from the meta information.
-QByteArray rawValue(const QString& file, quint16 group, quint16 element);
+QByteArray RawValue(const QString& file, quint16 group, quint16 element);
 
 // The transfer syntax UID of a file's meta information.
-inline QString transferSyntaxOf(const QString& file)
+inline QString TransferSyntaxOf(const QString& file)
 {
-    return QString::fromLatin1(rawValue(file, 0x0002, 0x0010));
+    return QString::fromLatin1(RawValue(file, 0x0002, 0x0010));
 }

@@ -29,7 +29,7 @@ struct Sent {
     QString outcome() const
     {
         if (!copies.isEmpty())
-            return transferSyntaxOf(copies.first());
+            return TransferSyntaxOf(copies.first());
         if (output.contains(QStringLiteral("unable to convert")))
             return kCannotConvert;
         return output.contains(kRefused) ? kRefused : QStringLiteral("failed");
@@ -41,16 +41,16 @@ struct Sent {
 const bool kLinuxPeers = QSysInfo::productType() != "windows";
 
 // tests/dicom/pydicom_files.py: images made and read by another toolkit.
-inline ToolRun pydicomFiles(const QStringList& arguments)
+inline ToolRun PydicomFiles(const QStringList& arguments)
 {
-    return runTool(QStringLiteral("/usr/bin/python3"),
+    return RunTool(QStringLiteral("/usr/bin/python3"),
                    QStringList{QStringLiteral(QUORIN_SOURCE_DIR "/tests/dicom/pydicom_files.py")} + arguments);
 }
 
 // Group 0008's length changes with the stamp; pydicomFiles judges it. A
 // sequence's length may be written out (as storescu does) where the sender
 // left it undefined, the same content.
-inline QStringList withoutLengthEncodings(QStringList elements)
+inline QStringList WithoutLengthEncodings(QStringList elements)
 {
     static const QRegularExpression length(QStringLiteral("^\\(0008,0000\\) UL \\d+"));
     static const QRegularExpression encoded(QStringLiteral("(Sequence|Item) with (explicit|undefined) length (#=\\d+)\\) # +(\\d+|u/l)"));
@@ -63,19 +63,19 @@ inline QStringList withoutLengthEncodings(QStringList elements)
 // `copy` is `reference` (decoded first where the syntaxes differ) but for
 // the stamp, the length of its group and, recoded to UTF-8, the character
 // set and every text in it.
-inline void verifyStampedCopy(const QString& copy, const QString& reference, const QByteArray& stamp = "AB",
+inline void VerifyStampedCopy(const QString& copy, const QString& reference, const QByteArray& stamp = "AB",
                               const QByteArray& characterSet = {})
 {
-    QCOMPARE(rawValue(copy, 0x0008, 0x1070), stamp);
-    const QByteArray expectedSet = characterSet.isNull() ? rawValue(reference, 0x0008, 0x0005) : characterSet;
-    QCOMPARE(rawValue(copy, 0x0008, 0x0005), expectedSet);
-    if (expectedSet == "ISO_IR 192" && rawValue(reference, 0x0008, 0x0005) != expectedSet)
+    QCOMPARE(RawValue(copy, 0x0008, 0x1070), stamp);
+    const QByteArray expectedSet = characterSet.isNull() ? RawValue(reference, 0x0008, 0x0005) : characterSet;
+    QCOMPARE(RawValue(copy, 0x0008, 0x0005), expectedSet);
+    if (expectedSet == "ISO_IR 192" && RawValue(reference, 0x0008, 0x0005) != expectedSet)
         return;
-    const QStringList expected = datasetElements(reference, {kOperatorsName, kCharacterSet},
-                                                 transferSyntaxOf(reference) != transferSyntaxOf(copy));
+    const QStringList expected = DatasetElements(reference, {kOperatorsName, kCharacterSet},
+                                                 TransferSyntaxOf(reference) != TransferSyntaxOf(copy));
     QVERIFY(!expected.isEmpty());
-    QCOMPARE(withoutLengthEncodings(datasetElements(copy, {kOperatorsName, kCharacterSet})),
-             withoutLengthEncodings(expected));
+    QCOMPARE(WithoutLengthEncodings(DatasetElements(copy, {kOperatorsName, kCharacterSet})),
+             WithoutLengthEncodings(expected));
 }
 
 class RelayFixture : public QObject {
@@ -122,7 +122,7 @@ protected:
         for (const QString& stored : archive.storedFiles()) {
             const QString copy = folder.filePath(QFileInfo(stored).fileName());
             QFile::rename(stored, copy);
-            copies[QString::fromLatin1(rawValue(copy, 0x0008, 0x0018))] = copy;
+            copies[QString::fromLatin1(RawValue(copy, 0x0008, 0x0018))] = copy;
         }
         return copies;
     }
@@ -132,7 +132,7 @@ protected:
         const QMap<QString, QString> copies = take(archive);
         QCOMPARE(copies.size(), files.size());
         for (const QString& file : files)
-            verifyStampedCopy(copies.value(QString::fromLatin1(rawValue(file, 0x0008, 0x0018))), file);
+            VerifyStampedCopy(copies.value(QString::fromLatin1(RawValue(file, 0x0008, 0x0018))), file);
     }
 
     // `sender` ("storescu", "gdcmscu", "storescu x4": at once, 5 images each)
@@ -142,12 +142,12 @@ protected:
     {
         QList<ToolRun> runs;
         if (sender == "gdcmscu") // which ends with an abort even when the store worked
-            runs << runTool(QStringLiteral("gdcmscu"), {"--store", "--aetitle", "SENDER", "--call", "RELAY", "127.0.0.1",
+            runs << RunTool(QStringLiteral("gdcmscu"), {"--store", "--aetitle", "SENDER", "--call", "RELAY", "127.0.0.1",
                                                         QString::number(port), "-i", files.first()});
         else if (sender == "storescu")
-            runs << storescu(port, files, proposal + QStringList{"-v"});
+            runs << Storescu(port, files, proposal + QStringList{"-v"});
         else
-            runs = storescuInParallel(port, {files.mid(0, 5), files.mid(5, 5), files.mid(10, 5), files.mid(15, 5)});
+            runs = StorescuInParallel(port, {files.mid(0, 5), files.mid(5, 5), files.mid(10, 5), files.mid(15, 5)});
         Sent sent;
         for (const ToolRun& run : runs) {
             sent.output += run.output;
@@ -167,7 +167,7 @@ private slots:
         // undefined length, and Operators' Name there already or not.
         const auto withGroupLengths = [this](const char* name, const QStringList& operatorsName) {
             const QString file = m_images->make(name);
-            return pydicomFiles(QStringList{"group-lengths", file} + operatorsName).succeeded() ? file : QString();
+            return PydicomFiles(QStringList{"group-lengths", file} + operatorsName).succeeded() ? file : QString();
         };
         m_samples = {{"uncompressed", plain},
                      {"large", m_images->make("large.dcm", ImageRecipe{.rows = 1024, .columns = 1024, .frames = 3})},
@@ -197,7 +197,7 @@ private slots:
             if (archive)
                 take(*archive); // a failed test's leftovers
         }
-        QVERIFY2(waitForNoTemporaryFiles(), qPrintable(leftoverTemporaryFiles().join(u' ')));
+        QVERIFY2(WaitForNoTemporaryFiles(), qPrintable(LeftoverTemporaryFiles().join(u' ')));
     }
 };
 

@@ -27,12 +27,12 @@ struct Route {
 // The file meta information the archive wrote, as it would read had `title`
 // called it: the calling AE title it records, and the group's length, which
 // follows from it.
-inline QStringList metaAsCalledBy(const QString& file, const QString& title)
+inline QStringList MetaAsCalledBy(const QString& file, const QString& title)
 {
     static const QRegularExpression length(QStringLiteral("^\\(0002,0000\\) UL (\\d+)"));
     const auto padded = [](qsizetype size) { return size + size % 2; };
-    const qsizetype change = padded(title.size()) - padded(rawValue(file, 0x0002, 0x0016).size());
-    QStringList meta = metaElements(file);
+    const qsizetype change = padded(title.size()) - padded(RawValue(file, 0x0002, 0x0016).size());
+    QStringList meta = MetaElements(file);
     for (QString& element : meta) {
         if (const QRegularExpressionMatch match = length.match(element); match.hasMatch())
             element = QStringLiteral("(0002,0000) UL %1").arg(match.captured(1).toLongLong() + change);
@@ -91,7 +91,7 @@ private slots:
                 }
             }
         }
-        const QStringList privateClass = storescuProposing(m_folder.path(), kPrivateSopClass);
+        const QStringList privateClass = StorescuProposing(m_folder.path(), kPrivateSopClass);
         row("all, private SOP class", {.image = "private", .proposal = privateClass, .archive = "all"});
         // The relay accepts any class; the archive refuses this one.
         row("uncompressed, private SOP class", {.image = "private", .proposal = privateClass, .relayed = kRefused});
@@ -152,7 +152,7 @@ private slots:
             : route.image == "charset" ? QStringList{m_images->make(QStringLiteral("charset-%1.dcm").arg(QTest::currentDataTag()))}
                                        : QStringList{m_samples[route.image]};
         if (route.image == "charset") {
-            const ToolRun made = pydicomFiles({"write", files.first(), route.charset[0], route.charset[1]});
+            const ToolRun made = PydicomFiles({"write", files.first(), route.charset[0], route.charset[1]});
             QVERIFY2(made.succeeded(), qPrintable(made.output));
             m_relay->setOperator(route.charset[2]);
         }
@@ -180,20 +180,20 @@ private slots:
         if (route.sender != "gdcmscu") // which ends with an abort whatever happened
             QVERIFY2(through.acknowledged == (through.copies.size() == files.size()), qPrintable(log));
         for (auto copy = through.copies.cbegin(); copy != through.copies.cend() && !QTest::currentTestFailed(); ++copy) {
-            verifyStampedCopy(*copy, direct.copies.value(copy.key(), files.first()), route.stampBytes,
+            VerifyStampedCopy(*copy, direct.copies.value(copy.key(), files.first()), route.stampBytes,
                               route.charset.isEmpty() ? QByteArray() : route.charset[3].toLatin1());
             if (route.relayed == kAsDirectly)
-                QCOMPARE(metaAsCalledBy(*copy, "QUORIN"), metaAsCalledBy(direct.copies.value(copy.key()), "QUORIN"));
+                QCOMPARE(MetaAsCalledBy(*copy, "QUORIN"), MetaAsCalledBy(direct.copies.value(copy.key()), "QUORIN"));
             if (route.archive != "orthanc") // which keeps the caller in its index, not in the file
-                QCOMPARE(rawValue(*copy, 0x0002, 0x0016), QByteArray("QUORIN"));
+                QCOMPARE(RawValue(*copy, 0x0002, 0x0016), QByteArray("QUORIN"));
         }
         if (route.image.startsWith(QStringLiteral("group lengths"))) {
-            const ToolRun strict = pydicomFiles(QStringList{"wrong-group-lengths"} + through.copies.values());
+            const ToolRun strict = PydicomFiles(QStringList{"wrong-group-lengths"} + through.copies.values());
             QVERIFY2(strict.succeeded(), qPrintable(strict.output));
         }
         if (!route.charset.isEmpty() && !QTest::currentTestFailed()) {
             // As pydicom reads them: the stamp; Patient's Name as sent.
-            const ToolRun read = pydicomFiles({"read", through.copies.first(), files.first()});
+            const ToolRun read = PydicomFiles({"read", through.copies.first(), files.first()});
             const QStringList names = read.output.split(u'\n');
             QVERIFY2(read.succeeded(), qPrintable(read.output));
             QCOMPARE(names.value(0), route.charset[4]);

@@ -30,7 +30,7 @@ const char* const kJpeg2000Multicomponent = UID_JPEG2000Part2MulticomponentImage
 // As the relay's negotiation takes them: the sender's order.
 using Uids = std::vector<const char*>;
 
-ImageKind kind(int sopClassNumber, const char* transferSyntax)
+ImageKind ImageKindOf(int sopClassNumber, const char* transferSyntax)
 {
     return ImageKind{"1.2.826.0.1.3680043.9.7777.5." + std::to_string(sopClassNumber), transferSyntax};
 }
@@ -67,7 +67,7 @@ private slots:
     {
         QFETCH(Uids, proposed);
         QFETCH(QString, accepted);
-        QCOMPARE(QString::fromLatin1(preferredTransferSyntax(proposed)), accepted);
+        QCOMPARE(QString::fromLatin1(PreferredTransferSyntax(proposed)), accepted);
     }
 
     // Storage classes, also unknown (private) ones (tst_relay), and
@@ -75,22 +75,22 @@ private slots:
     // cannot be passed on.
     void refusesServicesItCannotPassOn()
     {
-        QVERIFY(!isRelayableAbstractSyntax(UID_FINDStudyRootQueryRetrieveInformationModel));
-        QVERIFY(!isRelayableAbstractSyntax(UID_MOVEPatientRootQueryRetrieveInformationModel));
+        QVERIFY(!IsRelayableAbstractSyntax(UID_FINDStudyRootQueryRetrieveInformationModel));
+        QVERIFY(!IsRelayableAbstractSyntax(UID_MOVEPatientRootQueryRetrieveInformationModel));
     }
 
     void proposesEachKindWithAnUncompressedFallback()
     {
         ArchiveProposal proposal;
-        proposal.remember(kind(1, kJpegLossless));
-        proposal.remember(kind(1, kExplicit));
+        proposal.remember(ImageKindOf(1, kJpegLossless));
+        proposal.remember(ImageKindOf(1, kExplicit));
         const std::vector<ProposedContext> contexts = proposal.contexts();
         // Explicit first-hand, JPEG first-hand, one shared uncompressed fallback.
         QCOMPARE(contexts.size(), std::size_t(3));
-        QVERIFY(contextsCover(contexts, kind(1, kJpegLossless)));
-        QVERIFY(contextsCover(contexts, kind(1, kExplicit)));
-        QVERIFY(!contextsCover(contexts, kind(1, kRle)));
-        QVERIFY(!contextsCover(contexts, kind(2, kExplicit)));
+        QVERIFY(ContextsCover(contexts, ImageKindOf(1, kJpegLossless)));
+        QVERIFY(ContextsCover(contexts, ImageKindOf(1, kExplicit)));
+        QVERIFY(!ContextsCover(contexts, ImageKindOf(1, kRle)));
+        QVERIFY(!ContextsCover(contexts, ImageKindOf(2, kExplicit)));
     }
 
     // An association holds at most 128 contexts: the oldest kinds give way.
@@ -98,14 +98,14 @@ private slots:
     {
         ArchiveProposal proposal;
         for (int i = 0; i < 200; ++i)
-            proposal.remember(kind(i, kJpegLossless));
+            proposal.remember(ImageKindOf(i, kJpegLossless));
         const std::vector<ProposedContext> contexts = proposal.contexts();
         QVERIFY(contexts.size() <= ArchiveProposal::kMaxContexts);
-        QVERIFY(contextsCover(contexts, kind(199, kJpegLossless)));
-        QVERIFY(!contextsCover(contexts, kind(0, kJpegLossless)));
+        QVERIFY(ContextsCover(contexts, ImageKindOf(199, kJpegLossless)));
+        QVERIFY(!ContextsCover(contexts, ImageKindOf(0, kJpegLossless)));
         // A kind seen again becomes the most recent one.
-        proposal.remember(kind(0, kJpegLossless));
-        QVERIFY(contextsCover(proposal.contexts(), kind(0, kJpegLossless)));
+        proposal.remember(ImageKindOf(0, kJpegLossless));
+        QVERIFY(ContextsCover(proposal.contexts(), ImageKindOf(0, kJpegLossless)));
     }
 };
 

@@ -42,7 +42,7 @@ private slots:
         qsizetype associationsBeforeRestart = 0;
         QList<qsizetype> filesWhileWaiting;
         m_relay->setBeforeHandling([&] {
-            filesWhileWaiting << leftoverTemporaryFiles().size();
+            filesWhileWaiting << LeftoverTemporaryFiles().size();
             if (scenario == "alternating") {
                 m_relay->setArchivePort(m_relay->imagesRaised() % 2 ? first.port() : second.port());
             } else if (scenario == "kept" && m_relay->imagesRaised() == 3) {
@@ -54,7 +54,7 @@ private slots:
         });
         const QStringList files = scenario == "large" ? QStringList{m_samples["uncompressed"], m_samples["large"]}
                                                    : m_images->series(scenario, 4);
-        const ToolRun run = storescu(m_relay->port(), files);
+        const ToolRun run = Storescu(m_relay->port(), files);
         QVERIFY2(run.succeeded(), qPrintable(run.output));
         if (scenario == "alternating") {
             verifyArrivedStamped({files[0], files[2]}, first);
@@ -65,7 +65,7 @@ private slots:
         if (scenario == "kept")
             QCOMPARE(associationsBeforeRestart, qsizetype(1));
         if (scenario == "large")
-            QCOMPARE(filesWhileWaiting, (QList<qsizetype>{0, quorin::dicom::cutThroughEnabled() ? 0 : 1}));
+            QCOMPARE(filesWhileWaiting, (QList<qsizetype>{0, quorin::dicom::CutThroughEnabled() ? 0 : 1}));
     }
 
     // Only an image the archive stored is answered with success; every
@@ -107,20 +107,20 @@ private slots:
             m_relay->setBeforeHandling([this] { m_relay->station().stopListening(m_relay->port()); });
         if (fault == "server replaced")
             m_relay->setBeforeHandling([this] { m_relay->station().replaceServer(); });
-        const bool cutThrough = quorin::dicom::cutThroughEnabled();
+        const bool cutThrough = quorin::dicom::CutThroughEnabled();
         const auto restore = qScopeGuard([cutThrough] {
-            quorin::dicom::setCutThroughEnabled(cutThrough);
-            QFile::remove(relayTemporaryFolder());
+            quorin::dicom::SetCutThroughEnabled(cutThrough);
+            QFile::remove(RelayTemporaryFolder());
         });
         if (fault == "no folder") {
-            quorin::dicom::setCutThroughEnabled(false);
-            QDir(relayTemporaryFolder()).removeRecursively();
-            QVERIFY(TestFiles::write(relayTemporaryFolder(), "x"));
+            quorin::dicom::SetCutThroughEnabled(false);
+            QDir(RelayTemporaryFolder()).removeRecursively();
+            QVERIFY(TestFiles::Write(RelayTemporaryFolder(), "x"));
         }
 
         const int side = fault == "no folder" ? 1500 : 64;
         const QStringList files = m_images->series("refused", 3, ImageRecipe{.rows = side, .columns = side});
-        const ToolRun run = storescu(m_relay->port(), files, {"-v", "-nh"});
+        const ToolRun run = Storescu(m_relay->port(), files, {"-v", "-nh"});
         QCOMPARE(run.output.count(QStringLiteral("Received Store Response (Success)")), stored);
         QCOMPARE(run.output.count(kRefused), 3 - stored);
         QCOMPARE(archive.storedFiles().size(), stored);
@@ -135,13 +135,13 @@ private slots:
     // the newest one (the listener closed above, through the opening one).
     void answersEchoFromAnyAETitleHandsOverAndFreesThePort()
     {
-        const quint16 port = freeLoopbackPort();
+        const quint16 port = FreeLoopbackPort();
         auto first = std::make_unique<ToolkitServer>();
         QVERIFY(first->OpenListener(port));
         ToolkitServer second;
         QVERIFY(second.OpenListener(port));
         first.reset();
-        const ToolRun echo = runTool(QStringLiteral("echoscu"),
+        const ToolRun echo = RunTool(QStringLiteral("echoscu"),
                                      {"-aet", "ANY_CALLER_9", "-aec", "WHATEVER", "127.0.0.1", QString::number(port)});
         QVERIFY2(echo.succeeded(), qPrintable(echo.output));
         ToolkitServer().CloseListener(port);
@@ -149,9 +149,9 @@ private slots:
         // Nothing accepts there. Wine, unlike Windows, lets a closed listening
         // socket go a moment after closesocket(), and lets nobody bind a port
         // whose connections the relay closed wait out TIME_WAIT.
-        QTRY_VERIFY_WITH_TIMEOUT(!waitForListeningPort(port, 0), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(!WaitForListeningPort(port, 0), 2000);
 #else
-        QVERIFY(portIsFree(port));
+        QVERIFY(PortIsFree(port));
 #endif
         second.CloseListener(port); // closing what is not open is harmless
     }
@@ -161,7 +161,7 @@ private slots:
         QTest::addColumn<int>("port");
         QTest::newRow("zero") << 0;
         QTest::newRow("above 65535") << 70000;
-        QTest::newRow("another program listens") << int(freeLoopbackPort());
+        QTest::newRow("another program listens") << int(FreeLoopbackPort());
     }
 
     void refusesPortsItCannotHave()

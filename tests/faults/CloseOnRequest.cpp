@@ -12,7 +12,7 @@
 
 namespace {
 
-void clickBeendenOnRequest()
+void ClickBeendenOnRequest()
 {
     auto* input = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, qApp);
     QObject::connect(input, &QSocketNotifier::activated, qApp, [input] {
@@ -31,4 +31,4 @@ void clickBeendenOnRequest()
 } // namespace
 
 // Runs as the program's application object is made, before its window.
-Q_COREAPP_STARTUP_FUNCTION(clickBeendenOnRequest)
+Q_COREAPP_STARTUP_FUNCTION(ClickBeendenOnRequest)

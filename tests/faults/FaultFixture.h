@@ -27,13 +27,13 @@ private slots:
     {
         QVERIFY(m_images.isValid());
         m_factory = std::make_unique<TestImages>(m_images.path());
-        quorin::dicom::setArchiveTimeLimits(kShortLimits);
+        quorin::dicom::SetArchiveTimeLimits(kShortLimits);
         StorescpArchive archive;
         AppRelayStation station;
         QVERIFY(archive.start() && station.start(archive.port()));
-        m_exchanges[Small] = captureExchange(station.port(), newImage());
-        m_exchanges[Large] = captureExchange(station.port(), newImage(1600));
-        m_exchanges[Jpeg2000] = captureExchange(station.port(), m_factory->jpeg2000Relabelled(newImage(), "j2k.dcm"), {"-xv"});
+        m_exchanges[Small] = CaptureExchange(station.port(), newImage());
+        m_exchanges[Large] = CaptureExchange(station.port(), newImage(1600));
+        m_exchanges[Jpeg2000] = CaptureExchange(station.port(), m_factory->jpeg2000Relabelled(newImage(), "j2k.dcm"), {"-xv"});
         for (const CapturedExchange& exchange : m_exchanges)
             QVERIFY(exchange.isValid());
     }
@@ -49,7 +49,7 @@ private slots:
     {
         m_station.reset();
         m_archive.reset();
-        QVERIFY2(waitForNoTemporaryFiles(), qPrintable(leftoverTemporaryFiles().join(u' ')));
+        QVERIFY2(WaitForNoTemporaryFiles(), qPrintable(LeftoverTemporaryFiles().join(u' ')));
     }
 
 protected:
@@ -64,13 +64,13 @@ protected:
     void verifyNextImageIsRelayed(bool alone = true)
     {
         const QString image = newImage();
-        const ToolRun run = storescu(m_station->port(), {image}, {QStringLiteral("-v")});
-        QVERIFY2(run.succeeded() && storeResponses(run.output) == QStringList{QStringLiteral("Success")},
+        const ToolRun run = Storescu(m_station->port(), {image}, {QStringLiteral("-v")});
+        QVERIFY2(run.succeeded() && StoreResponses(run.output) == QStringList{QStringLiteral("Success")},
                  qPrintable(run.output));
-        QCOMPARE(acknowledgedButMissing({image}, run.output, m_archive->folder()), 0);
+        QCOMPARE(AcknowledgedButMissing({image}, run.output, m_archive->folder()), 0);
         // Bytes of a broken image the archive received may appear and go
         // after the sender's answer.
-        QVERIFY2(!alone || waitUntil([this] { return m_archive->storedFiles().size() == 1; }, 10000),
+        QVERIFY2(!alone || WaitUntil([this] { return m_archive->storedFiles().size() == 1; }, 10000),
                  qPrintable(m_archive->storedFiles().join(u' ')));
     }
 

@@ -24,7 +24,7 @@ namespace {
 
 // A file cut off between two elements still reads, but without its pixel
 // data: only a whole image gives its UID.
-QString wholeImageUid(const QString& file)
+QString WholeImageUid(const QString& file)
 {
     DcmFileFormat format;
     OFString uid;
@@ -36,7 +36,7 @@ QString wholeImageUid(const QString& file)
 
 } // namespace
 
-QStringList storeResponses(const QString& storescuOutput)
+QStringList StoreResponses(const QString& storescuOutput)
 {
     static const QRegularExpression response(QStringLiteral(R"(Received Store Response \(([^)]*)\))"));
     QStringList answers;
@@ -45,19 +45,19 @@ QStringList storeResponses(const QString& storescuOutput)
     return answers;
 }
 
-int acknowledgedButMissing(const QStringList& files, const QString& storescuOutput, const QString& archiveFolder)
+int AcknowledgedButMissing(const QStringList& files, const QString& storescuOutput, const QString& archiveFolder)
 {
     QSet<QString> stored;
     const QDir dir(archiveFolder);
     for (const QString& name : dir.entryList(QDir::Files))
-        stored.insert(wholeImageUid(dir.filePath(name)));
+        stored.insert(WholeImageUid(dir.filePath(name)));
     stored.remove(QString()); // files cut short
-    const QStringList answers = storeResponses(storescuOutput);
+    const QStringList answers = StoreResponses(storescuOutput);
     int missing = 0;
     for (qsizetype i = 0; i < std::min(answers.size(), files.size()); ++i) {
         // Warnings (coercion, elements discarded, ...) mean stored too.
         if (answers[i].startsWith(QLatin1String("Success")) || answers[i].startsWith(QLatin1String("Warning")))
-            missing += !stored.contains(wholeImageUid(files[i]));
+            missing += !stored.contains(WholeImageUid(files[i]));
     }
     return missing;
 }

@@ -14,11 +14,11 @@ struct SilentPeer : QTcpServer {
 };
 
 // The answers in storescu -v's output, such as "Success".
-QStringList storeResponses(const QString& storescuOutput);
+QStringList StoreResponses(const QString& storescuOutput);
 // The one thing a relay must never do: tell a sender an image was stored
 // that the archive lacks. `storescuOutput` is storescu -v's for `files`, sent
 // in this order on one association; returns how many of the images it was
 // told were stored (success or warning) are not whole in `archiveFolder`.
-int acknowledgedButMissing(const QStringList& files, const QString& storescuOutput, const QString& archiveFolder);
+int AcknowledgedButMissing(const QStringList& files, const QString& storescuOutput, const QString& archiveFolder);
 
 } // namespace quorin::test

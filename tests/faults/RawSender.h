@@ -19,7 +19,7 @@ namespace quorin::test::pdu {
 enum Type : char { AssociateRq = 0x01, AssociateAc = 0x02, AssociateRj = 0x03, PData = 0x04, ReleaseRq = 0x05, Abort = 0x07 };
 
 // Type, a reserved byte, then the length of the rest, big endian.
-inline QByteArray header(quint8 type, quint32 length)
+inline QByteArray PduHeader(quint8 type, quint32 length)
 {
     QByteArray bytes(6, '\0');
     bytes[0] = char(type);
@@ -28,7 +28,7 @@ inline QByteArray header(quint8 type, quint32 length)
 }
 
 // The whole PDUs at the start of `stream`; an incomplete last one is left out.
-inline QList<QByteArray> split(const QByteArray& stream)
+inline QList<QByteArray> Split(const QByteArray& stream)
 {
     QList<QByteArray> pdus;
     for (qsizetype at = 0, whole = 0; stream.size() - at >= 6; at += whole) {
@@ -41,7 +41,7 @@ inline QList<QByteArray> split(const QByteArray& stream)
 }
 
 // The Status (0000,0900) of the first response in `pdus`, or -1.
-inline int commandStatus(const QList<QByteArray>& pdus)
+inline int CommandStatus(const QList<QByteArray>& pdus)
 {
     // Implicit VR little endian, as every command: tag (0000,0900), length 2.
     static const QByteArray status = QByteArray::fromHex("0000000902000000");
@@ -101,13 +101,13 @@ struct CapturedExchange {
 
 // storescu (with `extra`) sends `imageFile` to the relay at `relayPort`
 // through a LoopbackProxy; whatever the answer, what it sent.
-inline CapturedExchange captureExchange(quint16 relayPort, const QString& imageFile, const QStringList& extra = {})
+inline CapturedExchange CaptureExchange(quint16 relayPort, const QString& imageFile, const QStringList& extra = {})
 {
     LoopbackProxy proxy(relayPort);
     CapturedExchange exchange;
-    if (!proxy.listen() || !storescu(proxy.port(), {imageFile}, extra).finished)
+    if (!proxy.listen() || !Storescu(proxy.port(), {imageFile}, extra).finished)
         return exchange;
-    for (const QByteArray& pdu : pdu::split(proxy.clientBytes())) {
+    for (const QByteArray& pdu : pdu::Split(proxy.clientBytes())) {
         if (pdu[0] == pdu::AssociateRq)
             exchange.associateRequest = pdu;
         else if (pdu[0] == pdu::ReleaseRq)
@@ -129,7 +129,7 @@ public:
     {
         // An address, not a name: no host lookup.
         m_socket.connectToHost(QHostAddress::LocalHost, port);
-        waitUntil([this] { return m_socket.state() != QAbstractSocket::ConnectingState; }, 2000);
+        WaitUntil([this] { return m_socket.state() != QAbstractSocket::ConnectingState; }, 2000);
         return isOpen();
     }
 
@@ -144,7 +144,7 @@ public:
         // Into the kernel now: on loopback the relay has them at once, and a
         // reset that follows comes right behind them.
         m_socket.flush();
-        return waitUntil([this] { return m_socket.bytesToWrite() == 0 || !isOpen(); }, timeoutMs)
+        return WaitUntil([this] { return m_socket.bytesToWrite() == 0 || !isOpen(); }, timeoutMs)
                && m_socket.bytesToWrite() == 0;
     }
 
@@ -152,8 +152,8 @@ public:
     // connection; the PDUs.
     QList<QByteArray> waitForPdus(int count, int timeoutMs = 10000)
     {
-        waitUntil([&] { return pdu::split(m_received).size() >= count || !isOpen(); }, timeoutMs);
-        return pdu::split(m_received);
+        WaitUntil([&] { return pdu::Split(m_received).size() >= count || !isOpen(); }, timeoutMs);
+        return pdu::Split(m_received);
     }
 
     // Ends its side with a FIN and waits up to `timeoutMs` for the relay to
@@ -162,7 +162,7 @@ public:
     {
         if (isOpen())
             ::shutdown(int(m_socket.socketDescriptor()), SHUT_WR);
-        const bool closed = waitUntil([this] { return !isOpen(); }, timeoutMs);
+        const bool closed = WaitUntil([this] { return !isOpen(); }, timeoutMs);
         m_socket.abort();
         return closed;
     }
@@ -184,16 +184,16 @@ private:
 // Where the value of the first element `tag` (little endian, as the image
 // travels) starts in `dataset`: explicit VR, a 2-byte length, or 2 reserved
 // bytes and a 4-byte one.
-inline qsizetype valueAt(const QByteArray& dataset, const char* tag, int lengthBytes)
+inline qsizetype ValueAt(const QByteArray& dataset, const char* tag, int lengthBytes)
 {
     return dataset.indexOf(QByteArray::fromHex(tag)) + 6 + (lengthBytes == 4 ? 6 : 2);
 }
 
-inline QByteArray withLength(QByteArray dataset, const char* tag, int lengthBytes, quint32 length)
+inline QByteArray WithLength(QByteArray dataset, const char* tag, int lengthBytes, quint32 length)
 {
     QByteArray bytes(4, Qt::Uninitialized);
     qToLittleEndian(length, bytes.data());
-    return dataset.replace(valueAt(dataset, tag, lengthBytes) - lengthBytes, lengthBytes, bytes.left(lengthBytes));
+    return dataset.replace(ValueAt(dataset, tag, lengthBytes) - lengthBytes, lengthBytes, bytes.left(lengthBytes));
 }
 
 const char* const kName = "10001000";   // (0010,0010) Patient's Name

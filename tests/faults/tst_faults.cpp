@@ -59,7 +59,7 @@ private slots:
         // address: connections of an earlier user of the port may still wait
         // out TIME_WAIT; the port's claim keeps other test programs away.)
         QTcpSocket down;
-        QVERIFY(fault != ArchiveFault::Down || down.bind(QHostAddress::LocalHost, freeLoopbackPort(), QAbstractSocket::ReuseAddressHint));
+        QVERIFY(fault != ArchiveFault::Down || down.bind(QHostAddress::LocalHost, FreeLoopbackPort(), QAbstractSocket::ReuseAddressHint));
         // One image per answer; the last one large where the archive fails
         // in the middle of it.
         QStringList images;
@@ -80,18 +80,18 @@ private slots:
 
         EventLoopGaps gaps;
         gaps.start();
-        auto sender = startStorescu(m_station->port(), images, {QStringLiteral("-v"), QStringLiteral("-nh")});
+        auto sender = StartStorescu(m_station->port(), images, {QStringLiteral("-v"), QStringLiteral("-nh")});
         if (fault == ArchiveFault::KilledMidImage) {
-            QVERIFY(waitUntil([&] { return QFileInfo(archive.storedFiles().value(0)).size() >= 1024 * 1024; }, 60000));
+            QVERIFY(WaitUntil([&] { return QFileInfo(archive.storedFiles().value(0)).size() >= 1024 * 1024; }, 60000));
             archive.signal(SIGKILL);
             QVERIFY(QFileInfo(archive.storedFiles().value(0)).size() < QFileInfo(images.first()).size());
         }
         const ToolRun run = sender->result(120000);
         gaps.stop();
         QVERIFY2(run.finished && !run.crashed, qPrintable(run.output));
-        QCOMPARE(storeResponses(run.output), answers);
+        QCOMPARE(StoreResponses(run.output), answers);
         QCOMPARE(m_station->transferMessages(), messages);
-        QCOMPARE(acknowledgedButMissing(images, run.output, archive.folder()), 0);
+        QCOMPARE(AcknowledgedButMissing(images, run.output, archive.folder()), 0);
         // A GUI thread that waited on the archive would stall for its time
         // limit, kShortLimits' 4 s.
         QVERIFY2(gaps.largestGapMs() < 1500, qPrintable(QString::number(gaps.largestGapMs())));
@@ -109,7 +109,7 @@ private slots:
     // which senders commonly give up, so a sender hears of a failed forward.
     void shippedLimitsEndBeforeTheSendersGiveUp()
     {
-        const quorin::dicom::ArchiveTimeLimits shipped = quorin::dicom::defaultArchiveTimeLimits();
+        const quorin::dicom::ArchiveTimeLimits shipped = quorin::dicom::DefaultArchiveTimeLimits();
         for (const int seconds : {shipped.acseSeconds, shipped.dimseSeconds, shipped.sendSeconds,
                                   quorin::dicom::kConnectTimeoutSeconds})
             QVERIFY(seconds > 0 && seconds <= 30);
@@ -148,15 +148,15 @@ private slots:
         const QString image = m_factory->make(QStringLiteral("status-%1.dcm").arg(status),
                                               ImageRecipe{.patientId = QStringLiteral("STATUS-") + status});
 
-        const ToolRun direct = storescu(archive.port(), {image}, {QStringLiteral("-v"), QStringLiteral("-aec"), QStringLiteral("ARCHIVE")});
-        const ToolRun through = storescu(m_station->port(), {image}, {QStringLiteral("-v")});
-        const QStringList heard = storeResponses(direct.output);
+        const ToolRun direct = Storescu(archive.port(), {image}, {QStringLiteral("-v"), QStringLiteral("-aec"), QStringLiteral("ARCHIVE")});
+        const ToolRun through = Storescu(m_station->port(), {image}, {QStringLiteral("-v")});
+        const QStringList heard = StoreResponses(direct.output);
         QCOMPARE(heard.size(), 1);
-        QCOMPARE(storeResponses(through.output), answer.isEmpty() ? heard : QStringList{answer});
+        QCOMPARE(StoreResponses(through.output), answer.isEmpty() ? heard : QStringList{answer});
         const bool stored = answer.isEmpty() && (heard[0].startsWith("Success") || heard[0].startsWith("Warning"));
         QCOMPARE(m_station->transferMessages(), stored ? 0 : 1);
         // The debug log's line that says the image was stored.
-        QCOMPARE(TestFiles::read(DebugLogPath()).count(" - " + QByteArray(49, '-') + "\r\n"), stored ? 1 : 0);
+        QCOMPARE(TestFiles::Read(DebugLogPath()).count(" - " + QByteArray(49, '-') + "\r\n"), stored ? 1 : 0);
         // Once directly, once from the relay with the stamp unless it was refused.
         QCOMPARE(archive.answered(), QStringList{status} + (answer.isEmpty() ? QStringList{status + " AB"} : QStringList()));
     }
@@ -177,20 +177,20 @@ private slots:
         // Complete as far as the PDUs tell. Cut at even lengths: the toolkit
         // rejects an odd fragment by itself, an even one reaches the relay.
         const QByteArray small = m_exchanges[Small].dataset();
-        const qsizetype pixelsAt = valueAt(small, kPixels, 4);
+        const qsizetype pixelsAt = ValueAt(small, kPixels, 4);
         const SenderEnd whole = SenderEnd::Whole;
-        row("cut inside Patient's Name", Small, whole, small.left(valueAt(small, kName, 2) + 4), 0xA700, 1);
+        row("cut inside Patient's Name", Small, whole, small.left(ValueAt(small, kName, 2) + 4), 0xA700, 1);
         row("cut inside the pixel data", Small, whole, small.left(pixelsAt + 1000), 0xA700, 1);
         row("cut at an odd length", Small, whole, small.left(pixelsAt + 1001), kNoAnswer, 0);
-        row("pixel data declares 0xFFFFFFF0 bytes", Small, whole, withLength(small, kPixels, 4, 0xFFFFFFF0u), 0xA700, 1);
+        row("pixel data declares 0xFFFFFFF0 bytes", Small, whole, WithLength(small, kPixels, 4, 0xFFFFFFF0u), 0xA700, 1);
         row("pixel data declares 16 bytes more than sent", Small, whole,
-            withLength(small, kPixels, 4, quint32(small.size() - pixelsAt + 16)), 0xA700, 1);
-        row("Patient's Name declares 0xFFFF bytes", Small, whole, withLength(small, kName, 2, 0xFFFF), 0xA700, 1);
+            WithLength(small, kPixels, 4, quint32(small.size() - pixelsAt + 16)), 0xA700, 1);
+        row("Patient's Name declares 0xFFFF bytes", Small, whole, WithLength(small, kName, 2, 0xFFFF), 0xA700, 1);
         // Many PDUs: passed on while arriving, the end is known only at the last.
         const QByteArray large = m_exchanges[Large].dataset();
         row("large, cut inside the pixel data", Large, whole, large.left(large.size() - 4096), 0xA700, 1);
         row("large, pixel data declares 16 bytes more than sent", Large, whole,
-            withLength(large, kPixels, 4, quint32(large.size() - valueAt(large, kPixels, 4) + 16)), 0xA700, 1);
+            WithLength(large, kPixels, 4, quint32(large.size() - ValueAt(large, kPixels, 4) + 16)), 0xA700, 1);
         // JPEG data labelled JPEG 2000 (no encoder at hand) to an archive that
         // takes only uncompressed syntaxes: the relay has no JPEG 2000 decoder.
         row("JPEG 2000 neither passed on nor decoded", Jpeg2000, whole, m_exchanges[Jpeg2000].dataset(), 0xA700, 1);
@@ -214,10 +214,10 @@ private slots:
         for (const QByteArray& pdu : model.commandPdus + datasetPdus)
             QVERIFY(connection.send(pdu));
         if (end != SenderEnd::Whole) {
-            QVERIFY(waitUntil([&] { return !leftoverTemporaryFiles().isEmpty() || m_station->imagesRaised() > 0; }, 5000));
+            QVERIFY(WaitUntil([&] { return !LeftoverTemporaryFiles().isEmpty() || m_station->imagesRaised() > 0; }, 5000));
             // An A-ABORT: source 0 (service user), reason 0.
             if (end == SenderEnd::AbortMidImage)
-                QVERIFY(connection.send(pdu::header(pdu::Abort, 4) + QByteArray(4, '\0')));
+                QVERIFY(connection.send(pdu::PduHeader(pdu::Abort, 4) + QByteArray(4, '\0')));
             else
                 connection.reset();
         }
@@ -226,15 +226,15 @@ private slots:
         // it first), not a wait for the 30 s time limits.
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(pdu::commandStatus(connection.waitForPdus(2, 30000)), answer);
-        QVERIFY2(answer != kNoAnswer || waitUntil([&] { return !connection.isOpen(); }, qMax(0, 10000 - int(clock.elapsed()))),
+        QCOMPARE(pdu::CommandStatus(connection.waitForPdus(2, 30000)), answer);
+        QVERIFY2(answer != kNoAnswer || WaitUntil([&] { return !connection.isOpen(); }, qMax(0, 10000 - int(clock.elapsed()))),
                  qPrintable(QString::number(clock.elapsed())));
         connection.finish(1000);
-        QVERIFY2(waitForNoTemporaryFiles(), qPrintable(leftoverTemporaryFiles().join(u' ')));
+        QVERIFY2(WaitForNoTemporaryFiles(), qPrintable(LeftoverTemporaryFiles().join(u' ')));
         // Passed on while it arrived, what the archive got goes when the
         // relay aborts the archive's association, which may be a moment after
         // the sender's answer.
-        QVERIFY2(waitUntil([&] { return m_archive->storedFiles().isEmpty(); }, 10000),
+        QVERIFY2(WaitUntil([&] { return m_archive->storedFiles().isEmpty(); }, 10000),
                  qPrintable(m_archive->storedFiles().join(u' ')));
         verifyNextImageIsRelayed();
         QCOMPARE(m_station->transferMessages(), messages);
@@ -248,7 +248,7 @@ private slots:
         // The allocator keeps some freed memory; a leak per connection would
         // show as many megabytes. Under AddressSanitizer each connection is
         // slow (full allocation stacks), and LeakSanitizer judges: fewer.
-        const bool sanitized = !residentGrowthTellsLeaks();
+        const bool sanitized = !ResidentGrowthTellsLeaks();
         QTest::newRow("garbage PDUs") << false << (sanitized ? 1000 : 5000) << 8 * 1024;
         // storescu's request (about 120 contexts), then a reset: the relay's
         // answer would be written into a dead connection, which costs the
@@ -272,16 +272,16 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         garbage.send(m_station->port(), count / 10, timeLimitMs); // caches and allocator arenas settle first
-        QVERIFY(waitForNoTemporaryFiles(10000));
-        const qint64 before = residentKiB();
+        QVERIFY(WaitForNoTemporaryFiles(10000));
+        const qint64 before = ResidentKiB();
         garbage.send(m_station->port(), count, timeLimitMs - int(clock.elapsed()));
-        QVERIFY(waitForNoTemporaryFiles(10000));
-        const qint64 growth = residentKiB() - before;
+        QVERIFY(WaitForNoTemporaryFiles(10000));
+        const qint64 growth = ResidentKiB() - before;
         qInfo("%d PDUs in %lld ms; resident memory %+lld KiB; images raised %d", garbage.garbagePdus, clock.elapsed(),
               growth, m_station->imagesRaised());
         QVERIFY2(garbage.garbagePdus >= count + count / 10, qPrintable(QString::number(garbage.garbagePdus)));
         QCOMPARE(garbage.leftOpen, 0);
-        QVERIFY2(before < 0 || !residentGrowthTellsLeaks() || growth < allowedGrowthKiB, qPrintable(QString::number(growth)));
+        QVERIFY2(before < 0 || !ResidentGrowthTellsLeaks() || growth < allowedGrowthKiB, qPrintable(QString::number(growth)));
         QVERIFY(!resetsAfterRequest || m_station->imagesRaised() == 0);
         verifyNextImageIsRelayed(false);
     }

@@ -39,7 +39,7 @@ struct Program {
     QDir dir{work.path()};
     QDir tmp{dir.filePath(QStringLiteral("tmp"))};
     QString settings = dir.filePath(QStringLiteral("program/Settings.ini"));
-    quint16 port = freeLoopbackPort();
+    quint16 port = FreeLoopbackPort();
     QByteArray written; // Settings.ini as the program found it
     QProcess process;
 
@@ -57,7 +57,7 @@ struct Program {
         if (!work.isValid() || !dir.mkpath(QStringLiteral("program")) || !dir.mkpath(tmp.path())
             || !dir.mkdir(QStringLiteral("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)
             || !QFile::copy(QStringLiteral(CLOSABLE_RELAY), program)
-            || !TestFiles::write(settings, written = QString::fromLatin1(kSettings).arg(archivePort).arg(port).toLatin1()))
+            || !TestFiles::Write(settings, written = QString::fromLatin1(kSettings).arg(archivePort).arg(port).toLatin1()))
             return false;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("TMPDIR"), tmp.path());
@@ -65,10 +65,10 @@ struct Program {
         process.setProcessEnvironment(environment);
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.start(program, {});
-        return waitForListeningPort(port, 15000, &process);
+        return WaitForListeningPort(port, 15000, &process);
     }
-    qint64 threads() const { return processStatus("Threads", process.processId()); }
-    qint64 residentKiB() const { return processStatus("VmRSS", process.processId()); }
+    qint64 threads() const { return ProcessStatus("Threads", process.processId()); }
+    qint64 residentKiB() const { return ProcessStatus("VmRSS", process.processId()); }
     // The files of images it is receiving.
     QStringList receiving() const
     {
@@ -111,11 +111,11 @@ private slots:
 
         std::vector<std::unique_ptr<RunningTool>> senders;
         for (int i = 0; i < 4; ++i)
-            senders.push_back(startStorescu(program.port, images, {QStringLiteral("-v"), QStringLiteral("--no-halt")}));
+            senders.push_back(StartStorescu(program.port, images, {QStringLiteral("-v"), QStringLiteral("--no-halt")}));
         // Every worker busy: receiving (into a temporary file, or passing the
         // image on while it arrives), or waiting for the archive's answer to
         // its association request.
-        QVERIFY(waitUntil([&] { return archiveSilent ? silentArchive.connections == 4
+        QVERIFY(WaitUntil([&] { return archiveSilent ? silentArchive.connections == 4
                                                      : program.receiving().size() + archive.storedFiles().size() >= 4; },
                           60000));
         for (const auto& sender : senders)
@@ -129,19 +129,19 @@ private slots:
         // relay that let its workers run on would take the archive's 30 s, or
         // the senders' gigabytes.
         QProcess& relay = program.process;
-        QVERIFY2(waitUntil([&] { return relay.state() == QProcess::NotRunning; }, 5000), relay.readAll().constData());
+        QVERIFY2(WaitUntil([&] { return relay.state() == QProcess::NotRunning; }, 5000), relay.readAll().constData());
         qInfo("the program ended %lld ms after the click, exit status %d", closing.elapsed(), relay.exitCode());
         QVERIFY2(relay.exitStatus() == QProcess::NormalExit && relay.exitCode() == 0, relay.readAll().constData());
-        QCOMPARE(TestFiles::read(program.settings), program.written.replace("OperatorCount=01", "OperatorCount=1"));
+        QCOMPARE(TestFiles::Read(program.settings), program.written.replace("OperatorCount=01", "OperatorCount=1"));
 
         for (const auto& sender : senders) {
             const ToolRun run = sender->result(30000);
             QVERIFY2(run.finished, qPrintable(run.output));
-            QCOMPARE(acknowledgedButMissing(images, run.output, archive.folder()), 0);
+            QCOMPARE(AcknowledgedButMissing(images, run.output, archive.folder()), 0);
         }
         QVERIFY2(program.tmp.entryList({QStringLiteral("quorinrelay-*")}, QDir::AllEntries).isEmpty(),
                  qPrintable(program.receiving().join(u' ')));
-        QVERIFY2(portIsFree(program.port), "the port is still taken");
+        QVERIFY2(PortIsFree(program.port), "the port is still taken");
     }
 
     // Port scanners, health checks and stuck clients connect and say
@@ -157,7 +157,7 @@ private slots:
         QVERIFY(archive.start() && program.start(archive.port()));
         TestImages images(program.work.path());
         // What a real sender sends, as it sends it.
-        const CapturedExchange model = captureExchange(program.port, images.make(QStringLiteral("model.dcm")));
+        const CapturedExchange model = CaptureExchange(program.port, images.make(QStringLiteral("model.dcm")));
         QVERIFY(model.isValid());
         const qint64 idleThreads = program.threads();
         const qint64 idleKiB = program.residentKiB();
@@ -176,11 +176,11 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         const QString image = images.make(QStringLiteral("served.dcm"));
-        const ToolRun run = storescu(program.port, {image}, {QStringLiteral("-v")});
+        const ToolRun run = Storescu(program.port, {image}, {QStringLiteral("-v")});
         // Served at once: behind silent connections read one after another it
         // would wait 5 s for each (storescu itself gives up after 30 s).
         QVERIFY2(run.succeeded() && clock.elapsed() < 15000, qPrintable(run.output));
-        QCOMPARE(acknowledgedButMissing({image}, run.output, archive.folder()), 0);
+        QCOMPARE(AcknowledgedButMissing({image}, run.output, archive.folder()), 0);
         connections.clear();
 
         int accepted = 0;
@@ -195,9 +195,9 @@ private slots:
         QVERIFY2(mostThreads <= threadLimit, qPrintable(QString::number(mostThreads)));
         const qint64 growthKiB = program.residentKiB() - idleKiB;
         qInfo("threads: %lld idle, at most %lld; resident memory %+lld KiB", idleThreads, mostThreads, growthKiB);
-        QVERIFY2(!residentGrowthTellsLeaks() || growthKiB < 64 * 1024, qPrintable(QString::number(growthKiB)));
+        QVERIFY2(!ResidentGrowthTellsLeaks() || growthKiB < 64 * 1024, qPrintable(QString::number(growthKiB)));
         connections.clear();
-        QVERIFY2(waitUntil([&] { return program.threads() <= idleThreads; }, 10000),
+        QVERIFY2(WaitUntil([&] { return program.threads() <= idleThreads; }, 10000),
                  qPrintable(QString::number(program.threads())));
     }
 };

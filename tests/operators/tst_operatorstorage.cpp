@@ -12,7 +12,7 @@
 #include <QTest>
 #include <optional>
 
-char* toString(const OperatorEntry& entry)
+char* ToString(const OperatorEntry& entry)
 {
     return QTest::toString(entry.joined());
 }
@@ -47,7 +47,7 @@ private slots:
     {
         QFETCH(QByteArray, value);
         QFETCH(int, count);
-        QVERIFY(TestFiles::write(m_ini, "[OPERATOR]\r\noperatorcount=" + value));
+        QVERIFY(TestFiles::Write(m_ini, "[OPERATOR]\r\noperatorcount=" + value));
         QCOMPARE(int(ReadOperatorCount(m_ini)), count);
     }
 
@@ -65,7 +65,7 @@ private slots:
     {
         QFETCH(QByteArray, count);
         QFETCH(QList<OperatorEntry>, entries);
-        QVERIFY(TestFiles::write(m_ini, "[Operator]\r\nOperatorCount=" + count + "\r\nOperator1=x|Y\r\n"
+        QVERIFY(TestFiles::Write(m_ini, "[Operator]\r\nOperatorCount=" + count + "\r\nOperator1=x|Y\r\n"
                                         "Operator2=Checked|A|B|C|D\r\noperator4=checked|\xC4nne|Wei\xDF|\xC4W\r\n"
                                         "Operator5=|not|read|NR\r\n"));
         QCOMPARE(ReadOperatorEntries(m_ini, ReadOperatorCount(m_ini)), entries);
@@ -78,18 +78,18 @@ private slots:
         // The count after every entry: right after Operator1 in a new file.
         QVERIFY(WriteOperatorEntries(m_ini,
                                      {{"Checked", "Jürgen", "Weiß", "JW"}, {"", "A", "", ""}, {"", "B", "C", "D"}}));
-        QCOMPARE(TestFiles::read(m_ini), QByteArray("[Operator]\r\nOperator1=Checked|J\xFCrgen|Wei\xDF|JW\r\n"
+        QCOMPARE(TestFiles::Read(m_ini), QByteArray("[Operator]\r\nOperator1=Checked|J\xFCrgen|Wei\xDF|JW\r\n"
                                                     "OperatorCount=3\r\nOperator2=|A||\r\nOperator3=|B|C|D\r\n"));
         // Rows above a shorter list's count stay; an empty list saves count 0.
         QVERIFY(WriteOperatorEntries(m_ini, {{"", "C", "D", "1"}}));
         QVERIFY(WriteOperatorEntries(m_ini, {}));
-        QCOMPARE(TestFiles::read(m_ini), QByteArray("[Operator]\r\nOperator1=|C|D|1\r\nOperatorCount=0\r\n"
+        QCOMPARE(TestFiles::Read(m_ini), QByteArray("[Operator]\r\nOperator1=|C|D|1\r\nOperatorCount=0\r\n"
                                                     "Operator2=|A||\r\nOperator3=|B|C|D\r\n"));
     }
 
     void rowsBeyondTheLimitAreNotSaved()
     {
-        QVERIFY(WriteOperatorEntries(m_ini, QList<OperatorEntry>(MaxOperatorCount + 1, {"", "A", "B", "C"})));
+        QVERIFY(WriteOperatorEntries(m_ini, QList<OperatorEntry>(kMaxOperatorCount + 1, {"", "A", "B", "C"})));
         const IniReadSnapshot file(m_ini);
         QCOMPARE(file.read("Operator", "OperatorCount", "-", 256), QStringLiteral("32766"));
         QCOMPARE(file.read("Operator", "Operator32766", "-", 256), QStringLiteral("|A|B|C"));

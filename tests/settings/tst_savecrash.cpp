@@ -21,7 +21,7 @@ namespace {
 // Before the first save: fewer operator rows than a save writes, between
 // other sections, so that the first save inserts lines and later ones
 // replace values.
-const QByteArray Initial("[Archive]\r\nAET=ARCHIVE\r\n[Operator]\r\nOperatorCount=1\r\n"
+const QByteArray kInitial("[Archive]\r\nAET=ARCHIVE\r\n[Operator]\r\nOperatorCount=1\r\n"
                          "Operator1=Checked|Alt|Alt|AA\r\n[Local]\r\nLocalPort=104\r\n");
 
 // Save n writes list n % 2: long, so that a mix of two saves would show;
@@ -60,23 +60,23 @@ private slots:
         QFETCH(int, savesDone);
         QVERIFY(m_dir.isValid());
         const QString ini = m_dir.filePath(QStringLiteral("Settings.ini"));
-        QVERIFY(TestFiles::write(ini, Initial));
+        QVERIFY(TestFiles::Write(ini, kInitial));
         if (savesDone > 0)
             QVERIFY(WriteOperatorEntries(ini, List(savesDone)));
-        const QByteArray expected = TestFiles::read(ini);
-        QVERIFY(TestFiles::write(ini, Initial));
+        const QByteArray expected = TestFiles::Read(ini);
+        QVERIFY(TestFiles::Write(ini, kInitial));
 
         const QString inject = QStringLiteral("inject=%1:signal=SIGKILL:when=%2").arg(killAt.section(u':', 0, 0), killAt.section(u':', 1));
-        const auto child = quorin::test::runTool(QStringLiteral("strace"),
+        const auto child = quorin::test::RunTool(QStringLiteral("strace"),
                                                  {"-f", "-qq", "-o", "/dev/null", "-e", inject,
                                                   QCoreApplication::applicationFilePath(), "--save-three", ini}, 30000);
         // strace ends as its child did: killed, in save savesDone + 1.
         QVERIFY2(child.crashed, qPrintable(child.output));
         QCOMPARE(child.output.trimmed().split(u'\n').last(), QStringLiteral("save %1").arg(savesDone + 1));
-        QCOMPARE(TestFiles::read(ini), expected);
+        QCOMPARE(TestFiles::Read(ini), expected);
 
         QVERIFY(WriteOperatorEntries(ini, List(0)));
-        QCOMPARE(TestFiles::read(ini).count("Run0"), 3000);
+        QCOMPARE(TestFiles::Read(ini).count("Run0"), 3000);
     }
 };
 

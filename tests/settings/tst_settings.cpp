@@ -28,7 +28,7 @@
 namespace {
 
 // Every read looks into this file: CRLF and LF lines, the last one unended.
-const QByteArray ReadFile("LocalPort=1\r\n" // before any section: in none
+const QByteArray kReadFile("LocalPort=1\r\n" // before any section: in none
                           "  [ Local ] ; relay\r\n"
                           " \tDebugmode \t=\t 1\t \n"
                           "LocalPort=\r\n"
@@ -84,7 +84,7 @@ private slots:
         QFETCH(QString, section);
         QFETCH(QString, key);
         QFETCH(QString, expected);
-        QVERIFY(TestFiles::write(m_ini, ReadFile));
+        QVERIFY(TestFiles::Write(m_ini, kReadFile));
         QCOMPARE(ReadIniString(section, key, QStringLiteral("-"), m_ini, 256), expected);
     }
 
@@ -117,9 +117,9 @@ private slots:
         QFETCH(QStringList, write);
         QFETCH(QByteArray, after);
         if (!before.isNull())
-            QVERIFY(TestFiles::write(m_ini, before));
+            QVERIFY(TestFiles::Write(m_ini, before));
         QVERIFY(WriteIniString(write[0], write[1], write[2], m_ini));
-        QCOMPARE(TestFiles::read(m_ini), after);
+        QCOMPARE(TestFiles::Read(m_ini), after);
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Settings.ini"}); // no temporary file left
     }
 
@@ -138,7 +138,7 @@ private slots:
         // Outside the code page: one '?' per character (tst_dialogs: typing
         // such characters is refused).
         QVERIFY(WriteIniString("Prüfung", "Name", "Jürgen Weiß € ĀЖ😀\u0080", m_ini));
-        QCOMPARE(TestFiles::read(m_ini), QByteArray("[Pr\xFC" "fung]\r\nName=J\xFCrgen Wei\xDF \x80 ????\r\n"));
+        QCOMPARE(TestFiles::Read(m_ini), QByteArray("[Pr\xFC" "fung]\r\nName=J\xFCrgen Wei\xDF \x80 ????\r\n"));
         QCOMPARE(ReadIniString("Prüfung", "none", "Ā€", m_ini, 256), QStringLiteral("?€")); // the default too
     }
 
@@ -151,7 +151,7 @@ private slots:
         // Permission bits do not stop root: there this check runs in a child,
         // this program again after it gave up root for nobody.
         if (geteuid() == 0) {
-            const auto child = quorin::test::runTool(QStringLiteral("setpriv"),
+            const auto child = quorin::test::RunTool(QStringLiteral("setpriv"),
                                                      {"--reuid=65534", "--regid=65534", "--clear-groups",
                                                       QCoreApplication::applicationFilePath(), "folderNotWritable"}, 60000);
             QVERIFY2(child.succeeded() && child.output.contains("PASS   : tst_Settings::folderNotWritable()"),
@@ -161,13 +161,13 @@ private slots:
 #else
         QSKIP("A Windows folder's read-only attribute does not stop files being made in it; only an ACL would.");
 #endif
-        QVERIFY(TestFiles::write(m_ini, "[A]\r\nk=old\r\n"));
+        QVERIFY(TestFiles::Write(m_ini, "[A]\r\nk=old\r\n"));
         const auto writable = QFile::permissions(m_dir->path());
         QVERIFY(QFile::setPermissions(m_dir->path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
         const bool written = WriteIniString("A", "k", "new", m_ini);
         QVERIFY(QFile::setPermissions(m_dir->path(), writable));
         QVERIFY(!written);
-        QCOMPARE(TestFiles::read(m_ini), QByteArray("[A]\r\nk=old\r\n"));
+        QCOMPARE(TestFiles::Read(m_ini), QByteArray("[A]\r\nk=old\r\n"));
     }
 
     void unreadableFileIsNotReplaced()
@@ -189,7 +189,7 @@ private slots:
     void load()
     {
         const QByteArray aet = "RELAY" + QByteArray(295, 'x');
-        QVERIFY(TestFiles::write(m_ini, "[archive]\r\naet=ARCHIVE\r\nIP=10.0.0.5\r\nPort=0104\r\n[LOCAL]\r\nLOCALAET=" + aet + "\r\n"));
+        QVERIFY(TestFiles::Write(m_ini, "[archive]\r\naet=ARCHIVE\r\nIP=10.0.0.5\r\nPort=0104\r\n[LOCAL]\r\nLOCALAET=" + aet + "\r\n"));
         const RelaySettings s = LoadSettings();
         QCOMPARE((QStringList{s.ArchiveAET, s.ArchiveIP, s.ArchivePort, s.LocalAET, s.LocalPort, s.Debugmode}),
                  (QStringList{"ARCHIVE", "10.0.0.5", "0104", QString::fromLatin1(aet.left(255)), "109", "0"}));
@@ -238,7 +238,7 @@ private slots:
         QVERIFY(line(QTime(0, 0, 0, 999), QStringLiteral("Jürgen € Ā"))); // midnight: the date alone
         QVERIFY(line(QTime(0, 0, 1), QString()));
         QVERIFY(line(QTime(23, 59, 59), QStringLiteral("x")));
-        QCOMPARE(TestFiles::read(m_dir->filePath("Log/Debug.txt")),
+        QCOMPARE(TestFiles::Read(m_dir->filePath("Log/Debug.txt")),
                  QByteArray("05.12.2026 14:03:07 - Send to ARCHIVE - 10.0.0.5 - 104\r\n05.12.2026 - J\xFCrgen \x80 ?\r\n"
                             "05.12.2026 00:00:01 - \r\n05.12.2026 23:59:59 - x\r\n"));
     }

@@ -57,7 +57,7 @@ public:
     // On a free port, or again on its port after stop().
     bool start() override
     {
-        m_port = m_port ? m_port : freeLoopbackPort();
+        m_port = m_port ? m_port : FreeLoopbackPort();
         const auto when = [](bool on, const QStringList& options) { return on ? options : QStringList(); };
         QStringList arguments = QStringList{"+B", "-pdu", QString::number(m_options.pduBytes), "-od", m_folder.path()}
                                 + when(m_options.acceptCompressed, {"+xa"})
@@ -105,7 +105,7 @@ class OrthancArchive : public ArchivePeer {
 public:
     bool start() override
     {
-        m_port = freeLoopbackPort();
+        m_port = FreeLoopbackPort();
         const QJsonObject knownCallers{{"relay", QJsonArray{"QUORIN", "127.0.0.1", 104}},
                                        {"senders", QJsonArray{"SENDER", "127.0.0.1", 104}}};
         const QJsonObject configuration{
@@ -115,7 +115,7 @@ public:
             {"UnknownSopClassAccepted", true}, {"OverwriteInstances", true}, {"Plugins", QJsonArray()}};
         const QString file = m_root.filePath(QStringLiteral("orthanc.json"));
         m_process = std::make_unique<PeerProcess>(QStringLiteral("Orthanc"), QStringList{file}, m_root.path());
-        return TestFiles::write(file, QJsonDocument(configuration).toJson()) && m_process->start(m_port, 30000);
+        return TestFiles::Write(file, QJsonDocument(configuration).toJson()) && m_process->start(m_port, 30000);
     }
 
     quint16 port() const override { return m_port; }
@@ -137,7 +137,7 @@ class ScriptedArchive {
 public:
     bool start()
     {
-        m_port = freeLoopbackPort();
+        m_port = FreeLoopbackPort();
         m_process = std::make_unique<PeerProcess>(
             QStringLiteral("node"), QStringList{QStringLiteral(QUORIN_SCRIPTED_ARCHIVE), QString::number(m_port),
                                                 "ARCHIVE", "QUORIN", "SENDER"});

@@ -11,7 +11,7 @@
 
 namespace quorin::test {
 
-inline std::unique_ptr<RunningTool> startTool(const QString& program, const QStringList& arguments)
+inline std::unique_ptr<RunningTool> StartTool(const QString& program, const QStringList& arguments)
 {
     auto tool = std::make_unique<RunningTool>(program, arguments);
     tool->start();
@@ -19,30 +19,30 @@ inline std::unique_ptr<RunningTool> startTool(const QString& program, const QStr
 }
 
 // Runs `program`; kills it after `timeoutMs`.
-inline ToolRun runTool(const QString& program, const QStringList& arguments, int timeoutMs = 120000)
+inline ToolRun RunTool(const QString& program, const QStringList& arguments, int timeoutMs = 120000)
 {
-    return startTool(program, arguments)->result(timeoutMs);
+    return StartTool(program, arguments)->result(timeoutMs);
 }
 
 // storescu -aet SENDER -aec RELAY <extra> 127.0.0.1 <port> <files>; `extra`
 // such as "-xs" makes it propose a compressed file's syntax.
-inline std::unique_ptr<RunningTool> startStorescu(quint16 port, const QStringList& files, const QStringList& extra = {})
+inline std::unique_ptr<RunningTool> StartStorescu(quint16 port, const QStringList& files, const QStringList& extra = {})
 {
-    return startTool(QStringLiteral("storescu"), QStringList{"-aet", "SENDER", "-aec", "RELAY"} + extra
+    return StartTool(QStringLiteral("storescu"), QStringList{"-aet", "SENDER", "-aec", "RELAY"} + extra
                                                      + QStringList{"127.0.0.1", QString::number(port)} + files);
 }
 
-inline ToolRun storescu(quint16 port, const QStringList& files, const QStringList& extra = {})
+inline ToolRun Storescu(quint16 port, const QStringList& files, const QStringList& extra = {})
 {
-    return startStorescu(port, files, extra)->result(120000);
+    return StartStorescu(port, files, extra)->result(120000);
 }
 
 // One storescu per group, all at once, each group on one association.
-inline QList<ToolRun> storescuInParallel(quint16 port, const QList<QStringList>& fileGroups, int timeoutMs = 600000)
+inline QList<ToolRun> StorescuInParallel(quint16 port, const QList<QStringList>& fileGroups, int timeoutMs = 600000)
 {
     std::vector<std::unique_ptr<RunningTool>> senders;
     for (const QStringList& files : fileGroups)
-        senders.push_back(startStorescu(port, files));
+        senders.push_back(StartStorescu(port, files));
     QList<ToolRun> runs;
     for (const auto& sender : senders)
         runs << sender->result(timeoutMs);
@@ -51,19 +51,19 @@ inline QList<ToolRun> storescuInParallel(quint16 port, const QList<QStringList>&
 
 // Arguments that make storescu propose `sopClassUid` (uncompressed), which it
 // would not for a class it does not know; the profile is written to `folder`.
-inline QStringList storescuProposing(const QString& folder, const QString& sopClassUid)
+inline QStringList StorescuProposing(const QString& folder, const QString& sopClassUid)
 {
     const QString profile = QDir(folder).filePath(QStringLiteral("storescu-%1.cfg").arg(sopClassUid));
-    TestFiles::write(profile, "[[TransferSyntaxes]]\n[Uncompressed]\nTransferSyntax1 = LittleEndianExplicit\n"
+    TestFiles::Write(profile, "[[TransferSyntaxes]]\n[Uncompressed]\nTransferSyntax1 = LittleEndianExplicit\n"
                               "TransferSyntax2 = LittleEndianImplicit\n\n[[PresentationContexts]]\n[Chosen]\n"
                               "PresentationContext1 = " + sopClassUid.toLatin1() + "\\Uncompressed\n\n"
                               "[[Profiles]]\n[Chosen]\nPresentationContexts = Chosen\n");
     return {QStringLiteral("-xf"), profile, QStringLiteral("Chosen")};
 }
 
-inline ToolRun echoscu(quint16 port)
+inline ToolRun Echoscu(quint16 port)
 {
-    return runTool(QStringLiteral("echoscu"), {"-aec", "RELAY", "127.0.0.1", QString::number(port)});
+    return RunTool(QStringLiteral("echoscu"), {"-aec", "RELAY", "127.0.0.1", QString::number(port)});
 }
 
 } // namespace quorin::test

@@ -13,7 +13,7 @@ namespace quorin::test {
 
 // Whether `done` became true within `timeoutMs`; the condition is looked at
 // every millisecond, and queued work runs the moment it is posted.
-inline bool waitUntil(const std::function<bool()>& done, int timeoutMs)
+inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
     QEventLoop loop;

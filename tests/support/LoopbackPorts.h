@@ -10,7 +10,7 @@
 namespace quorin::test {
 
 // Whether a program could listen on `port` (all interfaces) right now.
-inline bool portIsFree(quint16 port)
+inline bool PortIsFree(quint16 port)
 {
     QTcpServer probe;
     return probe.listen(QHostAddress::AnyIPv4, port);
@@ -21,7 +21,7 @@ inline bool portIsFree(quint16 port)
 // side): each is claimed by a lock file in the temporary folder, held until
 // the process ends, stale only once its process is gone. 0 when none was
 // found. Below the ephemeral range, where outgoing connections take their ports.
-inline quint16 freeLoopbackPort()
+inline quint16 FreeLoopbackPort()
 {
     static QMutex mutex;
     static std::list<QLockFile> claims;
@@ -30,7 +30,7 @@ inline quint16 freeLoopbackPort()
         const auto port = quint16(QRandomGenerator::global()->bounded(20000, 30000));
         QLockFile& claim = claims.emplace_back(QDir::temp().filePath(QStringLiteral("quorin-port-%1.lock").arg(port)));
         claim.setStaleLockTime(0);
-        if (claim.tryLock(0) && portIsFree(port))
+        if (claim.tryLock(0) && PortIsFree(port))
             return port;
         claims.pop_back();
     }

@@ -30,10 +30,10 @@ struct ToolRun {
 };
 
 // True once something accepts a TCP connection at 127.0.0.1:port.
-inline bool waitForListeningPort(quint16 port, int timeoutMs, const QProcess* mustStayAlive = nullptr)
+inline bool WaitForListeningPort(quint16 port, int timeoutMs, const QProcess* mustStayAlive = nullptr)
 {
     const auto gone = [&] { return mustStayAlive && mustStayAlive->state() == QProcess::NotRunning; };
-    return waitUntil(
+    return WaitUntil(
                [&] {
                    QTcpSocket socket;
                    socket.connectToHost(QHostAddress::LocalHost, port);
@@ -85,7 +85,7 @@ public:
     {
         m_process.start(m_program, m_arguments);
         return m_process.waitForStarted(timeoutMs)
-               && (port == 0 || waitForListeningPort(port, timeoutMs, &m_process));
+               && (port == 0 || WaitForListeningPort(port, timeoutMs, &m_process));
     }
 
     // SIGTERM (QProcess signals exactly the child it started), then SIGKILL
@@ -110,7 +110,7 @@ public:
     ToolRun result(int timeoutMs = 120000)
     {
         ToolRun run;
-        run.finished = waitUntil([this] { return !isRunning(); }, timeoutMs)
+        run.finished = WaitUntil([this] { return !isRunning(); }, timeoutMs)
                        && m_process.error() != QProcess::FailedToStart;
         stop(0);
         run.output = output();
@@ -123,7 +123,7 @@ public:
     bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
     bool done() const { return !isRunning(); }
     qint64 pid() const { return m_process.processId(); }
-    QString output() const { return QString::fromLocal8Bit(TestFiles::read(m_outputFile.fileName())); }
+    QString output() const { return QString::fromLocal8Bit(TestFiles::Read(m_outputFile.fileName())); }
 
 private:
     QString m_program;

@@ -8,13 +8,13 @@
 namespace TestFiles {
 
 // Empty when the file cannot be read.
-inline QByteArray read(const QString& path)
+inline QByteArray Read(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-inline bool write(const QString& path, const QByteArray& bytes)
+inline bool Write(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();

@@ -62,8 +62,8 @@ public:
                   .arg(recipe.rows)
                   .arg(recipe.columns)
                   .arg(pixelFile, recipe.patientId);
-        const bool made = TestFiles::write(pixelFile, pixels) && TestFiles::write(dumpFile, dump.toUtf8())
-                          && runTool(QStringLiteral("dump2dcm"), {dumpFile, output}).succeeded();
+        const bool made = TestFiles::Write(pixelFile, pixels) && TestFiles::Write(dumpFile, dump.toUtf8())
+                          && RunTool(QStringLiteral("dump2dcm"), {dumpFile, output}).succeeded();
         QFile::remove(pixelFile);
         QFile::remove(dumpFile);
         return made && QFile::exists(output) ? output : QString();
@@ -79,7 +79,7 @@ public:
         const QString prefix = newUid() + QStringLiteral(".");
         recipe.sopInstanceUid = prefix + QString::fromLatin1(placeholder);
         const QString model = make(name + QStringLiteral("-model.dcm"), recipe);
-        QByteArray bytes = TestFiles::read(model);
+        QByteArray bytes = TestFiles::Read(model);
         QFile::remove(model);
         // In the meta information and in the dataset.
         QList<qsizetype> places;
@@ -91,7 +91,7 @@ public:
             for (qsizetype at : places)
                 bytes.replace(at, placeholder.size(), QByteArray::number(i).rightJustified(placeholder.size(), '0'));
             files << QDir(m_folder).filePath(QStringLiteral("%1-%2.dcm").arg(name).arg(i, 4, 10, QLatin1Char('0')));
-            if (!TestFiles::write(files.last(), bytes))
+            if (!TestFiles::Write(files.last(), bytes))
                 return {};
         }
         return files;
@@ -102,7 +102,7 @@ public:
     QString convert(const QString& tool, const QString& source, const QString& name, const QStringList& options = {})
     {
         const QString output = QDir(m_folder).filePath(name);
-        return runTool(tool, options + QStringList{source, output}).succeeded() && QFile::exists(output) ? output
+        return RunTool(tool, options + QStringList{source, output}).succeeded() && QFile::exists(output) ? output
                                                                                                            : QString();
     }
 
@@ -112,12 +112,12 @@ public:
     QString jpeg2000Relabelled(const QString& source, const QString& name)
     {
         const QString output = convert(QStringLiteral("dcmcjpeg"), source, name);
-        QByteArray bytes = TestFiles::read(output);
+        QByteArray bytes = TestFiles::Read(output);
         // Both UIDs are 22 characters: nothing else in the file moves. The JPEG
         // one is in the meta information only.
         const QByteArray jpegLosslessUid = "1.2.840.10008.1.2.4.70";
         return bytes.count(jpegLosslessUid) == 1
-                       && TestFiles::write(output, bytes.replace(jpegLosslessUid, "1.2.840.10008.1.2.4.90"))
+                       && TestFiles::Write(output, bytes.replace(jpegLosslessUid, "1.2.840.10008.1.2.4.90"))
                    ? output
                    : QString();
     }

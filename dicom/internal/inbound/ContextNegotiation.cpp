@@ -16,7 +16,7 @@ namespace {
 // processes, JPEG Process 14, JPEG 2000 multi-component, JPIP, a GE private
 // one) such an archive refuses; accepting one could make a sender convert an
 // image that the archive would have taken as it is.
-bool isRelayableTransferSyntax(E_TransferSyntax syntax)
+bool IsRelayableTransferSyntax(E_TransferSyntax syntax)
 {
     switch (syntax) {
     case EXS_LittleEndianImplicit:
@@ -48,9 +48,9 @@ bool isRelayableTransferSyntax(E_TransferSyntax syntax)
     }
 }
 
-void negotiateContext(T_ASC_Parameters& params, const T_ASC_PresentationContext& context)
+void NegotiateContext(T_ASC_Parameters& params, const T_ASC_PresentationContext& context)
 {
-    if (!isRelayableAbstractSyntax(context.abstractSyntax)) {
+    if (!IsRelayableAbstractSyntax(context.abstractSyntax)) {
         ASC_refusePresentationContext(&params, context.presentationContextID,
                                       ASC_P_ABSTRACTSYNTAXNOTSUPPORTED);
         return;
@@ -58,7 +58,7 @@ void negotiateContext(T_ASC_Parameters& params, const T_ASC_PresentationContext&
     std::vector<const char*> proposed;
     for (int i = 0; i < context.transferSyntaxCount; ++i)
         proposed.push_back(context.proposedTransferSyntaxes[i]);
-    const char* chosen = preferredTransferSyntax(proposed);
+    const char* chosen = PreferredTransferSyntax(proposed);
     if (chosen)
         ASC_acceptPresentationContext(&params, context.presentationContextID, chosen);
     else
@@ -68,7 +68,7 @@ void negotiateContext(T_ASC_Parameters& params, const T_ASC_PresentationContext&
 
 } // namespace
 
-bool isRelayableAbstractSyntax(const char* abstractSyntax)
+bool IsRelayableAbstractSyntax(const char* abstractSyntax)
 {
     if (!abstractSyntax || !*abstractSyntax)
         return false;
@@ -79,11 +79,11 @@ bool isRelayableAbstractSyntax(const char* abstractSyntax)
     return dcmFindNameOfUID(abstractSyntax) == nullptr;
 }
 
-const char* preferredTransferSyntax(const std::vector<const char*>& proposed)
+const char* PreferredTransferSyntax(const std::vector<const char*>& proposed)
 {
     std::vector<const char*> candidates; // in the sender's order
     for (const char* uid : proposed) {
-        if (uid && isRelayableTransferSyntax(DcmXfer(uid).getXfer()))
+        if (uid && IsRelayableTransferSyntax(DcmXfer(uid).getXfer()))
             candidates.push_back(uid);
     }
     const auto offers = [&](auto&& test) {
@@ -104,13 +104,13 @@ const char* preferredTransferSyntax(const std::vector<const char*>& proposed)
     return nullptr;
 }
 
-void negotiateProposedContexts(T_ASC_Parameters& params)
+void NegotiateProposedContexts(T_ASC_Parameters& params)
 {
     const int count = ASC_countPresentationContexts(&params);
     for (int i = 0; i < count; ++i) {
         T_ASC_PresentationContext context;
         if (ASC_getPresentationContext(&params, i, &context).good())
-            negotiateContext(params, context);
+            NegotiateContext(params, context);
     }
 }
 

@@ -13,7 +13,7 @@ namespace quorin::dicom {
 // newer ones the toolkit does not list (any UID it does not know); refuses
 // known non-storage services, which the relay cannot relay. There is no
 // fixed list, so there is no limit on the number of storage classes.
-bool isRelayableAbstractSyntax(const char* abstractSyntax);
+bool IsRelayableAbstractSyntax(const char* abstractSyntax);
 
 // The proposed transfer syntax to accept, or nullptr when none is relayable
 // (relayable: what an archive accepting everything, such as DCMTK's
@@ -26,9 +26,9 @@ bool isRelayableAbstractSyntax(const char* abstractSyntax);
 // sender's own syntax first) a sender then converts an image only where it
 // would for an archive accepting everything too; where one context offers a
 // lossy syntax and an uncompressed one, an image held lossily is decompressed.
-const char* preferredTransferSyntax(const std::vector<const char*>& proposed);
+const char* PreferredTransferSyntax(const std::vector<const char*>& proposed);
 
 // Marks every proposed context of the request as accepted or refused.
-void negotiateProposedContexts(T_ASC_Parameters& params);
+void NegotiateProposedContexts(T_ASC_Parameters& params);
 
 } // namespace quorin::dicom

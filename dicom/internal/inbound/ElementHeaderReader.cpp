@@ -16,55 +16,55 @@ constexpr std::uint32_t kSequenceEnd = 0xFFFEE0DD;
 constexpr std::uint32_t kPixelData = 0x7FE00010;
 constexpr std::uint32_t kUndefinedLength = 0xFFFFFFFF;
 
-std::uint16_t uint16At(const unsigned char* bytes)
+std::uint16_t Uint16At(const unsigned char* bytes)
 {
     return std::uint16_t(bytes[0] | bytes[1] << 8);
 }
 
-std::uint32_t uint32At(const unsigned char* bytes)
+std::uint32_t Uint32At(const unsigned char* bytes)
 {
     return std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 | std::uint32_t(bytes[2]) << 16
            | std::uint32_t(bytes[3]) << 24;
 }
 
-std::uint32_t tagAt(const unsigned char* bytes)
+std::uint32_t TagAt(const unsigned char* bytes)
 {
-    return std::uint32_t(uint16At(bytes)) << 16 | uint16At(bytes + 2);
+    return std::uint32_t(Uint16At(bytes)) << 16 | Uint16At(bytes + 2);
 }
 
-bool isVr(const char* vr, const char* name)
+bool IsVr(const char* vr, const char* name)
 {
     return vr[0] == name[0] && vr[1] == name[1];
 }
 
-bool isKnownVr(const char* vr)
+bool IsKnownVr(const char* vr)
 {
     static const char* const known[] = {"AE", "AS", "AT", "CS", "DA", "DS", "DT", "FD", "FL", "IS", "LO",
                                         "LT", "OB", "OD", "OF", "OL", "OV", "OW", "PN", "SH", "SL", "SQ",
                                         "SS", "ST", "SV", "TM", "UC", "UI", "UL", "UN", "UR", "US", "UT",
                                         "UV"};
-    return std::any_of(std::begin(known), std::end(known), [vr](const char* name) { return isVr(vr, name); });
+    return std::any_of(std::begin(known), std::end(known), [vr](const char* name) { return IsVr(vr, name); });
 }
 
 // Explicit VRs whose length takes four bytes (after two reserved ones).
-bool hasLongLength(const char* vr)
+bool HasLongLength(const char* vr)
 {
     static const char* const longer[] = {"OB", "OD", "OF", "OL", "OV", "OW", "SQ", "SV", "UC", "UN", "UR",
                                          "UT", "UV"};
-    return std::any_of(std::begin(longer), std::end(longer), [vr](const char* name) { return isVr(vr, name); });
+    return std::any_of(std::begin(longer), std::end(longer), [vr](const char* name) { return IsVr(vr, name); });
 }
 
 // Implicit VR names no VR: the toolkit reads a value as a sequence when its
 // dictionary says so (or, at undefined length, knows no VR for the tag), and
 // so must this reader, or they would disagree on what follows.
-DcmEVR dictionaryVr(std::uint32_t tag)
+DcmEVR DictionaryVr(std::uint32_t tag)
 {
     return DcmTag(DcmTagKey(std::uint16_t(tag >> 16), std::uint16_t(tag))).getEVR();
 }
 
-bool implicitSequence(std::uint32_t tag, bool undefined)
+bool ImplicitSequence(std::uint32_t tag, bool undefined)
 {
-    const DcmEVR vr = dictionaryVr(tag);
+    const DcmEVR vr = DictionaryVr(tag);
     return vr == EVR_SQ || (undefined && (vr == EVR_UN || vr == EVR_UNKNOWN || vr == EVR_UNKNOWN2B));
 }
 
@@ -119,18 +119,18 @@ std::size_t ElementHeaderReader::headerBytesNeeded() const
     if (m_headerFill < 8)
         return 8;
     const Frame& frame = m_frames.back();
-    const bool itemOrDelimiter = uint16At(m_header) == 0xFFFE;
+    const bool itemOrDelimiter = Uint16At(m_header) == 0xFFFE;
     if (frame.sequence || itemOrDelimiter || !frame.explicitVr)
         return 8;
-    return hasLongLength(reinterpret_cast<const char*>(m_header + 4)) ? 12 : 8;
+    return HasLongLength(reinterpret_cast<const char*>(m_header + 4)) ? 12 : 8;
 }
 
 void ElementHeaderReader::onHeader()
 {
-    const std::uint32_t tag = tagAt(m_header);
+    const std::uint32_t tag = TagAt(m_header);
     const Frame& frame = m_frames.back();
     if (frame.sequence || tag >> 16 == 0xFFFE || !frame.explicitVr) {
-        const std::uint32_t length = uint32At(m_header + 4);
+        const std::uint32_t length = Uint32At(m_header + 4);
         if (frame.sequence || tag >> 16 == 0xFFFE)
             onItemHeader(tag, length);
         else
@@ -138,14 +138,14 @@ void ElementHeaderReader::onHeader()
         return;
     }
     const char* vr = reinterpret_cast<const char*>(m_header + 4);
-    if (!isKnownVr(vr))
+    if (!IsKnownVr(vr))
         return fail();
-    if (hasLongLength(vr)) {
-        if (uint16At(m_header + 6) != 0)
+    if (HasLongLength(vr)) {
+        if (Uint16At(m_header + 6) != 0)
             return fail(); // the reserved bytes
-        onElementHeader(tag, uint32At(m_header + 8), vr);
+        onElementHeader(tag, Uint32At(m_header + 8), vr);
     } else {
-        onElementHeader(tag, uint16At(m_header + 6), vr);
+        onElementHeader(tag, Uint16At(m_header + 6), vr);
     }
 }
 
@@ -182,11 +182,11 @@ void ElementHeaderReader::onElementHeader(std::uint32_t tag, std::uint32_t lengt
     const bool explicitVr = vr != nullptr;
     const bool undefined = length == kUndefinedLength;
     const std::uint64_t end = undefined ? kOpenEnd : m_offset + length;
-    if (undefined && tag == kPixelData && (!explicitVr || isVr(vr, "OB") || isVr(vr, "OW"))) {
+    if (undefined && tag == kPixelData && (!explicitVr || IsVr(vr, "OB") || IsVr(vr, "OW"))) {
         m_frames.push_back(Frame{true, explicitVr, true, false, kOpenEnd});
-    } else if (explicitVr ? isVr(vr, "SQ") : implicitSequence(tag, undefined)) {
+    } else if (explicitVr ? IsVr(vr, "SQ") : ImplicitSequence(tag, undefined)) {
         m_frames.push_back(Frame{true, explicitVr, false, false, end});
-    } else if (explicitVr && undefined && isVr(vr, "UN")) {
+    } else if (explicitVr && undefined && IsVr(vr, "UN")) {
         // A sequence whose VR was unknown to its writer: items in Implicit VR.
         m_frames.push_back(Frame{true, false, false, false, kOpenEnd});
     } else if (undefined) {

@@ -22,7 +22,7 @@ namespace {
 std::atomic<quint64> g_nextFileNumber{1};
 
 // One folder per process, so two relays never share (or clean) files.
-QString temporaryFolder()
+QString TemporaryFolder()
 {
     return QDir(QDir::tempPath())
         .filePath(QStringLiteral("quorinrelay-%1").arg(QCoreApplication::applicationPid()));
@@ -86,7 +86,7 @@ ReceivedDataSet::~ReceivedDataSet()
 
 void ReceivedDataSet::removeTemporaryFolder()
 {
-    QDir().rmdir(temporaryFolder()); // fails, harmlessly, while a file is still in it
+    QDir().rmdir(TemporaryFolder()); // fails, harmlessly, while a file is still in it
 }
 
 OFCondition ReceivedDataSet::receive(T_ASC_Association* association, T_ASC_PresentationContextID contextId)
@@ -98,7 +98,7 @@ OFCondition ReceivedDataSet::receive(T_ASC_Association* association, T_ASC_Prese
                                                              &stream, nullptr, nullptr);
     if (receiving.bad())
         return sendersPart(receiving);
-    markTimeline(TimelineStage::LastByteIn);
+    MarkTimeline(TimelineStage::LastByteIn);
     if (dataContextId != contextId)
         return DIMSE_BADMESSAGE; // command and data set on different contexts
     finish();
@@ -151,7 +151,7 @@ bool ReceivedDataSet::finish()
 
 bool ReceivedDataSet::spill()
 {
-    const QString folder = temporaryFolder();
+    const QString folder = TemporaryFolder();
     if (!QDir().mkpath(folder))
         return false;
     m_filePath = QDir(folder).filePath(QStringLiteral("image-%1.dcm").arg(g_nextFileNumber++));

@@ -25,7 +25,7 @@ OFCondition SenderFragments::next(DUL_PDV& fragment)
         return DIMSE_BADDATA;
     m_finished = fragment.lastPDV;
     if (m_finished)
-        markTimeline(TimelineStage::LastByteIn);
+        MarkTimeline(TimelineStage::LastByteIn);
     count(fragment);
     return EC_Normal;
 }

@@ -23,13 +23,13 @@ struct Paces {
     std::deque<std::string> order;
 };
 
-Paces& paces()
+Paces& KnownPaces()
 {
     static Paces kept;
     return kept;
 }
 
-unsigned pduBytesAt(double secondsPerByte)
+unsigned PduBytesAt(double secondsPerByte)
 {
     const double wanted = std::chrono::duration<double>(kLagTarget).count() / secondsPerByte;
     const auto bytes = unsigned(std::clamp(wanted, double(kMinPduBytes), double(kMaxPduBytes)));
@@ -38,23 +38,23 @@ unsigned pduBytesAt(double secondsPerByte)
 
 } // namespace
 
-unsigned pduBytesFor(const std::string& sender, bool onThisHost)
+unsigned PduBytesFor(const std::string& sender, bool onThisHost)
 {
-    Paces& kept = paces();
+    Paces& kept = KnownPaces();
     std::lock_guard lock(kept.mutex);
     const auto known = kept.secondsPerByte.find(sender);
     if (known != kept.secondsPerByte.end())
-        return pduBytesAt(known->second);
+        return PduBytesAt(known->second);
     return onThisHost ? kMaxPduBytes : kFirstRemotePduBytes;
 }
 
-void rememberPace(const std::string& sender, std::uint64_t bytes, std::chrono::nanoseconds waited)
+void RememberPace(const std::string& sender, std::uint64_t bytes, std::chrono::nanoseconds waited)
 {
     if (bytes == 0)
         return;
     const double pace = std::chrono::duration<double>(std::max(waited, std::chrono::nanoseconds(1))).count()
                         / double(bytes);
-    Paces& kept = paces();
+    Paces& kept = KnownPaces();
     std::lock_guard lock(kept.mutex);
     const auto [entry, added] = kept.secondsPerByte.try_emplace(sender, pace);
     if (!added) {

@@ -15,9 +15,9 @@ inline constexpr unsigned kMinPduBytes = 4096; // the toolkit's least
 inline constexpr unsigned kFirstRemotePduBytes = 16384;
 
 // `sender`: its address and AE title, as one key.
-unsigned pduBytesFor(const std::string& sender, bool onThisHost);
+unsigned PduBytesFor(const std::string& sender, bool onThisHost);
 
 // What an image showed: the relay waited `waited` for `bytes` of its data set.
-void rememberPace(const std::string& sender, std::uint64_t bytes, std::chrono::nanoseconds waited);
+void RememberPace(const std::string& sender, std::uint64_t bytes, std::chrono::nanoseconds waited);
 
 } // namespace quorin::dicom

@@ -9,7 +9,7 @@ namespace quorin::dicom {
 
 namespace {
 
-bool hasContext(const std::vector<ProposedContext>& contexts, const ProposedContext& wanted)
+bool HasContext(const std::vector<ProposedContext>& contexts, const ProposedContext& wanted)
 {
     return std::any_of(contexts.begin(), contexts.end(), [&](const ProposedContext& c) {
         return c.abstractSyntax == wanted.abstractSyntax && c.transferSyntaxes == wanted.transferSyntaxes;
@@ -17,7 +17,7 @@ bool hasContext(const std::vector<ProposedContext>& contexts, const ProposedCont
 }
 
 // The contexts one kind needs that are not in `contexts` yet.
-std::vector<ProposedContext> missingContexts(const std::vector<ProposedContext>& contexts,
+std::vector<ProposedContext> MissingContexts(const std::vector<ProposedContext>& contexts,
                                              const ImageKind& kind)
 {
     const ProposedContext original{kind.sopClassUid, {kind.transferSyntaxUid}};
@@ -26,7 +26,7 @@ std::vector<ProposedContext> missingContexts(const std::vector<ProposedContext>&
                                         UID_LittleEndianImplicitTransferSyntax}};
     std::vector<ProposedContext> missing;
     for (const ProposedContext& context : {original, uncompressed}) {
-        if (!hasContext(contexts, context))
+        if (!HasContext(contexts, context))
             missing.push_back(context);
     }
     return missing;
@@ -47,7 +47,7 @@ std::vector<ProposedContext> ArchiveProposal::contexts() const
 {
     std::vector<ProposedContext> contexts;
     for (const ImageKind& kind : m_kinds) {
-        const std::vector<ProposedContext> missing = missingContexts(contexts, kind);
+        const std::vector<ProposedContext> missing = MissingContexts(contexts, kind);
         if (contexts.size() + missing.size() > kMaxContexts)
             break;
         contexts.insert(contexts.end(), missing.begin(), missing.end());
@@ -55,9 +55,9 @@ std::vector<ProposedContext> ArchiveProposal::contexts() const
     return contexts;
 }
 
-bool contextsCover(const std::vector<ProposedContext>& contexts, const ImageKind& kind)
+bool ContextsCover(const std::vector<ProposedContext>& contexts, const ImageKind& kind)
 {
-    return missingContexts(contexts, kind).empty();
+    return MissingContexts(contexts, kind).empty();
 }
 
 } // namespace quorin::dicom

@@ -38,6 +38,6 @@ private:
 };
 
 // Whether `contexts` hold everything an image of `kind` needs.
-bool contextsCover(const std::vector<ProposedContext>& contexts, const ImageKind& kind);
+bool ContextsCover(const std::vector<ProposedContext>& contexts, const ImageKind& kind);
 
 } // namespace quorin::dicom

@@ -18,17 +18,17 @@ namespace quorin::dicom {
 
 namespace {
 
-QString conditionText(const OFCondition& condition)
+QString ConditionText(const OFCondition& condition)
 {
     return QString::fromLocal8Bit(condition.text());
 }
 
-QByteArray latin1(const QString& text)
+QByteArray Latin1(const QString& text)
 {
     return text.toLatin1();
 }
 
-void addContexts(T_ASC_Parameters* params, const std::vector<ProposedContext>& contexts)
+void AddContexts(T_ASC_Parameters* params, const std::vector<ProposedContext>& contexts)
 {
     T_ASC_PresentationContextID id = 1;
     for (const ProposedContext& context : contexts) {
@@ -41,7 +41,7 @@ void addContexts(T_ASC_Parameters* params, const std::vector<ProposedContext>& c
     }
 }
 
-T_DIMSE_C_StoreRQ storeRequest(T_ASC_Association* association, const OFString& sopClassUid,
+T_DIMSE_C_StoreRQ StoreRequest(T_ASC_Association* association, const OFString& sopClassUid,
                                const OFString& sopInstanceUid)
 {
     T_DIMSE_C_StoreRQ request;
@@ -70,7 +70,7 @@ ForwardResult ArchiveSession::store(OutgoingImage& image, const ArchiveAddress& 
     bool reused = false;
     const QString failure = openFor(address, kind, reused);
     if (!failure.isEmpty())
-        return relayFailure(failure);
+        return RelayFailure(failure);
     SendOutcome outcome = send(image);
     if (outcome.associationLost && !outcome.timedOut && reused) {
         // The kept association may have died while idle (archive restarted,
@@ -79,7 +79,7 @@ ForwardResult ArchiveSession::store(OutgoingImage& image, const ArchiveAddress& 
         drop(false);
         const QString again = associate(address);
         if (!again.isEmpty())
-            return relayFailure(again);
+            return RelayFailure(again);
         outcome = send(image);
     }
     settle(outcome);
@@ -92,7 +92,7 @@ std::optional<ForwardResult> ArchiveSession::storeCutThrough(const ImageKind& ki
     bool reused = false;
     const QString failure = openFor(address, kind, reused);
     if (!failure.isEmpty())
-        return relayFailure(failure);
+        return RelayFailure(failure);
     T_ASC_PresentationContextID id = exactContext(kind);
     if (id == 0)
         return std::nullopt;
@@ -104,7 +104,7 @@ std::optional<ForwardResult> ArchiveSession::storeCutThrough(const ImageKind& ki
         drop(false);
         const QString again = associate(address);
         if (!again.isEmpty())
-            return relayFailure(again);
+            return RelayFailure(again);
         if ((id = exactContext(kind)) == 0)
             return std::nullopt;
         data.restart();
@@ -114,7 +114,7 @@ std::optional<ForwardResult> ArchiveSession::storeCutThrough(const ImageKind& ki
     if (data.failure() != CutThroughDataSet::Failure::None)
         outcome.timedOut = false; // the archive is fine: tell it to discard the image
     if (data.failure() == CutThroughDataSet::Failure::DataSetEnds)
-        outcome.result = relayFailure(QStringLiteral("the data set does not end where its elements do"));
+        outcome.result = RelayFailure(QStringLiteral("the data set does not end where its elements do"));
     settle(outcome);
     return outcome.result;
 }
@@ -154,7 +154,7 @@ void ArchiveSession::release()
 
 bool ArchiveSession::isOpenFor(const ArchiveAddress& address, const ImageKind& kind)
 {
-    if (!m_association || !(m_address == address) || !contextsCover(m_openContexts, kind))
+    if (!m_association || !(m_address == address) || !ContextsCover(m_openContexts, kind))
         return false;
     // An idle association has nothing to read unless the archive released,
     // aborted or closed it meanwhile.
@@ -168,20 +168,20 @@ bool ArchiveSession::isOpenFor(const ArchiveAddress& address, const ImageKind& k
 QString ArchiveSession::associate(const ArchiveAddress& address)
 {
     if (!m_network) {
-        const OFCondition made = ASC_initializeNetwork(NET_REQUESTOR, 0, archiveTimeLimits().acseSeconds,
+        const OFCondition made = ASC_initializeNetwork(NET_REQUESTOR, 0, CurrentArchiveTimeLimits().acseSeconds,
                                                        &m_network);
         if (made.bad())
-            return QStringLiteral("cannot set up the network: %1").arg(conditionText(made));
+            return QStringLiteral("cannot set up the network: %1").arg(ConditionText(made));
         ASC_setTransportLayer(m_network, &m_transport, 0);
     }
     T_ASC_Parameters* params = nullptr;
     ASC_createAssociationParameters(&params, kMaxPduBytes);
-    ASC_setAPTitles(params, latin1(address.callingAETitle()).constData(),
-                    latin1(address.calledAETitle()).constData(), nullptr);
-    const QByteArray peer = latin1(QStringLiteral("%1:%2").arg(address.host()).arg(address.port()));
+    ASC_setAPTitles(params, Latin1(address.callingAETitle()).constData(),
+                    Latin1(address.calledAETitle()).constData(), nullptr);
+    const QByteArray peer = Latin1(QStringLiteral("%1:%2").arg(address.host()).arg(address.port()));
     ASC_setPresentationAddresses(params, OFStandard::getHostName().c_str(), peer.constData());
     m_openContexts = m_proposal.contexts();
-    addContexts(params, m_openContexts);
+    AddContexts(params, m_openContexts);
     const QString failure = requestAssociation(params);
     if (failure.isEmpty())
         m_address = address;
@@ -198,7 +198,7 @@ QString ArchiveSession::requestAssociation(T_ASC_Parameters* params)
             ASC_destroyAssociationParameters(&params);
         if (requested == DUL_ASSOCIATIONREJECTED)
             return QStringLiteral("the archive rejected the association");
-        return QStringLiteral("cannot reach the archive: %1").arg(conditionText(requested));
+        return QStringLiteral("cannot reach the archive: %1").arg(ConditionText(requested));
     }
     if (ASC_countAcceptedPresentationContexts(m_association->params) == 0) {
         drop(true);
@@ -212,11 +212,11 @@ ArchiveSession::SendOutcome ArchiveSession::send(OutgoingImage& image)
     const T_ASC_PresentationContextID id = ASC_findAcceptedPresentationContextID(
         m_association, image.sopClassUid().c_str(), DcmXfer(image.originalSyntax()).getXferID());
     if (id == 0)
-        return {relayFailure(QStringLiteral("the archive does not accept this SOP class")), false};
+        return {RelayFailure(QStringLiteral("the archive does not accept this SOP class")), false};
     T_ASC_PresentationContext context;
     ASC_findAcceptedPresentationContext(m_association->params, id, &context);
     if (!image.prepareFor(DcmXfer(context.acceptedTransferSyntax).getXfer()))
-        return {relayFailure(image.error()), false};
+        return {RelayFailure(image.error()), false};
 
     const auto started = Clock::now();
     return storeData(id, image.sopClassUid(), image.sopInstanceUid(), image.dataset(), [started] { return started; });
@@ -226,15 +226,15 @@ ArchiveSession::SendOutcome ArchiveSession::storeData(T_ASC_PresentationContextI
                                                       const OFString& sopInstanceUid, DcmDataset* data,
                                                       const std::function<Clock::time_point()>& progressSince)
 {
-    T_DIMSE_C_StoreRQ request = storeRequest(m_association, sopClassUid, sopInstanceUid);
+    T_DIMSE_C_StoreRQ request = StoreRequest(m_association, sopClassUid, sopInstanceUid);
     T_DIMSE_C_StoreRSP response;
     std::memset(&response, 0, sizeof(response));
     DcmDataset* statusDetail = nullptr;
-    const ArchiveTimeLimits limits = archiveTimeLimits();
-    markTimeline(TimelineStage::FirstByteOut);
+    const ArchiveTimeLimits limits = CurrentArchiveTimeLimits();
+    MarkTimeline(TimelineStage::FirstByteOut);
     const OFCondition sent = DIMSE_storeUser(m_association, id, &request, nullptr, data, nullptr, nullptr,
                                              DIMSE_NONBLOCKING, limits.dimseSeconds, &response, &statusDetail);
-    markTimeline(TimelineStage::ArchiveAnswerIn);
+    MarkTimeline(TimelineStage::ArchiveAnswerIn);
     delete statusDetail;
     if (sent.bad()) {
         // The answer's wait reports its own condition; a stalled write only a
@@ -242,11 +242,11 @@ ArchiveSession::SendOutcome ArchiveSession::storeData(T_ASC_PresentationContextI
         // fails at once) by how long the transfer has not moved.
         const bool timedOut = sent == DIMSE_NODATAAVAILABLE
             || Clock::now() - progressSince() >= std::chrono::seconds(limits.sendSeconds);
-        return {relayFailure(QStringLiteral("the transfer to the archive failed: %1").arg(conditionText(sent))),
+        return {RelayFailure(QStringLiteral("the transfer to the archive failed: %1").arg(ConditionText(sent))),
                 true, timedOut};
     }
     const quint16 status = response.DimseStatus;
-    return {ForwardResult{archiveAccepted(status), status,
+    return {ForwardResult{ArchiveAccepted(status), status,
                           QStringLiteral("archive status 0x%1").arg(status, 4, 16, QLatin1Char('0'))},
             false};
 }

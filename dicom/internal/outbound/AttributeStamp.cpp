@@ -14,12 +14,12 @@ namespace {
 
 const char* const kUtf8Charset = "ISO_IR 192";
 
-bool isAscii(const QByteArray& bytes)
+bool IsAscii(const QByteArray& bytes)
 {
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
 }
 
-OFString declaredCharset(DcmDataset& dataset)
+OFString DeclaredCharset(DcmDataset& dataset)
 {
     OFString charset;
     dataset.findAndGetOFStringArray(DCM_SpecificCharacterSet, charset);
@@ -31,7 +31,7 @@ OFString declaredCharset(DcmDataset& dataset)
 
 // False when `charset` is unknown, uses code extensions, or cannot carry a
 // character of the text.
-bool encodeIn(const OFString& charset, const QByteArray& utf8, OFString& encoded)
+bool EncodeIn(const OFString& charset, const QByteArray& utf8, OFString& encoded)
 {
     DcmSpecificCharacterSet converter;
     if (converter.selectCharacterSet(kUtf8Charset, charset).bad())
@@ -39,7 +39,7 @@ bool encodeIn(const OFString& charset, const QByteArray& utf8, OFString& encoded
     return converter.convertString(utf8.constData(), size_t(utf8.size()), encoded).good();
 }
 
-QString recodeToUtf8(DcmDataset& dataset)
+QString RecodeToUtf8(DcmDataset& dataset)
 {
     const OFCondition converted = dataset.convertToUTF8();
     if (converted.bad())
@@ -49,7 +49,7 @@ QString recodeToUtf8(DcmDataset& dataset)
 }
 
 // ISO 2022 code extensions (or several character sets, which only they allow).
-bool usesCodeExtensions(const OFString& charset)
+bool UsesCodeExtensions(const OFString& charset)
 {
     return charset.find("ISO 2022") != OFString_npos || charset.find('\\') != OFString_npos;
 }
@@ -63,7 +63,7 @@ bool usesCodeExtensions(const OFString& charset)
 // reads as S, "Œ" as OE, "€" as EUR); at most three characters each keeps a
 // 16-character code within a name's 64. "ˆ" becomes "?" ("^" would split the
 // name), as do C1 controls and any other character.
-QByteArray latin1Transliterated(const QString& value)
+QByteArray Latin1Transliterated(const QString& value)
 {
     static const QHash<char16_t, QByteArray> lookAlikes{
         {u'€', "EUR"}, {u'‚', "'"},  {u'ƒ', "f"},  {u'„', "\""}, {u'…', "..."}, {u'†', "+"},  {u'‡', "+"},
@@ -84,7 +84,7 @@ QByteArray latin1Transliterated(const QString& value)
 
 // Adds ISO 2022 IR 100 as a further value of (0008,0005) unless declared;
 // the existing values keep their order (the first one may be empty).
-QString declareLatin1Extension(DcmDataset& dataset)
+QString DeclareLatin1Extension(DcmDataset& dataset)
 {
     const OFString latin1 = "ISO 2022 IR 100";
     DcmElement* element = nullptr;
@@ -110,9 +110,9 @@ QString declareLatin1Extension(DcmDataset& dataset)
 // where the state returns to that of the first character set: the start,
 // "^" and "=" in names, "\" between values, and control characters. Only G1
 // changes and G0 keeps its set, so no escape back is needed at the end.
-QString encodeWithLatin1Extension(DcmDataset& dataset, const QString& value, OFString& bytes)
+QString EncodeWithLatin1Extension(DcmDataset& dataset, const QString& value, OFString& bytes)
 {
-    const QByteArray latin1 = latin1Transliterated(value);
+    const QByteArray latin1 = Latin1Transliterated(value);
     bytes.clear();
     bool designated = false;
     for (const char c : latin1) {
@@ -124,29 +124,29 @@ QString encodeWithLatin1Extension(DcmDataset& dataset, const QString& value, OFS
         }
         bytes += c;
     }
-    return isAscii(latin1) ? QString() : declareLatin1Extension(dataset);
+    return IsAscii(latin1) ? QString() : DeclareLatin1Extension(dataset);
 }
 
 // The value's bytes in a character set the dataset declares (recoding the
 // dataset if needed).
-QString encodeForDataset(DcmDataset& dataset, const QString& value, OFString& bytes)
+QString EncodeForDataset(DcmDataset& dataset, const QString& value, OFString& bytes)
 {
     const QByteArray utf8 = value.toUtf8();
-    if (isAscii(utf8)) {
+    if (IsAscii(utf8)) {
         bytes = OFString(utf8.constData(), size_t(utf8.size()));
         return QString();
     }
-    const OFString charset = declaredCharset(dataset);
-    if (usesCodeExtensions(charset))
-        return encodeWithLatin1Extension(dataset, value, bytes);
-    if (!charset.empty() && encodeIn(charset, utf8, bytes))
+    const OFString charset = DeclaredCharset(dataset);
+    if (UsesCodeExtensions(charset))
+        return EncodeWithLatin1Extension(dataset, value, bytes);
+    if (!charset.empty() && EncodeIn(charset, utf8, bytes))
         return QString();
-    const QString failure = recodeToUtf8(dataset);
+    const QString failure = RecodeToUtf8(dataset);
     bytes = OFString(utf8.constData(), size_t(utf8.size()));
     return failure;
 }
 
-DcmTag tagForText(quint16 group, quint16 element)
+DcmTag TagForText(quint16 group, quint16 element)
 {
     DcmTag tag(DcmTagKey(group, element));
     // Tags outside the dictionary (private ones included) get a plain text VR.
@@ -157,23 +157,23 @@ DcmTag tagForText(quint16 group, quint16 element)
 
 } // namespace
 
-bool stampRecodesDataset(DcmDataset& dataset, const QString& value)
+bool StampRecodesDataset(DcmDataset& dataset, const QString& value)
 {
     const QByteArray utf8 = value.toUtf8();
-    if (isAscii(utf8))
+    if (IsAscii(utf8))
         return false;
-    const OFString charset = declaredCharset(dataset);
+    const OFString charset = DeclaredCharset(dataset);
     OFString encoded;
-    return !usesCodeExtensions(charset) && (charset.empty() || !encodeIn(charset, utf8, encoded));
+    return !UsesCodeExtensions(charset) && (charset.empty() || !EncodeIn(charset, utf8, encoded));
 }
 
-QString stampAttribute(DcmDataset& dataset, quint16 group, quint16 element, const QString& value)
+QString StampAttribute(DcmDataset& dataset, quint16 group, quint16 element, const QString& value)
 {
     OFString bytes;
-    const QString failure = encodeForDataset(dataset, value, bytes);
+    const QString failure = EncodeForDataset(dataset, value, bytes);
     if (!failure.isEmpty())
         return failure;
-    const OFCondition put = dataset.putAndInsertString(tagForText(group, element), bytes.c_str(),
+    const OFCondition put = dataset.putAndInsertString(TagForText(group, element), bytes.c_str(),
                                                        Uint32(bytes.size()));
     if (put.bad())
         return QStringLiteral("cannot set (%1,%2): %3")

@@ -18,11 +18,11 @@ namespace quorin::dicom {
 // escape sequence, "ISO 2022 IR 100" is added to its character sets, and
 // characters Latin-1 lacks are transliterated. Returns an empty text on
 // success, else what went wrong.
-QString stampAttribute(DcmDataset& dataset, quint16 group, quint16 element, const QString& value);
+QString StampAttribute(DcmDataset& dataset, quint16 group, quint16 element, const QString& value);
 
 // Whether stampAttribute would recode the whole dataset for `value`: text
 // beyond ASCII that the declared character set (if any) cannot carry and
 // no code extensions are in use.
-bool stampRecodesDataset(DcmDataset& dataset, const QString& value);
+bool StampRecodesDataset(DcmDataset& dataset, const QString& value);
 
 } // namespace quorin::dicom

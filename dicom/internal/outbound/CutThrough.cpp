@@ -11,13 +11,13 @@ namespace quorin::dicom {
 
 namespace {
 
-CutThroughOutcome forward(DataSetHead& head, DcmDataset* parsedHead, SenderFragments& fragments,
+CutThroughOutcome Forward(DataSetHead& head, DcmDataset* parsedHead, SenderFragments& fragments,
                           const ForwardRequest& request, ArchiveSession& archive)
 {
     QString why;
     std::optional<StampedHead> stamped;
     if (parsedHead)
-        stamped = stampHead(head, *parsedHead, request.changes, why);
+        stamped = StampHead(head, *parsedHead, request.changes, why);
     if (!stamped)
         return {RelayWay::StoreAndForward};
     const ImageKind kind{stamped->sopClassUid.c_str(), DcmXfer(head.syntax()).getXferID()};
@@ -27,20 +27,20 @@ CutThroughOutcome forward(DataSetHead& head, DcmDataset* parsedHead, SenderFragm
         return {RelayWay::StoreAndForward};
     if (data.failure() == CutThroughDataSet::Failure::Sender)
         return {RelayWay::CutThrough, true, *result};
-    countRelayWay(RelayWay::CutThrough);
+    CountRelayWay(RelayWay::CutThrough);
     return {RelayWay::CutThrough, false, *result};
 }
 
 } // namespace
 
-CutThroughOutcome cutThrough(DataSetHead& head, DcmDataset* parsedHead, SenderFragments& fragments,
+CutThroughOutcome CutThrough(DataSetHead& head, DcmDataset* parsedHead, SenderFragments& fragments,
                              const ForwardRequest& request, ArchiveSession& archive)
 {
     try {
-        return forward(head, parsedHead, fragments, request, archive);
+        return Forward(head, parsedHead, fragments, request, archive);
     } catch (...) {
         archive.abort();
-        return {RelayWay::CutThrough, false, relayFailure(QStringLiteral("relay error"))};
+        return {RelayWay::CutThrough, false, RelayFailure(QStringLiteral("relay error"))};
     }
 }
 

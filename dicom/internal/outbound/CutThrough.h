@@ -32,7 +32,7 @@ struct CutThroughOutcome {
 // `parsedHead`: the head as readHead() gave it (null: store and forward).
 // Never throws. The sender's fragments may be left unread after an answer
 // (the archive failed): the caller reads and drops them.
-CutThroughOutcome cutThrough(DataSetHead& head, DcmDataset* parsedHead, SenderFragments& fragments,
+CutThroughOutcome CutThrough(DataSetHead& head, DcmDataset* parsedHead, SenderFragments& fragments,
                              const ForwardRequest& request, ArchiveSession& archive);
 
 } // namespace quorin::dicom

@@ -51,7 +51,7 @@ OFCondition CutThroughDataSet::write(DcmOutputStream& outStream, const E_Transfe
                 continue;
             if (m_failure != Failure::None)
                 return EC_InvalidStream;
-            markTimeline(TimelineStage::LastByteOut);
+            MarkTimeline(TimelineStage::LastByteOut);
             return EC_Normal;
         }
         if (!m_pieceIsLast && m_archive && outStream.avail() == m_bufferSize) {

@@ -17,7 +17,7 @@ namespace {
 // large image never has to fit in memory.
 const Uint32 kMaxLoadedValueBytes = 4096;
 
-OFCondition readFromMemory(DcmDataset& dataset, const ReceivedDataSet& received)
+OFCondition ReadFromMemory(DcmDataset& dataset, const ReceivedDataSet& received)
 {
     DcmInputBufferStream stream;
     stream.setBuffer(received.bytes().data(), offile_off_t(received.bytes().size()));
@@ -28,10 +28,10 @@ OFCondition readFromMemory(DcmDataset& dataset, const ReceivedDataSet& received)
     return read;
 }
 
-OFCondition readReceived(DcmDataset& dataset, const ReceivedDataSet& received)
+OFCondition ReadReceived(DcmDataset& dataset, const ReceivedDataSet& received)
 {
     if (received.inMemory())
-        return readFromMemory(dataset, received);
+        return ReadFromMemory(dataset, received);
     return dataset.loadFile(QFile::encodeName(received.filePath()).constData(), received.syntax(),
                             EGL_noChange, kMaxLoadedValueBytes);
 }
@@ -40,7 +40,7 @@ OFCondition readReceived(DcmDataset& dataset, const ReceivedDataSet& received)
 
 OutgoingImage::OutgoingImage(const ReceivedDataSet& received)
 {
-    const OFCondition loaded = readReceived(m_dataset, received);
+    const OFCondition loaded = ReadReceived(m_dataset, received);
     if (loaded.bad()) {
         m_error = QStringLiteral("cannot read the received image: %1").arg(loaded.text());
         return;
@@ -56,7 +56,7 @@ OutgoingImage::OutgoingImage(const ReceivedDataSet& received)
 bool OutgoingImage::applyChanges(const QList<AttributeChange>& changes)
 {
     for (const AttributeChange& change : changes) {
-        m_error = stampAttribute(*dataset(), change.group, change.element, change.value);
+        m_error = StampAttribute(*dataset(), change.group, change.element, change.value);
         if (!m_error.isEmpty())
             return false;
     }

@@ -15,7 +15,7 @@ namespace {
 const E_EncodingType kSequenceEncoding = EET_ExplicitLength;
 const DcmTagKey kGroupLength(0x0008, 0x0000);
 
-bool readInto(DcmDataset& dataset, const DataSetHead& head)
+bool ReadInto(DcmDataset& dataset, const DataSetHead& head)
 {
     DcmInputBufferStream stream;
     stream.setBuffer(head.bytes().data(), offile_off_t(head.headSize()));
@@ -26,7 +26,7 @@ bool readInto(DcmDataset& dataset, const DataSetHead& head)
     return read.good();
 }
 
-bool sameElements(DcmDataset& dataset, const std::vector<std::uint32_t>& tags)
+bool SameElements(DcmDataset& dataset, const std::vector<std::uint32_t>& tags)
 {
     if (dataset.card() != tags.size())
         return false;
@@ -38,14 +38,14 @@ bool sameElements(DcmDataset& dataset, const std::vector<std::uint32_t>& tags)
     return true;
 }
 
-QString applyChanges(DcmDataset& dataset, const QList<AttributeChange>& changes)
+QString ApplyChanges(DcmDataset& dataset, const QList<AttributeChange>& changes)
 {
     for (const AttributeChange& change : changes) {
         if (change.group != 0x0008 || (std::uint32_t(change.group) << 16 | change.element) > DataSetHead::kLastHeadTag)
             return QStringLiteral("a change after the head");
-        if (stampRecodesDataset(dataset, change.value))
+        if (StampRecodesDataset(dataset, change.value))
             return QStringLiteral("the stamp needs the data set recoded");
-        const QString failure = stampAttribute(dataset, change.group, change.element, change.value);
+        const QString failure = StampAttribute(dataset, change.group, change.element, change.value);
         if (!failure.isEmpty())
             return failure;
     }
@@ -53,14 +53,14 @@ QString applyChanges(DcmDataset& dataset, const QList<AttributeChange>& changes)
 }
 
 // (0008,0000), where present, counts the bytes of the whole group.
-void correctGroupLength(DcmDataset& dataset, std::int64_t sizeChange)
+void CorrectGroupLength(DcmDataset& dataset, std::int64_t sizeChange)
 {
     Uint32 length = 0;
     if (dataset.findAndGetUint32(kGroupLength, length).good())
         dataset.putAndInsertUint32(kGroupLength, Uint32(std::int64_t(length) + sizeChange));
 }
 
-bool write(DcmDataset& dataset, E_TransferSyntax syntax, std::vector<char>& bytes)
+bool Write(DcmDataset& dataset, E_TransferSyntax syntax, std::vector<char>& bytes)
 {
     bytes.resize(dataset.getLength(syntax, kSequenceEncoding));
     DcmOutputBufferStream stream(bytes.data(), offile_off_t(bytes.size()));
@@ -75,11 +75,11 @@ bool write(DcmDataset& dataset, E_TransferSyntax syntax, std::vector<char>& byte
 
 } // namespace
 
-std::unique_ptr<DcmDataset> readHead(const DataSetHead& head)
+std::unique_ptr<DcmDataset> ReadHead(const DataSetHead& head)
 {
     try {
         auto dataset = std::make_unique<DcmDataset>();
-        if (!readInto(*dataset, head) || !sameElements(*dataset, head.reader().headTags()))
+        if (!ReadInto(*dataset, head) || !SameElements(*dataset, head.reader().headTags()))
             return nullptr;
         return dataset;
     } catch (...) {
@@ -87,10 +87,10 @@ std::unique_ptr<DcmDataset> readHead(const DataSetHead& head)
     }
 }
 
-std::optional<StampedHead> stampHead(const DataSetHead& head, DcmDataset& dataset,
+std::optional<StampedHead> StampHead(const DataSetHead& head, DcmDataset& dataset,
                                      const QList<AttributeChange>& changes, QString& why)
 {
-    why = applyChanges(dataset, changes);
+    why = ApplyChanges(dataset, changes);
     if (!why.isEmpty())
         return std::nullopt;
     StampedHead stamped;
@@ -99,9 +99,9 @@ std::optional<StampedHead> stampHead(const DataSetHead& head, DcmDataset& datase
         why = QStringLiteral("no SOP Class or SOP Instance UID in the head");
         return std::nullopt;
     }
-    correctGroupLength(dataset, std::int64_t(dataset.getLength(head.syntax(), kSequenceEncoding))
+    CorrectGroupLength(dataset, std::int64_t(dataset.getLength(head.syntax(), kSequenceEncoding))
                                     - std::int64_t(head.headSize()));
-    if (!write(dataset, head.syntax(), stamped.bytes)) {
+    if (!Write(dataset, head.syntax(), stamped.bytes)) {
         why = QStringLiteral("cannot write the stamped head");
         return std::nullopt;
     }

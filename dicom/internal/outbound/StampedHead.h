@@ -28,12 +28,12 @@ struct StampedHead {
 // The head as the toolkit reads it, before the changes are known (the
 // worker reads it while the handler decides). Null when the toolkit reads
 // other elements than the element header reader saw. Never throws.
-std::unique_ptr<DcmDataset> readHead(const DataSetHead& head);
+std::unique_ptr<DcmDataset> ReadHead(const DataSetHead& head);
 
 // Applies the changes to `parsed` (from readHead) and writes it out. Nothing
 // when a change cannot be made in the head alone (a tag after it, a stamp
 // that needs the whole data set recoded); `why` says which.
-std::optional<StampedHead> stampHead(const DataSetHead& head, DcmDataset& parsed,
+std::optional<StampedHead> StampHead(const DataSetHead& head, DcmDataset& parsed,
                                      const QList<AttributeChange>& changes, QString& why);
 
 } // namespace quorin::dicom

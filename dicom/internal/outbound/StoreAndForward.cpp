@@ -11,19 +11,19 @@ namespace quorin::dicom {
 
 namespace {
 
-ForwardResult forward(OutgoingImage* image, const ForwardRequest& request, ArchiveSession& archive)
+ForwardResult Forward(OutgoingImage* image, const ForwardRequest& request, ArchiveSession& archive)
 {
     if (!image)
-        return relayFailure(QStringLiteral("cannot read the received image"));
+        return RelayFailure(QStringLiteral("cannot read the received image"));
     if (!image->error().isEmpty() || !image->applyChanges(request.changes))
-        return relayFailure(image->error());
-    countRelayWay(RelayWay::StoreAndForward);
+        return RelayFailure(image->error());
+    CountRelayWay(RelayWay::StoreAndForward);
     return archive.store(*image, request.archive);
 }
 
 } // namespace
 
-std::unique_ptr<OutgoingImage> readOutgoingImage(const ReceivedDataSet& received)
+std::unique_ptr<OutgoingImage> ReadOutgoingImage(const ReceivedDataSet& received)
 {
     try {
         return std::make_unique<OutgoingImage>(received);
@@ -32,25 +32,25 @@ std::unique_ptr<OutgoingImage> readOutgoingImage(const ReceivedDataSet& received
     }
 }
 
-ForwardResult storeAndForward(OutgoingImage* image, const ForwardRequest& request, ArchiveSession& archive)
+ForwardResult StoreAndForward(OutgoingImage* image, const ForwardRequest& request, ArchiveSession& archive)
 {
     try {
-        return forward(image, request, archive);
+        return Forward(image, request, archive);
     } catch (const std::exception& e) {
         archive.release();
-        return relayFailure(QStringLiteral("relay error: %1").arg(QString::fromLocal8Bit(e.what())));
+        return RelayFailure(QStringLiteral("relay error: %1").arg(QString::fromLocal8Bit(e.what())));
     } catch (...) {
         archive.release();
-        return relayFailure(QStringLiteral("relay error"));
+        return RelayFailure(QStringLiteral("relay error"));
     }
 }
 
-ForwardResult storeAndForward(const ReceivedDataSet& received, const ForwardRequest& request, ArchiveSession& archive)
+ForwardResult StoreAndForward(const ReceivedDataSet& received, const ForwardRequest& request, ArchiveSession& archive)
 {
     if (!received.good())
-        return relayFailure(QStringLiteral("cannot keep the received image"));
-    const std::unique_ptr<OutgoingImage> image = readOutgoingImage(received);
-    return storeAndForward(image.get(), request, archive);
+        return RelayFailure(QStringLiteral("cannot keep the received image"));
+    const std::unique_ptr<OutgoingImage> image = ReadOutgoingImage(received);
+    return StoreAndForward(image.get(), request, archive);
 }
 
 } // namespace quorin::dicom

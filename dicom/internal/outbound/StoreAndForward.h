@@ -16,12 +16,12 @@ class ReceivedDataSet;
 
 // The received image, parsed; null when the toolkit threw (the forward then
 // reports the failure). Never throws.
-std::unique_ptr<OutgoingImage> readOutgoingImage(const ReceivedDataSet& received);
+std::unique_ptr<OutgoingImage> ReadOutgoingImage(const ReceivedDataSet& received);
 
 // Stamps `image` (from readOutgoingImage) and stores it as `request` asks.
 // Never throws.
-ForwardResult storeAndForward(OutgoingImage* image, const ForwardRequest& request, ArchiveSession& archive);
+ForwardResult StoreAndForward(OutgoingImage* image, const ForwardRequest& request, ArchiveSession& archive);
 // The same, the image parsed first; a data set that was not kept is a failure.
-ForwardResult storeAndForward(const ReceivedDataSet& received, const ForwardRequest& request, ArchiveSession& archive);
+ForwardResult StoreAndForward(const ReceivedDataSet& received, const ForwardRequest& request, ArchiveSession& archive);
 
 } // namespace quorin::dicom

@@ -22,7 +22,7 @@ struct AssociationWorkers::Worker {
 
 namespace {
 
-void discard(T_ASC_Association*& association, const OFCondition& why)
+void Discard(T_ASC_Association*& association, const OFCondition& why)
 {
     if (!association)
         return;
@@ -32,13 +32,13 @@ void discard(T_ASC_Association*& association, const OFCondition& why)
     ASC_destroyAssociation(&association);
 }
 
-void refuseAsBusy(T_ASC_Association*& association)
+void RefuseAsBusy(T_ASC_Association*& association)
 {
     T_ASC_RejectParameters rejection{ASC_RESULT_REJECTEDTRANSIENT,
                                      ASC_SOURCE_SERVICEPROVIDER_PRESENTATION_RELATED,
                                      ASC_REASON_SP_PRES_LOCALLIMITEXCEEDED};
     ASC_rejectAssociation(association, &rejection);
-    discard(association, EC_Normal);
+    Discard(association, EC_Normal);
 }
 
 } // namespace
@@ -93,12 +93,12 @@ void AssociationWorkers::run(Worker& worker, T_ASC_Network* network, std::shared
     m_changed.notify_all();
     if (received.bad()) {
         // No connection, one that sent no valid request in time, or dropped.
-        discard(association, received);
+        Discard(association, received);
     } else if (!startServing(worker)) {
         if (worker.stop.requested())
-            discard(association, DUL_PEERABORTEDASSOCIATION);
+            Discard(association, DUL_PEERABORTEDASSOCIATION);
         else
-            refuseAsBusy(association);
+            RefuseAsBusy(association);
     } else {
         try {
             RelayAssociation(std::move(images), worker.stop).serve(association);

@@ -57,11 +57,11 @@ void DecisionHandOff::watchForDecision()
         std::this_thread::yield(); // lets the handler's thread run should it share this core
 }
 
-std::optional<ForwardRequest> awaitDecision(ImageHandOff& images, std::shared_ptr<ToolkitConnection> connection,
+std::optional<ForwardRequest> AwaitDecision(ImageHandOff& images, std::shared_ptr<ToolkitConnection> connection,
                                             const QString& sopInstanceUid, WorkerStop& stop,
                                             const std::function<void()>& meanwhile)
 {
-    pushHeldWrites(); // nothing waits on this thread's sockets while it waits for the handler
+    PushHeldWrites(); // nothing waits on this thread's sockets while it waits for the handler
     auto decision = std::make_shared<DecisionHandOff>(sopInstanceUid);
     if (!images.raise(std::move(connection), decision))
         return std::nullopt;
@@ -70,7 +70,7 @@ std::optional<ForwardRequest> awaitDecision(ImageHandOff& images, std::shared_pt
     // A stop gives the image up as its handler would.
     stop.setWake([decision] { decision->release(); });
     std::optional<ForwardRequest> request = decision->waitForDecision(kImageDecisionTimeout);
-    markTimeline(TimelineStage::DecisionBack);
+    MarkTimeline(TimelineStage::DecisionBack);
     stop.setWake({});
     return request;
 }

@@ -61,7 +61,7 @@ private:
 // Worker side: raises the image and waits for the handler's decision;
 // `meanwhile` runs on this thread in between. Nothing when the image was not
 // raised, was let go, or no decision came; `stop` also ends the wait.
-std::optional<ForwardRequest> awaitDecision(ImageHandOff& images, std::shared_ptr<ToolkitConnection> connection,
+std::optional<ForwardRequest> AwaitDecision(ImageHandOff& images, std::shared_ptr<ToolkitConnection> connection,
                                             const QString& sopInstanceUid, WorkerStop& stop,
                                             const std::function<void()>& meanwhile = {});
 

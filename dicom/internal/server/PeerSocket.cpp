@@ -28,14 +28,14 @@ struct ConnectionSocket : DcmTransportConnection {
     }
 };
 
-DcmTransportConnection* connectionOf(T_ASC_Association* association)
+DcmTransportConnection* ConnectionOf(T_ASC_Association* association)
 {
     return association ? DUL_getTransportConnection(association->DULassociation) : nullptr;
 }
 
 // A reset leaves its error on the socket, even while received bytes are
 // still queued before it.
-bool hasPendingError(DcmNativeSocketType socket)
+bool HasPendingError(DcmNativeSocketType socket)
 {
     int error = 0;
     SocketLength length = sizeof(error);
@@ -43,7 +43,7 @@ bool hasPendingError(DcmNativeSocketType socket)
 }
 
 // Readable with nothing to read: the peer closed its side.
-bool atEndOfStream(DcmTransportConnection& connection)
+bool AtEndOfStream(DcmTransportConnection& connection)
 {
     if (!connection.networkDataAvailable(0))
         return false;
@@ -52,7 +52,7 @@ bool atEndOfStream(DcmTransportConnection& connection)
 }
 
 // The address as IPv6 bytes (IPv4 mapped), or false for other families.
-bool ipv6Bytes(const sockaddr_storage& address, unsigned char (&bytes)[16])
+bool Ipv6Bytes(const sockaddr_storage& address, unsigned char (&bytes)[16])
 {
     if (address.ss_family == AF_INET6) {
         std::memcpy(bytes, &reinterpret_cast<const sockaddr_in6&>(address).sin6_addr, 16);
@@ -66,7 +66,7 @@ bool ipv6Bytes(const sockaddr_storage& address, unsigned char (&bytes)[16])
     return true;
 }
 
-bool isLoopback(const unsigned char (&bytes)[16])
+bool IsLoopback(const unsigned char (&bytes)[16])
 {
     static const unsigned char ipv6Loopback[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
     const bool ipv4 = bytes[10] == 0xff && bytes[11] == 0xff && std::memcmp(bytes, ipv6Loopback, 10) == 0;
@@ -75,17 +75,17 @@ bool isLoopback(const unsigned char (&bytes)[16])
 
 } // namespace
 
-bool peerHasGone(T_ASC_Association* association)
+bool PeerHasGone(T_ASC_Association* association)
 {
-    DcmTransportConnection* connection = connectionOf(association);
+    DcmTransportConnection* connection = ConnectionOf(association);
     if (!connection)
         return true;
-    return hasPendingError(ConnectionSocket::of(*connection)) || atEndOfStream(*connection);
+    return HasPendingError(ConnectionSocket::of(*connection)) || AtEndOfStream(*connection);
 }
 
-bool peerOnThisHost(T_ASC_Association* association)
+bool PeerOnThisHost(T_ASC_Association* association)
 {
-    DcmTransportConnection* connection = connectionOf(association);
+    DcmTransportConnection* connection = ConnectionOf(association);
     if (!connection)
         return false;
     const DcmNativeSocketType socket = ConnectionSocket::of(*connection);
@@ -97,9 +97,9 @@ bool peerOnThisHost(T_ASC_Association* association)
     unsigned char localBytes[16];
     if (::getpeername(socket, reinterpret_cast<sockaddr*>(&peer), &peerLength) != 0
         || ::getsockname(socket, reinterpret_cast<sockaddr*>(&local), &localLength) != 0
-        || !ipv6Bytes(peer, peerBytes) || !ipv6Bytes(local, localBytes))
+        || !Ipv6Bytes(peer, peerBytes) || !Ipv6Bytes(local, localBytes))
         return false;
-    return isLoopback(peerBytes) || std::memcmp(peerBytes, localBytes, 16) == 0;
+    return IsLoopback(peerBytes) || std::memcmp(peerBytes, localBytes, 16) == 0;
 }
 
 } // namespace quorin::dicom

@@ -9,9 +9,9 @@ namespace quorin::dicom {
 
 // True when the peer reset the connection, or closed it with nothing left
 // to read. Does not wait and consumes nothing.
-bool peerHasGone(T_ASC_Association* association);
+bool PeerHasGone(T_ASC_Association* association);
 
 // The peer connected over loopback, or from the address it connected to.
-bool peerOnThisHost(T_ASC_Association* association);
+bool PeerOnThisHost(T_ASC_Association* association);
 
 } // namespace quorin::dicom

@@ -25,7 +25,7 @@ namespace quorin::dicom {
 
 namespace {
 
-E_TransferSyntax acceptedSyntax(T_ASC_Association* association, T_ASC_PresentationContextID contextId)
+E_TransferSyntax AcceptedSyntax(T_ASC_Association* association, T_ASC_PresentationContextID contextId)
 {
     T_ASC_PresentationContext context;
     if (ASC_findAcceptedPresentationContext(association->params, contextId, &context).bad())
@@ -34,7 +34,7 @@ E_TransferSyntax acceptedSyntax(T_ASC_Association* association, T_ASC_Presentati
 }
 
 // The sender as SenderPace remembers it: its address and AE title.
-std::string senderKey(const T_ASC_Parameters& params)
+std::string SenderKey(const T_ASC_Parameters& params)
 {
     return std::string(params.DULparams.callingPresentationAddress) + '|' + params.DULparams.callingAPTitle;
 }
@@ -87,8 +87,8 @@ void RelayAssociation::notifyAssociationRequest(const T_ASC_Parameters& params, 
     // before the answer is sent, so the contexts are marked here.
     try {
         auto& own = const_cast<T_ASC_Parameters&>(params);
-        negotiateProposedContexts(own);
-        own.ourMaxPDUReceiveSize = long(pduBytesFor(senderKey(params), peerOnThisHost(m_association)));
+        NegotiateProposedContexts(own);
+        own.ourMaxPDUReceiveSize = long(PduBytesFor(SenderKey(params), PeerOnThisHost(m_association)));
     } catch (...) {
         action = DCMSCP_ACTION_REFUSE_ASSOCIATION;
     }
@@ -102,7 +102,7 @@ OFCondition RelayAssociation::negotiateAssociation()
     // reset the connection right after its request) is dropped without an
     // answer, since DCMTK 3.6.7 leaks the buffer of an acceptance (4 KB and
     // more for a long proposal) when writing it fails.
-    return peerHasGone(m_association) ? DUL_PEERABORTEDASSOCIATION : EC_Normal;
+    return PeerHasGone(m_association) ? DUL_PEERABORTEDASSOCIATION : EC_Normal;
 }
 
 OFCondition RelayAssociation::handleIncomingCommand(T_DIMSE_Message* message,
@@ -131,9 +131,9 @@ OFCondition RelayAssociation::handleIncomingCommand(T_DIMSE_Message* message,
 // outbound/CutThrough).
 OFCondition RelayAssociation::handleStore(T_DIMSE_C_StoreRQ& request, T_ASC_PresentationContextID contextId)
 {
-    markTimeline(TimelineStage::CommandIn);
-    const E_TransferSyntax syntax = acceptedSyntax(m_association, contextId);
-    if (!cutThroughEnabled() || !DataSetHead::cutThroughSyntax(syntax) || request.DataSetType == DIMSE_DATASET_NULL)
+    MarkTimeline(TimelineStage::CommandIn);
+    const E_TransferSyntax syntax = AcceptedSyntax(m_association, contextId);
+    if (!CutThroughEnabled() || !DataSetHead::cutThroughSyntax(syntax) || request.DataSetType == DIMSE_DATASET_NULL)
         return relayStoreAndForward(request, contextId, syntax);
     SenderFragments fragments(m_association, contextId);
     DataSetHead head(syntax);
@@ -151,15 +151,15 @@ OFCondition RelayAssociation::relayCutThrough(T_DIMSE_C_StoreRQ& request, T_ASC_
     OFCondition reading = EC_Normal;
     std::unique_ptr<DcmDataset> parsedHead;
     const std::optional<ForwardRequest> decision
-        = awaitDecision(*m_images, connection(), QString::fromLatin1(request.AffectedSOPInstanceUID), m_stop, [&] {
+        = AwaitDecision(*m_images, connection(), QString::fromLatin1(request.AffectedSOPInstanceUID), m_stop, [&] {
               reading = head.read(fragments);
-              markTimeline(TimelineStage::HeadComplete);
+              MarkTimeline(TimelineStage::HeadComplete);
               if (reading.good() && head.plain())
-                  parsedHead = readHead(head);
+                  parsedHead = ReadHead(head);
           });
     if (reading.bad())
         return reading; // sender gone or breaking the rules: the association ends, nothing reported
-    ForwardResult result = relayFailure(QStringLiteral("the image was not forwarded"));
+    ForwardResult result = RelayFailure(QStringLiteral("the image was not forwarded"));
     if (decision) {
         const std::optional<ForwardResult> forwarded
             = cutThroughOrStoreAndForward(head, parsedHead.get(), fragments, *decision, reading);
@@ -186,7 +186,7 @@ std::optional<ForwardResult> RelayAssociation::cutThroughOrStoreAndForward(DataS
                                                                            const ForwardRequest& decision,
                                                                            OFCondition& ended)
 {
-    const CutThroughOutcome outcome = cutThrough(head, parsedHead, fragments, decision, m_archive);
+    const CutThroughOutcome outcome = CutThrough(head, parsedHead, fragments, decision, m_archive);
     if (outcome.senderGone) {
         ended = DUL_PEERABORTEDASSOCIATION;
         return std::nullopt;
@@ -199,7 +199,7 @@ std::optional<ForwardResult> RelayAssociation::cutThroughOrStoreAndForward(DataS
         ended = receiving;
         return std::nullopt;
     }
-    return storeAndForward(received, decision, m_archive);
+    return StoreAndForward(received, decision, m_archive);
 }
 
 // Store and forward: the image received whole, then raised, parsed while
@@ -231,11 +231,11 @@ quint16 RelayAssociation::handOffReceived(const T_DIMSE_C_StoreRQ& request, cons
         // applied once the decision is in.
         std::unique_ptr<OutgoingImage> image;
         const std::optional<ForwardRequest> decision
-            = awaitDecision(*m_images, connection(), QString::fromLatin1(request.AffectedSOPInstanceUID), m_stop,
-                            [&] { image = readOutgoingImage(received); });
+            = AwaitDecision(*m_images, connection(), QString::fromLatin1(request.AffectedSOPInstanceUID), m_stop,
+                            [&] { image = ReadOutgoingImage(received); });
         if (!decision)
             return kStatusRelayFailure;
-        const ForwardResult result = storeAndForward(image.get(), *decision, m_archive);
+        const ForwardResult result = StoreAndForward(image.get(), *decision, m_archive);
         decision->reportResult(result);
         return result.status;
     } catch (...) {
@@ -247,8 +247,8 @@ OFCondition RelayAssociation::answer(T_ASC_PresentationContextID contextId, T_DI
                                      quint16 status)
 {
     const OFCondition sent = sendSTOREResponse(contextId, request, status);
-    pushHeldWrites(); // the sender waits for nothing else; the handler's report comes after
-    markTimeline(TimelineStage::SenderAnswerOut);
+    PushHeldWrites(); // the sender waits for nothing else; the handler's report comes after
+    MarkTimeline(TimelineStage::SenderAnswerOut);
     return sent;
 }
 
@@ -257,7 +257,7 @@ void RelayAssociation::rememberSenderPace(const SenderFragments& fragments)
 {
     const SenderFragments::Pace pace = fragments.pace();
     if (fragments.finished() && pace.fragments >= kFragmentsForAPace)
-        rememberPace(senderKey(*m_association->params), pace.bytes, pace.waited);
+        RememberPace(SenderKey(*m_association->params), pace.bytes, pace.waited);
 }
 
 std::shared_ptr<ToolkitConnection> RelayAssociation::connection()
