@@ -17,7 +17,7 @@
 
 class IniDocument;
 
-// Reads one value of an INI file. Every caller of the program passes 256.
+// Reads one value of an INI file. The program passes 256, 1024 for a path.
 QString ReadIniString(const QString& section, const QString& key, const QString& defaultValue,
                       const QString& filePath, qint16 bufferSize);
 

@@ -37,7 +37,9 @@ RelaySettings ReadRelaySettings(const RelaySettings& defaults)
 RelaySettings LoadSettings()
 {
     const QString empty = QStringLiteral("");
-    return ReadRelaySettings({empty, empty, empty, empty, QStringLiteral("109"), QStringLiteral("0")});
+    RelaySettings settings = ReadRelaySettings({empty, empty, empty, empty, QStringLiteral("109"), QStringLiteral("0")});
+    settings.Tls = ReadTlsSettings();
+    return settings;
 }
 
 bool WriteRelaySettings(const RelaySettings& settings)

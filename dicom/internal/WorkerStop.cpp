@@ -38,40 +38,29 @@ void CloseWithReset(DcmNativeSocketType socket)
 }
 
 // A worker's TCP connection, its socket attached to a WorkerStop for as
-// long as it is open; after a stop it closes with a reset.
+// long as it is open.
 class StoppableConnection : public CoalescingConnection {
 public:
-    StoppableConnection(DcmNativeSocketType socket, WorkerStop& stop)
+    explicit StoppableConnection(DcmNativeSocketType socket)
         : CoalescingConnection(socket)
-        , m_stop(&stop)
+        , m_attachment(socket)
     {
-        stop.attach(socket);
     }
-    ~StoppableConnection() override { detach(); }
+    ~StoppableConnection() override { m_attachment.detach(); }
 
     void close() override
     {
-        detach();
+        m_attachment.detach();
         CoalescingConnection::close();
     }
     void closeTransportConnection() override
     {
-        detach();
+        m_attachment.detach();
         CoalescingConnection::closeTransportConnection();
     }
 
 private:
-    void detach()
-    {
-        if (!m_stop)
-            return;
-        m_stop->detach(getSocket());
-        if (m_stop->requested())
-            CloseWithReset(getSocket());
-        m_stop = nullptr;
-    }
-
-    WorkerStop* m_stop;
+    StopAttachment m_attachment;
 };
 
 } // namespace
@@ -128,12 +117,30 @@ void WorkerStop::setWake(std::function<void()> wake)
         wake();
 }
 
+StopAttachment::StopAttachment(DcmNativeSocketType socket)
+    : m_socket(socket)
+    , m_stop(t_stop)
+{
+    if (m_stop)
+        m_stop->attach(socket);
+}
+
+void StopAttachment::detach()
+{
+    if (!m_stop)
+        return;
+    m_stop->detach(m_socket);
+    if (m_stop->requested())
+        CloseWithReset(m_socket);
+    m_stop = nullptr;
+}
+
 DcmTransportConnection* StoppableTransportLayer::createConnection(DcmNativeSocketType socket, OFBool useSecureLayer)
 {
     if (useSecureLayer)
         return nullptr;
     if (t_stop)
-        return new StoppableConnection(socket, *t_stop);
+        return new StoppableConnection(socket);
     return new DcmTCPConnection(socket);
 }
 

@@ -43,6 +43,24 @@ private:
     std::function<void()> m_onAttach;
 };
 
+// A worker's socket, attached to the WorkerStop of the thread that made it
+// (none on a thread without one) until detached. A socket detached after a
+// stop closes with a reset.
+class StopAttachment {
+public:
+    explicit StopAttachment(DcmNativeSocketType socket);
+    ~StopAttachment() { detach(); }
+    StopAttachment(const StopAttachment&) = delete;
+    StopAttachment& operator=(const StopAttachment&) = delete;
+
+    // Before the socket is closed.
+    void detach();
+
+private:
+    DcmNativeSocketType m_socket;
+    WorkerStop* m_stop;
+};
+
 // Connections made through a network that uses this layer are attached to
 // the WorkerStop of the thread that makes them (see StopsConnectionsOnThisThread),
 // the sender's by ASC_receiveAssociation and the archive's by

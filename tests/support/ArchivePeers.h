@@ -44,6 +44,7 @@ struct StorescpOptions {
     bool verbose = false;                 // -v: "Association Acknowledged" per association
     bool concurrent = false;              // --fork +uf: serves associations at once, as busy archives do
     int pduBytes = 131072;                // -pdu: the largest PDU it takes
+    QStringList tls = {};                 // +tls and its options: TLS only
 };
 
 // storescp +B -pdu <bytes> -od <folder> <port>: stores bit for bit what arrives.
@@ -63,7 +64,7 @@ public:
                                 + when(m_options.acceptCompressed, {"+xa"})
                                 + when(m_options.acceptUnknownSopClasses, {"-pm"})
                                 + when(m_options.verbose, {"-v"})
-                                + when(m_options.concurrent, {"--fork", "+uf"});
+                                + when(m_options.concurrent, {"--fork", "+uf"}) + m_options.tls;
         m_process = std::make_unique<PeerProcess>(QStringLiteral("storescp"), arguments << QString::number(m_port));
         return m_folder.isValid() && m_process->start(m_port);
     }

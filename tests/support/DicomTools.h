@@ -32,9 +32,9 @@ inline std::unique_ptr<RunningTool> StartStorescu(quint16 port, const QStringLis
                                                      + QStringList{"127.0.0.1", QString::number(port)} + files);
 }
 
-inline ToolRun Storescu(quint16 port, const QStringList& files, const QStringList& extra = {})
+inline ToolRun Storescu(quint16 port, const QStringList& files, const QStringList& extra = {}, int timeoutMs = 120000)
 {
-    return StartStorescu(port, files, extra)->result(120000);
+    return StartStorescu(port, files, extra)->result(timeoutMs);
 }
 
 // One storescu per group, all at once, each group on one association.

@@ -172,10 +172,12 @@ QString ArchiveSession::associate(const ArchiveAddress& address)
                                                        &m_network);
         if (made.bad())
             return QStringLiteral("cannot set up the network: %1").arg(ConditionText(made));
-        ASC_setTransportLayer(m_network, &m_transport, 0);
     }
+    if (const QString failure = chooseTransport(address); !failure.isEmpty())
+        return failure;
     T_ASC_Parameters* params = nullptr;
     ASC_createAssociationParameters(&params, kMaxPduBytes);
+    ASC_setTransportLayerType(params, address.tls().has_value());
     ASC_setAPTitles(params, Latin1(address.callingAETitle()).constData(),
                     Latin1(address.calledAETitle()).constData(), nullptr);
     const QByteArray peer = Latin1(QStringLiteral("%1:%2").arg(address.host()).arg(address.port()));
@@ -186,6 +188,24 @@ QString ArchiveSession::associate(const ArchiveAddress& address)
     if (failure.isEmpty())
         m_address = address;
     return failure;
+}
+
+QString ArchiveSession::chooseTransport(const ArchiveAddress& address)
+{
+    // No association is open here: the layer it was made through may go.
+    m_tlsTransport.reset();
+    if (!address.tls()) {
+        ASC_setTransportLayer(m_network, &m_transport, 0);
+        return QString();
+    }
+    QString failure;
+    m_tlsTransport = ArchiveTlsLayer::make(*address.tls(), failure);
+    if (!m_tlsTransport) {
+        ASC_setTransportLayer(m_network, &m_transport, 0);
+        return failure;
+    }
+    ASC_setTransportLayer(m_network, m_tlsTransport.get(), 0);
+    return QString();
 }
 
 QString ArchiveSession::requestAssociation(T_ASC_Parameters* params)

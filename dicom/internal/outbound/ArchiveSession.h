@@ -8,6 +8,7 @@
 #include "dicom/ForwardResult.h"
 #include "dicom/internal/WorkerStop.h"
 #include "dicom/internal/outbound/ArchiveProposal.h"
+#include "dicom/internal/outbound/ArchiveTlsLayer.h"
 
 #include <dcmtk/config/osconfig.h>
 #include <dcmtk/dcmnet/assoc.h>
@@ -16,6 +17,7 @@
 #include <QString>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -61,6 +63,8 @@ private:
     QString openFor(const ArchiveAddress& address, const ImageKind& kind, bool& reused);
     bool isOpenFor(const ArchiveAddress& address, const ImageKind& kind);
     QString associate(const ArchiveAddress& address);
+    // Plain or TLS, as the address says; a failure text, else empty.
+    QString chooseTransport(const ArchiveAddress& address);
     QString requestAssociation(T_ASC_Parameters* params);
     T_ASC_PresentationContextID exactContext(const ImageKind& kind) const;
     SendOutcome send(OutgoingImage& image);
@@ -79,6 +83,8 @@ private:
     // Outlives the network: connections to the archive can be shut down by
     // whoever stops the worker that owns this session.
     StoppableTransportLayer m_transport;
+    // The layer of a TLS association, made for it; none while plain.
+    std::unique_ptr<ArchiveTlsLayer> m_tlsTransport;
     T_ASC_Network* m_network = nullptr;
     T_ASC_Association* m_association = nullptr;
     std::optional<ArchiveAddress> m_address; // of the open association

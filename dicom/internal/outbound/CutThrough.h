@@ -26,7 +26,7 @@ struct CutThroughOutcome {
     // The sender went mid-image; the archive association was aborted. No
     // one to answer, nothing to report.
     bool senderGone = false;
-    ForwardResult result;
+    ForwardResult result = {};
 };
 
 // `parsedHead`: the head as readHead() gave it (null: store and forward).
