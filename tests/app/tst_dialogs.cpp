@@ -227,6 +227,11 @@ private slots:
             << Press{"[Local]\nLocalAET = RELAY \n[Archive]\nAET=\"ARCH\"\nPort=123456\n", {}, "cmdOK", false,
                      {"ARCH", "", "123456", "RELAY", ""},
                      "[Local]\nLocalAET = RELAY\nLocalPort=\r\nDebugmode=0\r\n[Archive]\nAET=ARCH\nPort=123456\nIP=\r\n"};
+        // The TLS keys, which the dialog does not show, stay as they stand.
+        const QByteArray tls = "[Archive]\r\nTLS=1\r\nTLSCertificate=relay.pem\r\nTLSVerifyArchive=0\r\n";
+        QTest::newRow("OK untouched: TLS keys kept")
+            << Press{tls, {}, "cmdOK", false, {"", "", "", "", ""},
+                     tls + "AET=\r\nIP=\r\nPort=\r\n[Local]\r\nLocalAET=\r\nLocalPort=\r\nDebugmode=0\r\n"};
         // Debugmode: one the box cannot show, ticked, greyed.
         for (const QByteArray mode : {"abc", "1", "2"})
             QTest::newRow(("OK untouched: Debugmode " + mode).constData())
@@ -264,7 +269,8 @@ private slots:
         app.choose(app.form.mnuSettings);
         QCOMPARE(app.settingsFile(), p.written.isEmpty() ? before : p.written);
         const RelaySettings file = LoadSettings(); // what the file holds: the dialog has reloaded it
-        QCOMPARE(QStringList({app.settings.ArchiveAET, app.settings.LocalPort}), QStringList({file.ArchiveAET, file.LocalPort}));
+        QCOMPARE(QStringList({app.settings.ArchiveAET, app.settings.LocalPort, app.settings.Tls.TLSCertificate}),
+                 QStringList({file.ArchiveAET, file.LocalPort, file.Tls.TLSCertificate}));
         QVERIFY(app.listeningShown(p.button == "cmdClose", port)); // stopped on the port it listened on
         QCOMPARE(app.shown.join(""), p.readOnly ? "Quorin Relay: Fehler | Die Einstellungen konnten nicht gespeichert werden. | Critical" : "");
     }

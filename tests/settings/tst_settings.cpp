@@ -185,14 +185,20 @@ private slots:
     }
 
     // The keys, in any case; the text as it is, 300 characters read as their
-    // first 255; the defaults of missing keys. The reading rules are read()'s.
+    // first 255 (a TLS file's path 1023); the defaults of missing keys. The
+    // reading rules are read()'s.
     void load()
     {
         const QByteArray aet = "RELAY" + QByteArray(295, 'x');
-        QVERIFY(TestFiles::Write(m_ini, "[archive]\r\naet=ARCHIVE\r\nIP=10.0.0.5\r\nPort=0104\r\n[LOCAL]\r\nLOCALAET=" + aet + "\r\n"));
+        const QByteArray key = "keys/" + QByteArray(295, 'k') + ".pem";
+        QVERIFY(TestFiles::Write(m_ini, "[archive]\r\naet=ARCHIVE\r\nIP=10.0.0.5\r\nPort=0104\r\ntls=1\r\nTLSPrivateKey="
+                                            + key + "\r\n[LOCAL]\r\nLOCALAET=" + aet + "\r\n"));
         const RelaySettings s = LoadSettings();
         QCOMPARE((QStringList{s.ArchiveAET, s.ArchiveIP, s.ArchivePort, s.LocalAET, s.LocalPort, s.Debugmode}),
                  (QStringList{"ARCHIVE", "10.0.0.5", "0104", QString::fromLatin1(aet.left(255)), "109", "0"}));
+        QCOMPARE((QStringList{s.Tls.TLS, s.Tls.TLSCertificate, s.Tls.TLSPrivateKey, s.Tls.TLSVerifyArchive}),
+                 (QStringList{"1", "", QString::fromLatin1(key), ""}));
+        QCOMPARE(TlsFilePath(s.Tls.TLSPrivateKey), QDir(ProgramFolder()).filePath(QString::fromLatin1(key)));
     }
 
     void numbers_data()
