@@ -7,7 +7,9 @@
 // (ImageTimeline), the GUI thread's time per image, the relay's start-up
 // time, the images relayed each way (cut-through, store and forward) and,
 // for one very large image, the process's peak memory. --store-and-forward
-// switches cut-through off (the way every image took before it).
+// switches cut-through off (the way every image took before it). --tls
+// makes the archive a TLS one (storescp +tls): the relay forwards over TLS,
+// the direct path is storescu +tls, and the pipe carries that one's TLS.
 //
 // Two modes:
 // - loopback (default): the machine's loopback as it is; the CPU is the limit.
@@ -21,7 +23,7 @@
 // handler's calls are; divide by the MB printed for the relay runs.
 //
 //   bench_relay [--repeat N] [--only many|parallel|huge|small|series]... [--store-and-forward]
-//               [--link [--rate R]]
+//               [--link [--rate R]] [--tls]
 
 #include "relay/CaseReport.h"
 #include "relay/LinkEmulation.h"
@@ -29,6 +31,7 @@
 
 #include "DicomTools.h"
 #include "LoopbackPorts.h"
+#include "TestCertificates.h"
 #include "TestImages.h"
 #include "dicom/internal/RelayWay.h"
 
@@ -49,6 +52,7 @@ struct Options {
     QStringList only; // empty: every case of the mode
     bool storeAndForward = false;
     bool link = false;
+    bool tls = false;
     QString rate = QStringLiteral("1gbit");
     qint64 bitsPerSecond = 0; // of the link; 0 on plain loopback
     bool wants(const QString& name) const { return only.isEmpty() || only.contains(name); }
@@ -66,6 +70,7 @@ Options ParseOptions(const QStringList& arguments)
                       QStringLiteral("case")});
     parser.addOption({QStringLiteral("store-and-forward"), QStringLiteral("Relay without cut-through.")});
     parser.addOption({QStringLiteral("link"), QStringLiteral("Emulate a network: each hop shaped by tc (root).")});
+    parser.addOption({QStringLiteral("tls"), QStringLiteral("A TLS archive: the relay and the direct sender use TLS.")});
     parser.addOption({QStringLiteral("rate"), QStringLiteral("The links' rate in tc's syntax (default 1gbit)."),
                       QStringLiteral("R"), QStringLiteral("1gbit")});
     parser.process(arguments);
@@ -74,6 +79,7 @@ Options ParseOptions(const QStringList& arguments)
     options.only = parser.values(QStringLiteral("only"));
     options.storeAndForward = parser.isSet(QStringLiteral("store-and-forward"));
     options.link = parser.isSet(QStringLiteral("link"));
+    options.tls = parser.isSet(QStringLiteral("tls"));
     options.rate = parser.value(QStringLiteral("rate"));
     options.bitsPerSecond = options.link ? BitsPerSecond(options.rate) : 0;
     return options;
@@ -219,7 +225,15 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     quorin::dicom::SetCutThroughEnabled(!options.storeAndForward);
     QTemporaryDir work;
-    StorescpArchive archive;
+    TestCertificates certificates;
+    if (options.tls && !certificates.make()) {
+        out << certificates.error() << Qt::endl;
+        return 1;
+    }
+    const QString ca = certificates.path(QStringLiteral("ca.pem"));
+    StorescpArchive archive(StorescpOptions{
+        .tls = options.tls ? QStringList{"+tls", certificates.path("archive.key"), certificates.path("archive.pem"), "-ic"}
+                           : QStringList()});
     if (!work.isValid() || !archive.start()) {
         out << "cannot start storescp" << Qt::endl;
         return 1;
@@ -238,7 +252,7 @@ int main(int argc, char** argv)
             << "-byte packets, one ahead at most; answers and acknowledgements free)" << Qt::endl;
     }
     TestImages images(work.path());
-    MinimalRelay relay(archive.port());
+    MinimalRelay relay(archive.port(), options.tls ? std::optional(ArchiveTls{{}, {}, ca, true}) : std::nullopt);
     bool opened = false;
     PrintStartUp(relay, relayPort, opened);
     if (!opened)
@@ -246,7 +260,10 @@ int main(int argc, char** argv)
     out << options.repeats << " timed rounds per case (direct, relay, pipe) after one untimed warm-up; order turning"
         << Qt::endl;
 
-    PathPairs pairs(archive, relay, ports, SenderLogArguments(work.path()));
+    if (options.tls)
+        out << "TLS to the archive (BCP 195 non-downgrading); the direct sender storescu +tla +cf" << Qt::endl;
+    PathPairs pairs(archive, relay, ports, SenderLogArguments(work.path()),
+                    options.tls ? QStringList{"+tla", "+cf", ca} : QStringList());
     if (!pairs.openPipe()) {
         out << "cannot open the pipe" << Qt::endl;
         return 1;

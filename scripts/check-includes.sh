@@ -39,7 +39,7 @@ room() {
 }
 
 # The adapter's headers of plain values, which the core shares.
-seam_values=" dicom/ForwardResult.h dicom/AttributeChange.h dicom/ToolkitConnection.h dicom/ArchiveAddress.h "
+seam_values=" dicom/ForwardResult.h dicom/AttributeChange.h dicom/ToolkitConnection.h dicom/ArchiveAddress.h dicom/ArchiveTls.h "
 # The one file of the core that makes the image and raises it on the server object.
 image_handed_up=dicom/internal/server/ImageHandOff.cpp
 

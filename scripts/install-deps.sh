@@ -4,9 +4,9 @@
 set -euo pipefail
 mode="${1:-run}"
 
-packages=(cmake g++ make ccache pkg-config qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev libxcb1-dev libdcmtk-dev dcmtk fonts-wine)
+packages=(cmake g++ make ccache pkg-config qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev libxcb1-dev libdcmtk-dev libssl-dev dcmtk fonts-wine)
 if [ "$mode" = test ]; then
-    packages+=(libgdcm-tools orthanc xvfb xauth x11-utils imagemagick curl clang libclang-rt-14-dev python3-pydicom strace
+    packages+=(libgdcm-tools orthanc xvfb xauth x11-utils imagemagick curl clang libclang-rt-14-dev python3-pydicom strace openssl
                iproute2)
     # The archive from another toolkit (tests/support/scripted-archive) runs
     # on Node.js: Debian's, where the machine has none of its own.

@@ -10,8 +10,9 @@
 
 class MinimalRelay : public QObject {
 public:
-    explicit MinimalRelay(quint16 archivePort)
+    explicit MinimalRelay(quint16 archivePort, std::optional<ArchiveTls> tls = {})
         : m_archivePort(archivePort)
+        , m_tls(std::move(tls))
     {
     }
 
@@ -46,7 +47,7 @@ private:
         busy.start();
         image.ImageAttributes().PutAttribute(8, 4208, QStringLiteral("AB"));
         const std::optional<ArchiveAddress> archive = ArchiveAddress::of(
-            QStringLiteral("127.0.0.1"), m_archivePort, QStringLiteral("QUORIN"), QStringLiteral("ARCHIVE"));
+            QStringLiteral("127.0.0.1"), m_archivePort, QStringLiteral("QUORIN"), QStringLiteral("ARCHIVE"), m_tls);
         image.ForwardImage(*archive, this, [this](const ForwardResult& result) {
             ++(result.accepted ? m_accepted : m_failed);
         });
@@ -58,6 +59,7 @@ private:
 
     std::unique_ptr<ToolkitServer> m_server;
     quint16 m_archivePort;
+    std::optional<ArchiveTls> m_tls;
     int m_accepted = 0;
     int m_failed = 0;
     int m_images = 0;

@@ -20,12 +20,14 @@ int FileCount(const BenchCase& benchCase)
     return count;
 }
 
-PathPairs::PathPairs(StorescpArchive& archive, MinimalRelay& relay, PathPorts ports, QStringList senderArguments)
+PathPairs::PathPairs(StorescpArchive& archive, MinimalRelay& relay, PathPorts ports, QStringList senderArguments,
+                     QStringList archiveArguments)
     : m_archive(archive)
     , m_relay(relay)
     , m_ports(ports)
     , m_pipe(archive.port())
     , m_senderArguments(std::move(senderArguments))
+    , m_archiveArguments(std::move(archiveArguments))
 {
 }
 
@@ -95,8 +97,9 @@ PathPairs::Run PathPairs::send(quint16 port, const QList<QStringList>& groups) c
     QElapsedTimer timer;
     timer.start();
     std::vector<std::unique_ptr<RunningTool>> senders;
+    const QStringList arguments = m_senderArguments + (port == m_ports.relay ? QStringList() : m_archiveArguments);
     for (const QStringList& files : groups)
-        senders.push_back(StartStorescu(port, files, m_senderArguments));
+        senders.push_back(StartStorescu(port, files, arguments));
     QList<ToolRun> runs;
     for (const auto& sender : senders)
         runs << sender->result(1800000);

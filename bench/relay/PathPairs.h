@@ -59,8 +59,10 @@ struct PathPorts {
 
 class PathPairs {
 public:
+    // `archiveArguments`: what the sender adds where it reaches the archive
+    // itself (directly, or through the pipe): its TLS, when the archive's.
     PathPairs(quorin::test::StorescpArchive& archive, MinimalRelay& relay, PathPorts ports,
-              QStringList senderArguments);
+              QStringList senderArguments, QStringList archiveArguments = {});
 
     bool openPipe() { return m_pipe.open(m_ports.pipe); }
     CaseFigures run(const BenchCase& benchCase, int repeats);
@@ -85,4 +87,5 @@ private:
     PathPorts m_ports;
     TcpPipe m_pipe;
     QStringList m_senderArguments;
+    QStringList m_archiveArguments;
 };
