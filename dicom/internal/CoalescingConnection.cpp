@@ -23,7 +23,7 @@ namespace quorin::dicom {
 namespace {
 
 // The connections of this thread that hold bytes back.
-thread_local std::vector<CoalescingConnection*> t_holding;
+thread_local std::vector<WriteHolder*> t_holding;
 
 #ifdef QUORIN_HOLDS_WRITES
 bool ReadableNow(DcmNativeSocketType socket)
@@ -34,6 +34,51 @@ bool ReadableNow(DcmNativeSocketType socket)
 #endif
 
 } // namespace
+
+void WriteHolder::startHolding()
+{
+    if (m_holding)
+        return;
+    m_holding = true;
+    t_holding.push_back(this);
+}
+
+bool WriteHolder::stopHolding()
+{
+    if (!m_holding)
+        return false;
+    m_holding = false;
+    t_holding.erase(std::remove(t_holding.begin(), t_holding.end(), this), t_holding.end());
+    return true;
+}
+
+bool WriteHolder::threadHolds()
+{
+    return !t_holding.empty();
+}
+
+void Uncork(DcmNativeSocketType socket)
+{
+#ifdef QUORIN_HOLDS_WRITES
+    // Clearing the cork sends what waits for more, however it was held back.
+    const int off = 0;
+    if (socket != DcmNativeSocketType(-1))
+        ::setsockopt(socket, IPPROTO_TCP, TCP_CORK, &off, sizeof(off));
+#else
+    (void)socket;
+#endif
+}
+
+bool Cork(DcmNativeSocketType socket)
+{
+#ifdef QUORIN_HOLDS_WRITES
+    const int on = 1;
+    return ::setsockopt(socket, IPPROTO_TCP, TCP_CORK, &on, sizeof(on)) == 0;
+#else
+    (void)socket;
+    return false;
+#endif
+}
 
 CoalescingConnection::CoalescingConnection(DcmNativeSocketType socket)
     : DcmTCPConnection(socket)
@@ -49,10 +94,8 @@ ssize_t CoalescingConnection::write(void* buf, size_t nbyte)
 {
 #ifdef QUORIN_HOLDS_WRITES
     const ssize_t written = ::send(getSocket(), buf, nbyte, MSG_MORE | MSG_NOSIGNAL);
-    if (written > 0 && !m_holding) {
-        m_holding = true;
-        t_holding.push_back(this);
-    }
+    if (written > 0)
+        startHolding();
     return written;
 #else
     return DcmTCPConnection::write(buf, nbyte); // sent as written
@@ -65,7 +108,7 @@ ssize_t CoalescingConnection::write(void* buf, size_t nbyte)
 ssize_t CoalescingConnection::read(void* buf, size_t nbyte)
 {
 #ifdef QUORIN_HOLDS_WRITES
-    if (!t_holding.empty()) {
+    if (threadHolds()) {
         const ssize_t got = ::recv(getSocket(), buf, nbyte, MSG_DONTWAIT);
         if (got >= 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
             return got;
@@ -78,7 +121,7 @@ ssize_t CoalescingConnection::read(void* buf, size_t nbyte)
 OFBool CoalescingConnection::networkDataAvailable(int timeout)
 {
 #ifdef QUORIN_HOLDS_WRITES
-    if (!t_holding.empty()) {
+    if (threadHolds()) {
         if (ReadableNow(getSocket()))
             return OFTrue;
         PushHeldWrites();
@@ -101,16 +144,8 @@ void CoalescingConnection::closeTransportConnection()
 
 void CoalescingConnection::push()
 {
-    if (!m_holding)
-        return;
-    m_holding = false;
-    t_holding.erase(std::remove(t_holding.begin(), t_holding.end(), this), t_holding.end());
-#ifdef QUORIN_HOLDS_WRITES
-    // Clearing the cork sends what waits for more, however it was held back.
-    const int off = 0;
-    if (getSocket() != DcmNativeSocketType(-1))
-        ::setsockopt(getSocket(), IPPROTO_TCP, TCP_CORK, &off, sizeof(off));
-#endif
+    if (stopHolding())
+        Uncork(getSocket());
 }
 
 void PushHeldWrites()

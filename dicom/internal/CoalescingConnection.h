@@ -14,7 +14,33 @@
 
 namespace quorin::dicom {
 
-class CoalescingConnection : public DcmTCPConnection {
+// A connection that may hold written bytes back. This thread's holders are
+// pushed before it waits for anything (PushHeldWrites).
+class WriteHolder {
+public:
+    virtual ~WriteHolder() = default;
+    // Sends what is held.
+    virtual void push() = 0;
+
+protected:
+    // Counts this one among the thread's holders, once.
+    void startHolding();
+    // False when it held nothing.
+    bool stopHolding();
+    bool isHolding() const { return m_holding; }
+    // Whether any connection of this thread holds bytes back.
+    static bool threadHolds();
+
+private:
+    bool m_holding = false;
+};
+
+// Sends what `socket` holds back under TCP_CORK (Linux); nothing elsewhere.
+void Uncork(DcmNativeSocketType socket);
+// Holds its writes back until Uncork; false where the system cannot.
+bool Cork(DcmNativeSocketType socket);
+
+class CoalescingConnection : public DcmTCPConnection, public WriteHolder {
 public:
     explicit CoalescingConnection(DcmNativeSocketType socket);
     ~CoalescingConnection() override;
@@ -25,11 +51,7 @@ public:
     void close() override;
     void closeTransportConnection() override;
 
-    // Sends what this connection holds.
-    void push();
-
-private:
-    bool m_holding = false;
+    void push() override;
 };
 
 // Sends what this thread's connections hold (before a wait that is not on

@@ -1,5 +1,6 @@
 #include "dicom/internal/outbound/ArchiveTlsLayer.h"
 
+#include "dicom/internal/CoalescingConnection.h"
 #include "dicom/internal/TimeLimits.h"
 #include "dicom/internal/WorkerStop.h"
 
@@ -20,23 +21,52 @@ namespace quorin::dicom {
 namespace {
 
 // A TLS connection to the archive, its socket attached to the worker's stop
-// for as long as it is open.
-class StoppableTlsConnection : public DcmTLSConnection {
+// for as long as it is open. Its writes travel together as a plain
+// connection's do (CoalescingConnection): each PDU's header would otherwise
+// leave as a TLS record and a segment of its own.
+class StoppableTlsConnection : public DcmTLSConnection, public WriteHolder {
 public:
     StoppableTlsConnection(DcmNativeSocketType socket, SSL* ssl)
         : DcmTLSConnection(socket, ssl)
         , m_attachment(socket)
     {
     }
-    ~StoppableTlsConnection() override { m_attachment.detach(); }
+    ~StoppableTlsConnection() override
+    {
+        push();
+        m_attachment.detach();
+    }
 
+    ssize_t write(void* buf, size_t nbyte) override
+    {
+        if (!isHolding() && Cork(getSocket()))
+            startHolding();
+        return DcmTLSConnection::write(buf, nbyte);
+    }
+    ssize_t read(void* buf, size_t nbyte) override
+    {
+        PushHeldWrites(); // the archive may be waiting for them to answer
+        return DcmTLSConnection::read(buf, nbyte);
+    }
+    OFBool networkDataAvailable(int timeout) override
+    {
+        PushHeldWrites();
+        return DcmTLSConnection::networkDataAvailable(timeout);
+    }
+    void push() override
+    {
+        if (stopHolding())
+            Uncork(getSocket());
+    }
     void close() override
     {
+        push();
         m_attachment.detach();
         DcmTLSConnection::close();
     }
     void closeTransportConnection() override
     {
+        push();
         m_attachment.detach();
         DcmTLSConnection::closeTransportConnection();
     }
