@@ -12,6 +12,7 @@
 #include "TestFiles.h"
 #include "TestImages.h"
 #include "dicom/internal/TimeLimits.h"
+#include "settings/AppPaths.h"
 #include "settings/RelaySettings.h"
 
 #include <QTest>
@@ -128,6 +129,10 @@ private slots:
             QTRY_COMPARE(relay.transferMessages(), 1);
             QVERIFY(relay.station().isListening());
         }
+        // The debug log's lines as without TLS: the third only for a stored image.
+        const QList<QByteArray> lines = TestFiles::Read(DebugLogPath()).split('\n');
+        QCOMPARE(lines.size() - 1, stored ? 3 : 2);
+        QVERIFY(lines[1].endsWith(" - Send to ARCHIVE - 127.0.0.1 - " + QByteArray::number(port) + "\r"));
         QVERIFY2(WaitForNoTemporaryFiles(), qPrintable(LeftoverTemporaryFiles().join(u' ')));
     }
 
@@ -161,7 +166,7 @@ private:
         key("TLSPrivateKey", keys.key);
         key("TLSTrustedCertificates", keys.trusted.isEmpty() ? keys.trusted : m_certificates.path(keys.trusted));
         key("TLSVerifyArchive", keys.verify);
-        ini += "[Local]\r\nLocalAET=QUORIN\r\nDebugmode=0\r\n";
+        ini += "[Local]\r\nLocalAET=QUORIN\r\nDebugmode=1\r\n";
         return TestFiles::Write(SettingsFilePath(), ini);
     }
 
