@@ -5,10 +5,27 @@
 qt_version=6.4.2
 dcmtk_version=3.6.7
 icu_version=72.1
+openssl_version=3.0.20
+# OpenSSL's Debian revision, named: apt-get would take the security suite's
+# newer one, whose .dsc the mirror does not have (404). This one is
+# bookworm's own (its point release).
+openssl_debian=3.0.20-1~deb12u2
 
 # ICU: only the conversion library, static; its data keeps the converters.
 icu_options=(--enable-static --disable-shared --disable-tools --with-data-packaging=static
              --disable-tests --disable-samples --disable-extras --disable-icuio --disable-layoutex)
+
+# OpenSSL: for DCMTK's TLS, static (nothing more to ship), and the openssl
+# program (the Windows tests make their certificates with it); no tests, no
+# loadable modules (the legacy provider is built in, none is looked for in
+# a folder). The folders it reads its configuration, engines and modules
+# from are where Windows' own OpenSSL builds have them, which only an
+# administrator may write: OpenSSL's default for mingw, the install prefix,
+# would be a path under C:\ that any user can create.
+openssl_options=(mingw64 no-shared no-module no-tests)
+openssl_dirs=("OPENSSLDIR=C:/Program Files/Common Files/SSL"
+              "ENGINESDIR=C:/Program Files/OpenSSL/lib/engines-3"
+              "MODULESDIR=C:/Program Files/OpenSSL/lib/ossl-modules")
 
 # Qt: Core, Gui, Widgets, Network and Test, shared, with the windows
 # platform plugin; the bundled third-party code (Windows has none of it).

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the Windows kit: Qt, ICU and DCMTK for x86_64-w64-mingw32, from
+# Builds the Windows kit: Qt, ICU, OpenSSL and DCMTK for x86_64-w64-mingw32, from
 # Debian 12's source packages, into a cache folder outside the checkout.
 # Does nothing when that folder is complete. Prints the kit's path last.
 #
@@ -41,17 +41,20 @@ done_stage() { touch "$work/$1.done"; }
 # with other options compiles only what they change.
 export CCACHE_BASEDIR="$work"
 launcher=()
+cc_launcher=""
 if command -v ccache >/dev/null; then
     launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    cc_launcher="ccache "
 fi
 
 # --- sources ---------------------------------------------------------------
-unpack() { # package upstream-version: the source with Debian's patches applied
-    local package="$1" version="$2"
+# A Debian version, when given, is the one fetched; else apt-get's choice.
+unpack() { # package upstream-version [Debian version]: the source with Debian's patches applied
+    local package="$1" version="$2" debian="${3:-}"
     mkdir -p "$work/src"
-    (cd "$work/src" && apt-get source -q --download-only "$package" >>"$work/sources.log" 2>&1)
+    (cd "$work/src" && apt-get source -q --download-only "$package${debian:+=$debian}" >>"$work/sources.log" 2>&1)
     local dsc
-    dsc="$(ls "$work/src/${package}_"*.dsc | head -1)"
+    dsc="$(ls "$work/src/${package}_${debian}"*.dsc | head -1)"
     case "$(basename "$dsc")" in
         "${package}_${version}"*) ;;
         *) echo "kit: $package: expected $version, Debian gives $(basename "$dsc")" >&2; exit 1 ;;
@@ -59,9 +62,10 @@ unpack() { # package upstream-version: the source with Debian's patches applied
     (cd "$work/src" && rm -rf "$package.src" && dpkg-source -x "$(basename "$dsc")" "$package.src" >>"$work/sources.log" 2>&1)
 }
 if ! stage sources; then
-    log "sources: qt6-base, icu, dcmtk"
+    log "sources: qt6-base, icu, openssl, dcmtk"
     unpack qt6-base "$qt_version"
     unpack icu "$icu_version"
+    unpack openssl "$openssl_version" "$openssl_debian"
     unpack dcmtk "$dcmtk_version"
     done_stage sources
 fi
@@ -104,6 +108,28 @@ if ! stage icu; then
     # data as bin/sicudt.a; the linker looks for lib/libsicudt.a.
     mv "$kit/icu/bin/sicudt.a" "$kit/icu/lib/libsicudt.a"
     done_stage icu
+fi
+
+# --- OpenSSL: TLS for DCMTK; openssl.exe for the tests' certificates -------
+# Static libraries and the program, linked statically too (it needs no DLL
+# beside it); the compiler for Windows given whole (ccache before it), the
+# folders it reads at run time given to make (kit-options.sh).
+if ! stage openssl; then
+    log "OpenSSL $openssl_version for Windows (static, and openssl.exe)"
+    rm -rf "$work/openssl-build" && mkdir -p "$work/openssl-build"
+    (cd "$work/openssl-build" &&
+        CC="$cc_launcher$triple-gcc-posix" AR="$triple-ar" RANLIB="$triple-ranlib" RC="$triple-windres" \
+        perl "$work/src/openssl.src/Configure" "${openssl_options[@]}" --prefix="$kit/openssl" --libdir=lib \
+            >"$work/openssl.log" 2>&1 &&
+        make -j"$jobs" build_sw LDFLAGS=-static "${openssl_dirs[@]}" >>"$work/openssl.log" 2>&1 &&
+        make install_sw >>"$work/openssl.log" 2>&1)
+    # The install makes the folders for engines and modules, empty: none is built.
+    rmdir "$kit/openssl/lib/engines-3" "$kit/openssl/lib/ossl-modules"
+    # OpenSSL's own configuration file, for the tests' openssl.exe req
+    # (-config, or OPENSSL_CONF): the program's default is a Windows folder.
+    mkdir -p "$kit/openssl/ssl"
+    cp "$work/src/openssl.src/apps/openssl.cnf" "$kit/openssl/ssl/"
+    done_stage openssl
 fi
 
 # --- Qt: the modules the program and its tests use -------------------------
