@@ -41,7 +41,8 @@ qt_options=(-DBUILD_SHARED_LIBS=ON -DQT_QMAKE_TARGET_MKSPEC=win32-g++
 
 # DCMTK: static, as Debian configures it where it matters to the relay
 # (private tags in the dictionary, the STL, C++17, JPEG-LS interleave), the
-# dictionary built in (no file beside the program), ICU for character sets.
+# dictionary built in (no file beside the program), ICU for character sets,
+# OpenSSL for TLS (dcmtls, storescu/storescp +tls).
 # Its programs (its configure checks, its tools) linked statically: they run
 # under Wine without the compiler's DLLs on a path; zlib linked in as well.
 # Only the modules the relay and the tests' tools use.
@@ -51,7 +52,7 @@ dcmtk_options=(-DBUILD_SHARED_LIBS=OFF -DCMAKE_EXE_LINKER_FLAGS=-static
                -DDCMTK_ENABLE_PRIVATE_TAGS=ON -DDCMTK_DEFAULT_DICT=builtin
                -DDCMTK_ENABLE_CHARSET_CONVERSION=ICU -DDCMTK_WITH_ICU=ON -DDCMTK_WITH_ICONV=OFF
                -DDCMTK_WITH_STDLIBC_ICONV=OFF -DDCMTK_WITH_ZLIB=ON
-               -DDCMTK_WITH_OPENSSL=OFF -DDCMTK_WITH_PNG=OFF -DDCMTK_WITH_TIFF=OFF -DDCMTK_WITH_XML=OFF
+               -DDCMTK_WITH_OPENSSL=ON -DDCMTK_WITH_PNG=OFF -DDCMTK_WITH_TIFF=OFF -DDCMTK_WITH_XML=OFF
                -DDCMTK_WITH_SNDFILE=OFF -DDCMTK_WITH_OPENJPEG=OFF -DDCMTK_WITH_WRAP=OFF -DDCMTK_WITH_DOXYGEN=OFF
                "-DCMAKE_CXX_FLAGS=-DU_STATIC_IMPLEMENTATION -DENABLE_DCMJPLS_INTERLEAVE_NONE"
                "-DCMAKE_C_FLAGS=-DU_STATIC_IMPLEMENTATION")

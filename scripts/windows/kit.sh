@@ -155,16 +155,36 @@ fi
 # asks where the compiler's C++ runtime lies.
 gcc_dir="$(dirname "$("$triple-g++-posix" -print-libgcc-file-name)")"
 if ! stage dcmtk; then
-    log "DCMTK $dcmtk_version for Windows (static, with ICU, storescu/storescp/dcmdump)"
+    log "DCMTK $dcmtk_version for Windows (static, with ICU and OpenSSL, storescu/storescp/dcmdump)"
     rm -rf "$work/dcmtk-build"
+    # OpenSSL's libcrypto for MinGW is what FindOpenSSL keeps in LIB_EAY:
+    # given with the Windows libraries that a static libcrypto calls
+    # (Winsock, the certificate store, ...), they follow libcrypto.a on every
+    # link line that has it: DCMTK's configure checks, its tools, and,
+    # through the exported DCMTK::dcmtls, the program's.
+    # DCMTK installs OpenSSL's DLLs (dcmtk*.dll, its own Windows builds) from
+    # OPENSSL_BINDIR, which only its search for those sets: left empty, its
+    # install would walk the whole file system ("/") into bin/.
     cmake -S "$work/src/dcmtk.src" -B "$work/dcmtk-build" -G Ninja "${launcher[@]}" \
         -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$kit/dcmtk" \
         -DCPP_RUNTIME="$gcc_dir/libstdc++-6.dll" -DCMAKE_INSTALL_DATADIC=share/dcmtk -DICU_INCLUDE_DIR="$kit/icu/include" \
         -DICU_UC_LIBRARY_RELEASE="$kit/icu/lib/libsicuuc.a" -DICU_DATA_LIBRARY_RELEASE="$kit/icu/lib/libsicudt.a" \
+        -DOPENSSL_ROOT_DIR="$kit/openssl" -DOPENSSL_INCLUDE_DIR="$kit/openssl/include" \
+        -DSSL_EAY:FILEPATH="$kit/openssl/lib/libssl.a" \
+        "-DLIB_EAY:FILEPATH=$kit/openssl/lib/libcrypto.a;ws2_32;crypt32;user32;advapi32" \
+        -DOPENSSL_BINDIR="$kit/openssl/bin" \
         "${dcmtk_options[@]}" >"$work/dcmtk-configure.log" 2>&1
     # Without ICU the toolkit would build, and convert no character set.
     grep -q "DCMTK ICU support will be enabled" "$work/dcmtk-configure.log"
+    # Without OpenSSL, no TLS. Its checks link against it: one that failed
+    # (a Windows library missing) would leave out what DCMTK's TLS profiles
+    # use. (SSL_CTX_set1_sigalgs, a macro, is not found on Linux either.)
+    grep -q "DCMTK OPENSSL support will be enabled" "$work/dcmtk-configure.log"
+    for check in TLS_method SSL_CTX_get_ciphers "SSL_CTX_set1_curves(0,0,0)" "SSL_CTX_set_max_proto_version(0,0)" \
+                 SSL_CTX_set_security_level SSL_CTX_set0_tmp_dh_pkey TLS1_TXT_ECDHE_RSA_WITH_CHACHA20_POLY1305; do
+        grep -qF "Looking for prototype of $check - found" "$work/dcmtk-configure.log"
+    done
     cmake --build "$work/dcmtk-build" --parallel "$jobs" >"$work/dcmtk-build.log" 2>&1
     cmake --install "$work/dcmtk-build" >/dev/null
     done_stage dcmtk
