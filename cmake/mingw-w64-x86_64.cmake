@@ -1,6 +1,6 @@
 # Cross-compiling for 64-bit Windows with Debian's mingw-w64 (GCC, POSIX
 # threads: std::thread and std::mutex need them). QUORIN_WIN_KIT, when set,
-# is the Windows kit (Qt, DCMTK, ICU) that find_package() searches.
+# is the Windows kit (Qt, DCMTK, ICU, OpenSSL) that find_package() searches.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -15,7 +15,8 @@ if(DEFINED ENV{QUORIN_WIN_KIT})
 endif()
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES QUORIN_WIN_KIT)
 if(QUORIN_WIN_KIT)
-    list(APPEND CMAKE_FIND_ROOT_PATH ${QUORIN_WIN_KIT}/qt ${QUORIN_WIN_KIT}/dcmtk ${QUORIN_WIN_KIT}/icu)
+    list(APPEND CMAKE_FIND_ROOT_PATH ${QUORIN_WIN_KIT}/qt ${QUORIN_WIN_KIT}/dcmtk ${QUORIN_WIN_KIT}/icu
+                                     ${QUORIN_WIN_KIT}/openssl)
 endif()
 # Programs run on this machine (the host's Qt tools, wine); libraries,
 # headers and packages come only from the Windows side.

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the Windows kit: Qt, ICU and DCMTK for x86_64-w64-mingw32, from
+# Builds the Windows kit: Qt, ICU, OpenSSL and DCMTK for x86_64-w64-mingw32, from
 # Debian 12's source packages, into a cache folder outside the checkout.
 # Does nothing when that folder is complete. Prints the kit's path last.
 #
@@ -41,17 +41,20 @@ done_stage() { touch "$work/$1.done"; }
 # with other options compiles only what they change.
 export CCACHE_BASEDIR="$work"
 launcher=()
+cc_launcher=""
 if command -v ccache >/dev/null; then
     launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    cc_launcher="ccache "
 fi
 
 # --- sources ---------------------------------------------------------------
-unpack() { # package upstream-version: the source with Debian's patches applied
-    local package="$1" version="$2"
+# A Debian version, when given, is the one fetched; else apt-get's choice.
+unpack() { # package upstream-version [Debian version]: the source with Debian's patches applied
+    local package="$1" version="$2" debian="${3:-}"
     mkdir -p "$work/src"
-    (cd "$work/src" && apt-get source -q --download-only "$package" >>"$work/sources.log" 2>&1)
+    (cd "$work/src" && apt-get source -q --download-only "$package${debian:+=$debian}" >>"$work/sources.log" 2>&1)
     local dsc
-    dsc="$(ls "$work/src/${package}_"*.dsc | head -1)"
+    dsc="$(ls "$work/src/${package}_${debian}"*.dsc | head -1)"
     case "$(basename "$dsc")" in
         "${package}_${version}"*) ;;
         *) echo "kit: $package: expected $version, Debian gives $(basename "$dsc")" >&2; exit 1 ;;
@@ -59,9 +62,10 @@ unpack() { # package upstream-version: the source with Debian's patches applied
     (cd "$work/src" && rm -rf "$package.src" && dpkg-source -x "$(basename "$dsc")" "$package.src" >>"$work/sources.log" 2>&1)
 }
 if ! stage sources; then
-    log "sources: qt6-base, icu, dcmtk"
+    log "sources: qt6-base, icu, openssl, dcmtk"
     unpack qt6-base "$qt_version"
     unpack icu "$icu_version"
+    unpack openssl "$openssl_version" "$openssl_debian"
     unpack dcmtk "$dcmtk_version"
     done_stage sources
 fi
@@ -106,6 +110,28 @@ if ! stage icu; then
     done_stage icu
 fi
 
+# --- OpenSSL: TLS for DCMTK; openssl.exe for the tests' certificates -------
+# Static libraries and the program, linked statically too (it needs no DLL
+# beside it); the compiler for Windows given whole (ccache before it), the
+# folders it reads at run time given to make (kit-options.sh).
+if ! stage openssl; then
+    log "OpenSSL $openssl_version for Windows (static, and openssl.exe)"
+    rm -rf "$work/openssl-build" && mkdir -p "$work/openssl-build"
+    (cd "$work/openssl-build" &&
+        CC="$cc_launcher$triple-gcc-posix" AR="$triple-ar" RANLIB="$triple-ranlib" RC="$triple-windres" \
+        perl "$work/src/openssl.src/Configure" "${openssl_options[@]}" --prefix="$kit/openssl" --libdir=lib \
+            >"$work/openssl.log" 2>&1 &&
+        make -j"$jobs" build_sw LDFLAGS=-static "${openssl_dirs[@]}" >>"$work/openssl.log" 2>&1 &&
+        make install_sw >>"$work/openssl.log" 2>&1)
+    # The install makes the folders for engines and modules, empty: none is built.
+    rmdir "$kit/openssl/lib/engines-3" "$kit/openssl/lib/ossl-modules"
+    # OpenSSL's own configuration file, for the tests' openssl.exe req
+    # (-config, or OPENSSL_CONF): the program's default is a Windows folder.
+    mkdir -p "$kit/openssl/ssl"
+    cp "$work/src/openssl.src/apps/openssl.cnf" "$kit/openssl/ssl/"
+    done_stage openssl
+fi
+
 # --- Qt: the modules the program and its tests use -------------------------
 # The host tools (moc, rcc, uic) are those of Debian's own Qt packages.
 if ! stage qt; then
@@ -129,16 +155,36 @@ fi
 # asks where the compiler's C++ runtime lies.
 gcc_dir="$(dirname "$("$triple-g++-posix" -print-libgcc-file-name)")"
 if ! stage dcmtk; then
-    log "DCMTK $dcmtk_version for Windows (static, with ICU, storescu/storescp/dcmdump)"
+    log "DCMTK $dcmtk_version for Windows (static, with ICU and OpenSSL, storescu/storescp/dcmdump)"
     rm -rf "$work/dcmtk-build"
+    # OpenSSL's libcrypto for MinGW is what FindOpenSSL keeps in LIB_EAY:
+    # given with the Windows libraries that a static libcrypto calls
+    # (Winsock, the certificate store, ...), they follow libcrypto.a on every
+    # link line that has it: DCMTK's configure checks, its tools, and,
+    # through the exported DCMTK::dcmtls, the program's.
+    # DCMTK installs OpenSSL's DLLs (dcmtk*.dll, its own Windows builds) from
+    # OPENSSL_BINDIR, which only its search for those sets: left empty, its
+    # install would walk the whole file system ("/") into bin/.
     cmake -S "$work/src/dcmtk.src" -B "$work/dcmtk-build" -G Ninja "${launcher[@]}" \
         -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$kit/dcmtk" \
         -DCPP_RUNTIME="$gcc_dir/libstdc++-6.dll" -DCMAKE_INSTALL_DATADIC=share/dcmtk -DICU_INCLUDE_DIR="$kit/icu/include" \
         -DICU_UC_LIBRARY_RELEASE="$kit/icu/lib/libsicuuc.a" -DICU_DATA_LIBRARY_RELEASE="$kit/icu/lib/libsicudt.a" \
+        -DOPENSSL_ROOT_DIR="$kit/openssl" -DOPENSSL_INCLUDE_DIR="$kit/openssl/include" \
+        -DSSL_EAY:FILEPATH="$kit/openssl/lib/libssl.a" \
+        "-DLIB_EAY:FILEPATH=$kit/openssl/lib/libcrypto.a;ws2_32;crypt32;user32;advapi32" \
+        -DOPENSSL_BINDIR="$kit/openssl/bin" \
         "${dcmtk_options[@]}" >"$work/dcmtk-configure.log" 2>&1
     # Without ICU the toolkit would build, and convert no character set.
     grep -q "DCMTK ICU support will be enabled" "$work/dcmtk-configure.log"
+    # Without OpenSSL, no TLS. Its checks link against it: one that failed
+    # (a Windows library missing) would leave out what DCMTK's TLS profiles
+    # use. (SSL_CTX_set1_sigalgs, a macro, is not found on Linux either.)
+    grep -q "DCMTK OPENSSL support will be enabled" "$work/dcmtk-configure.log"
+    for check in TLS_method SSL_CTX_get_ciphers "SSL_CTX_set1_curves(0,0,0)" "SSL_CTX_set_max_proto_version(0,0)" \
+                 SSL_CTX_set_security_level SSL_CTX_set0_tmp_dh_pkey TLS1_TXT_ECDHE_RSA_WITH_CHACHA20_POLY1305; do
+        grep -qF "Looking for prototype of $check - found" "$work/dcmtk-configure.log"
+    done
     cmake --build "$work/dcmtk-build" --parallel "$jobs" >"$work/dcmtk-build.log" 2>&1
     cmake --install "$work/dcmtk-build" >/dev/null
     done_stage dcmtk
