@@ -19,6 +19,11 @@ if command -v ccache >/dev/null; then
     export CCACHE_BASEDIR="$here"
     launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
+# A build folder configured against another kit would keep finding that
+# kit's packages (their folders are cached): it starts afresh.
+if [ -f "$build/CMakeCache.txt" ] && ! grep -qF "QUORIN_WIN_KIT:UNINITIALIZED=$QUORIN_WIN_KIT" "$build/CMakeCache.txt"; then
+    rm -f "$build/CMakeCache.txt"
+fi
 # Tests and benchmarks off unless asked for (scripts/windows/test.sh does).
 cmake -S "$here" -B "$build" -G Ninja "${launcher[@]}" \
     -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64-x86_64.cmake" -DQUORIN_WIN_KIT="$QUORIN_WIN_KIT" \
