@@ -25,7 +25,6 @@ public:
     // (by a CA not trusted), "relay.pem"/".key", "other.key" (fits no
     // certificate the relay is given), "locked.key" (relay.key, encrypted).
     QString path(const QString& name) const { return m_folder.filePath(name); }
-    QString folder() const { return m_folder.path(); }
     QString error() const { return m_error; }
 
 private:
