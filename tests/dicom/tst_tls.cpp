@@ -7,13 +7,9 @@
 #include "AppRelayStation.h"
 #include "ArchivePeers.h"
 #include "DatasetText.h"
-#include "DicomTools.h"
 #include "TestCertificates.h"
-#include "TestFiles.h"
 #include "TestImages.h"
 #include "dicom/internal/TimeLimits.h"
-#include "settings/AppPaths.h"
-#include "settings/RelaySettings.h"
 
 #include <QTest>
 
@@ -107,7 +103,6 @@ private slots:
         const auto restoreLimits = qScopeGuard([] { quorin::dicom::SetArchiveTimeLimits(quorin::dicom::DefaultArchiveTimeLimits()); });
         // Without a limit on the handshake the sender would wait for good.
         const ToolRun run = Storescu(relay.port(), {m_image}, {"-v"}, shortLimits ? 20000 : 120000);
-        QVERIFY2(run.finished, qPrintable(run.output));
         QVERIFY2(run.succeeded() == stored && run.output.contains(kRefused) != stored, qPrintable(run.output));
         const QStringList copies = storescp ? storescp->storedFiles() : QStringList();
         QCOMPARE(copies.size(), stored ? 1 : 0);

@@ -15,10 +15,8 @@ public:
     bool make()
     {
         return m_folder.isValid() && selfSigned("ca", "Quorin Test CA") && selfSigned("stranger-ca", "Stranger CA")
-               && signedBy("archive", "ca") && signedBy("stranger", "stranger-ca") && signedBy("relay", "ca")
-               && signedBy("other", "ca")
-               && openssl({"pkey", "-in", path("relay.key"), "-aes256", "-passout", "pass:secret", "-out",
-                           path("locked.key")});
+               && signedBy("archive", "ca") && signedBy("stranger", "stranger-ca") && signedBy("relay", "ca") && signedBy("other", "ca")
+               && openssl({"pkey", "-in", path("relay.key"), "-aes256", "-passout", "pass:secret", "-out", path("locked.key")});
     }
 
     // "ca.pem"; "archive.pem"/".key" (signed by the CA), "stranger.pem"/".key"
