@@ -144,8 +144,13 @@ protected:
         if (sender == "gdcmscu") // which ends with an abort even when the store worked
             runs << RunTool(QStringLiteral("gdcmscu"), {"--store", "--aetitle", "SENDER", "--call", "RELAY", "127.0.0.1",
                                                         QString::number(port), "-i", files.first()});
-        else if (sender == "storescu")
+        else if (sender == "storescu") {
             runs << Storescu(port, files, proposal + QStringList{"-v"});
+            // storescu -v speaks before it does anything: silence means it never
+            // ran (under Wine, once in a CI run), so it is started again.
+            if (runs.last().output.isEmpty())
+                runs.last() = Storescu(port, files, proposal + QStringList{"-v"});
+        }
         else
             runs = StorescuInParallel(port, {files.mid(0, 5), files.mid(5, 5), files.mid(10, 5), files.mid(15, 5)});
         Sent sent;

@@ -18,35 +18,23 @@ inline std::unique_ptr<RunningTool> StartTool(const QString& program, const QStr
     return tool;
 }
 
-// Runs `program`; kills it after `timeoutMs`. Under Wine a tool now and
-// then ends before its first word, under load (once in a CI run): a run that
-// failed without a word, having done nothing, is made once more there.
+// Runs `program`; kills it after `timeoutMs`.
 inline ToolRun RunTool(const QString& program, const QStringList& arguments, int timeoutMs = 120000)
 {
-    ToolRun run = StartTool(program, arguments)->result(timeoutMs);
-#ifdef Q_OS_WIN
-    if (!run.succeeded() && run.output.isEmpty())
-        run = StartTool(program, arguments)->result(timeoutMs);
-#endif
-    return run;
+    return StartTool(program, arguments)->result(timeoutMs);
 }
 
 // storescu -aet SENDER -aec RELAY <extra> 127.0.0.1 <port> <files>; `extra`
 // such as "-xs" makes it propose a compressed file's syntax.
-inline QStringList StorescuArguments(quint16 port, const QStringList& files, const QStringList& extra)
-{
-    return QStringList{"-aet", "SENDER", "-aec", "RELAY"} + extra + QStringList{"127.0.0.1", QString::number(port)}
-           + files;
-}
-
 inline std::unique_ptr<RunningTool> StartStorescu(quint16 port, const QStringList& files, const QStringList& extra = {})
 {
-    return StartTool(QStringLiteral("storescu"), StorescuArguments(port, files, extra));
+    return StartTool(QStringLiteral("storescu"), QStringList{"-aet", "SENDER", "-aec", "RELAY"} + extra
+                                                     + QStringList{"127.0.0.1", QString::number(port)} + files);
 }
 
 inline ToolRun Storescu(quint16 port, const QStringList& files, const QStringList& extra = {}, int timeoutMs = 120000)
 {
-    return RunTool(QStringLiteral("storescu"), StorescuArguments(port, files, extra), timeoutMs);
+    return StartStorescu(port, files, extra)->result(timeoutMs);
 }
 
 // One storescu per group, all at once, each group on one association.
