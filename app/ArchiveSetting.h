@@ -1,7 +1,7 @@
 #pragma once
 // The archive as the relay settings name it, read once for each image: the
 // port's text converted and checked in one go, so the handler writes line B
-// and forwards from the same reading.
+// and forwards from the same reading; TLS as the TLS keys ask for it.
 
 #include "dicom/ArchiveAddress.h"
 
