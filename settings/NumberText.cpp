@@ -69,10 +69,15 @@ std::optional<qint16> ToInt16(const QString& text)
     return ToInt<qint16>(text);
 }
 
-std::optional<bool> IsDebugModeOn(const QString& debugmode)
+std::optional<bool> IsNumberOne(const QString& text)
 {
-    const std::optional<DecimalNumber> number = ParseDecimal(debugmode);
+    const std::optional<DecimalNumber> number = ParseDecimal(text);
     if (!number)
         return std::nullopt;
     return !number->negative && number->whole == 1 && !number->fraction;
+}
+
+std::optional<bool> IsDebugModeOn(const QString& debugmode)
+{
+    return IsNumberOne(debugmode);
 }

@@ -15,7 +15,9 @@ std::optional<qint32> ToInt32(const QString& text);
 // The same for a 16-bit signed integer (operator counts, check-box states).
 std::optional<qint16> ToInt16(const QString& text);
 
-// The debug test: the text read as a number equals 1 ("1", "01", " 1 ",
-// "+1.0"; "2.5" and "0.0" are other numbers).
-// Nothing when the text is not a number.
+// Whether the text read as a number equals 1 ("1", "01", " 1 ", "+1.0";
+// "2.5" and "0.0" are other numbers). Nothing when the text is not a number.
+std::optional<bool> IsNumberOne(const QString& text);
+
+// The debug test: Debugmode is the number 1 (IsNumberOne).
 std::optional<bool> IsDebugModeOn(const QString& debugmode);

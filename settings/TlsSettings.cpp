@@ -11,23 +11,22 @@ namespace {
 // A path may be longer than the other settings' values.
 constexpr qint16 kPathBufferSize = 1024;
 
-QString ReadArchiveKey(const char* key)
-{
-    return ReadIniString(QStringLiteral("Archive"), QLatin1String(key), QString(), SettingsFilePath(),
-                         kPathBufferSize);
-}
-
 } // namespace
 
 TlsSettings ReadTlsSettings()
 {
-    return {ReadArchiveKey("TLS"), ReadArchiveKey("TLSCertificate"), ReadArchiveKey("TLSPrivateKey"),
-            ReadArchiveKey("TLSTrustedCertificates"), ReadArchiveKey("TLSVerifyArchive")};
+    // The five keys from one reading of the file.
+    const IniReadSnapshot file(SettingsFilePath());
+    const auto key = [&file](const char* name) {
+        return file.read(QStringLiteral("Archive"), QLatin1String(name), QString(), kPathBufferSize);
+    };
+    return {key("TLS"), key("TLSCertificate"), key("TLSPrivateKey"), key("TLSTrustedCertificates"),
+            key("TLSVerifyArchive")};
 }
 
 bool IsTlsOn(const TlsSettings& settings)
 {
-    return IsDebugModeOn(settings.TLS).value_or(false);
+    return IsNumberOne(settings.TLS).value_or(false);
 }
 
 bool IsArchiveVerified(const TlsSettings& settings)

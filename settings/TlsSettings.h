@@ -22,7 +22,7 @@ struct TlsSettings {
 // The keys as Settings.ini holds them now; missing ones are empty.
 TlsSettings ReadTlsSettings();
 
-// TLS reads as the number 1, as Debugmode does; anything else is plain.
+// TLS reads as the number 1 (IsNumberOne, as Debugmode); anything else is plain.
 bool IsTlsOn(const TlsSettings& settings);
 // Only TLSVerifyArchive reading as the number 0 takes any certificate: a
 // missing, blank or mistyped value keeps the check.

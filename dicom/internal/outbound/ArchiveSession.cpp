@@ -194,18 +194,12 @@ QString ArchiveSession::chooseTransport(const ArchiveAddress& address)
 {
     // No association is open here: the layer it was made through may go.
     m_tlsTransport.reset();
-    if (!address.tls()) {
-        ASC_setTransportLayer(m_network, &m_transport, 0);
-        return QString();
-    }
     QString failure;
-    m_tlsTransport = ArchiveTlsLayer::make(*address.tls(), failure);
-    if (!m_tlsTransport) {
-        ASC_setTransportLayer(m_network, &m_transport, 0);
-        return failure;
-    }
-    ASC_setTransportLayer(m_network, m_tlsTransport.get(), 0);
-    return QString();
+    if (address.tls())
+        m_tlsTransport = ArchiveTlsLayer::make(*address.tls(), failure);
+    DcmTransportLayer* layer = m_tlsTransport ? m_tlsTransport.get() : static_cast<DcmTransportLayer*>(&m_transport);
+    ASC_setTransportLayer(m_network, layer, 0);
+    return failure;
 }
 
 QString ArchiveSession::requestAssociation(T_ASC_Parameters* params)
